@@ -1,0 +1,31 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+// Fixed-capacity FIFO of bytes. Every slot is usable: the count, not a spare
+// slot, tells a full ring from an empty one. The ring takes no lock; its owner
+// serialises Push and Pop, while GetCount may be read from any thread.
+class CRingBuffer {
+public:
+    CRingBuffer();
+    virtual ~CRingBuffer();
+    CRingBuffer(const CRingBuffer&) = delete;
+    CRingBuffer& operator=(const CRingBuffer&) = delete;
+
+    // Obtains storage and empties the ring; false if storage exists already
+    // (the bytes held are kept) or cannot be obtained.
+    bool Allocate(int nCapacity);
+    void Free();
+    bool Push(unsigned char byte);
+    // Oldest byte, or 0 with nothing changed when the ring is empty.
+    unsigned char Pop();
+    int GetCount() const { return m_nCount.load(); }
+
+private:
+    std::atomic<int> m_nCount;
+    int m_nCapacity;
+    std::unique_ptr<unsigned char[]> m_pData;
+    int m_nRead;
+    int m_nWrite;
+};

@@ -1,0 +1,224 @@
+#include "serial/serial_port.h"
+
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+#include "serial/posix/posix_port_driver.h"
+#include "serial/posix/tick_count.h"
+
+CSerialPort::CSerialPort() : CSerialPort(std::make_unique<CPosixPortDriver>()) {}
+
+CSerialPort::CSerialPort(std::unique_ptr<IPortDriver> driver)
+    : m_hPort(INVALID_HANDLE_VALUE), m_waitHandles{nullptr, nullptr}, m_pDriver(std::move(driver))
+{
+}
+
+CSerialPort::~CSerialPort()
+{
+    m_transmitRing.Free();
+    m_receiveRing.Free();
+}
+
+void CSerialPort::ResetOrCreate(std::unique_ptr<CManualResetEvent>& event)
+{
+    if (event)
+        event->Reset();
+    else
+        event = std::make_unique<CManualResetEvent>();
+}
+
+bool CSerialPort::Open(int nPort, const DCB* pSettings)
+{
+    ResetOrCreate(m_overlapped.hEvent);
+    ResetOrCreate(m_hTransmitEvent);
+    ResetOrCreate(m_hStopEvent);
+    m_waitHandles[0] = m_hStopEvent.get();
+    m_waitHandles[1] = m_hTransmitEvent.get();
+
+    // A ring that already holds storage refuses: a second Open fails here and
+    // leaves the running port alone.
+    if (!m_transmitRing.Allocate(kRingCapacity) || !m_receiveRing.Allocate(kRingCapacity))
+        return false;
+
+    if (m_hPort != INVALID_HANDLE_VALUE)
+        m_pDriver->CloseHandle(m_hPort);
+    char name[16];
+    std::snprintf(name, sizeof name, "COM%d", nPort);
+    m_hPort = m_pDriver->CreateFile(name);
+    if (m_hPort == INVALID_HANDLE_VALUE)
+        return false;
+
+    const COMMTIMEOUTS timeouts{kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs};
+    if (m_pDriver->SetCommTimeouts(m_hPort, timeouts) && m_pDriver->SetCommMask(m_hPort, kEventMask)) {
+        m_pDriver->SetCommState(m_hPort, *pSettings);
+        m_pDriver->SetupComm(m_hPort, kDriverQueueSize, kDriverQueueSize);
+    }
+    m_pDriver->PurgeComm(m_hPort, kPurgeAll);
+
+    try {
+        m_hThread = std::thread(WorkerThread, this);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    m_pDriver->SetDtr(m_hPort);
+    return true;
+}
+
+void CSerialPort::Close()
+{
+    if (m_hPort != INVALID_HANDLE_VALUE) {
+        m_hStopEvent->Set();
+        if (m_hThread.joinable())
+            m_hThread.join();
+        m_pDriver->CloseHandle(m_hPort);
+        m_hPort = INVALID_HANDLE_VALUE;
+    }
+    m_overlapped.hEvent.reset();
+    m_hTransmitEvent.reset();
+    m_hStopEvent.reset();
+    m_waitHandles[0] = m_waitHandles[1] = nullptr;
+    m_transmitRing.Free();
+    m_receiveRing.Free();
+}
+
+void CSerialPort::Write(const void* pData, int nCount)
+{
+    const auto* bytes = static_cast<const unsigned char*>(pData);
+    {
+        std::unique_lock lock(m_csTransmit);
+        for (int i = 0; i < nCount; ++i) {
+            while (!m_transmitRing.Push(bytes[i])) {
+                // Nobody frees space without a running worker: drop the rest
+                // rather than wait for ever (an Open that failed).
+                if (!m_hThread.joinable())
+                    return;
+                lock.unlock();
+                // Wake the worker so a write longer than the free space drains.
+                m_hTransmitEvent->Set();
+                lock.lock();
+            }
+        }
+    }
+    if (m_hTransmitEvent)
+        m_hTransmitEvent->Set();
+}
+
+void CSerialPort::WriteString(const char* pszText)
+{
+    Write(pszText, static_cast<int>(std::strlen(pszText)));
+}
+
+void CSerialPort::WriteByte(char byte)
+{
+    Write(&byte, 1);
+}
+
+char CSerialPort::ReadByteTimeout(int ms)
+{
+    const uint32_t start = CTickCount::Now();
+    if (m_receiveRing.GetCount() == 0) {
+        // The time test comes first: a byte arriving in the pass in which the
+        // time runs out does not prevent the throw.
+        for (;;) {
+            if (CTickCount::Now() - start > static_cast<uint32_t>(ms))
+                throw kReadTimeoutCode;
+            if (m_receiveRing.GetCount() != 0)
+                break;
+        }
+    }
+    return ReadByte();
+}
+
+char CSerialPort::ReadByte()
+{
+    std::lock_guard lock(m_csReceive);
+    return static_cast<char>(m_receiveRing.Pop());
+}
+
+unsigned CSerialPort::WorkerThread(CSerialPort* pThis)
+{
+    IPortDriver& driver = *pThis->m_pDriver;
+    const HANDLE port = pThis->m_hPort;
+    driver.PurgeComm(port, kPurgeAll);
+    for (;;) {
+        uint32_t mask = 0;
+        if (driver.GetCommMask(port, mask) && (mask & EV_RXCHAR) && driver.ClearCommError(port) != 0) {
+            // Received bytes come first; look again before waiting.
+            FillReceive(pThis);
+            continue;
+        }
+        int signalled = driver.WaitForMultipleObjects(pThis->m_waitHandles, kWorkerWaitMs);
+        if (signalled == 0)
+            break;
+        if (signalled == 1) {
+            uint32_t status = 0;
+            if (driver.GetCommModemStatus(port, status) && (status & MS_CTS_ON))
+                DrainTransmit(pThis);
+            // Bytes left over (CTS off, or a failed write) keep the worker going.
+            if (pThis->m_transmitRing.GetCount() != 0)
+                pThis->m_hTransmitEvent->Set();
+        }
+    }
+    return 0;
+}
+
+void CSerialPort::DrainTransmit(CSerialPort* pThis)
+{
+    IPortDriver& driver = *pThis->m_pDriver;
+    const HANDLE port = pThis->m_hPort;
+    pThis->m_hTransmitEvent->Reset();
+    while (pThis->m_transmitRing.GetCount() != 0) {
+        unsigned char byte;
+        {
+            std::lock_guard lock(pThis->m_csTransmit);
+            byte = pThis->m_transmitRing.Pop();
+        }
+        EIoStart started = driver.WriteFile(port, byte, pThis->m_overlapped);
+        if (started == EIoStart::Done)
+            continue;
+        if (started == EIoStart::Failed) {
+            driver.ClearCommError(port);
+            return;
+        }
+        // Under way: the count written is not examined, so a byte the write
+        // time-out cut off is lost.
+        uint32_t written;
+        EIoWait waited;
+        while ((waited = driver.GetOverlappedResult(port, pThis->m_overlapped, written)) == EIoWait::Incomplete) {
+        }
+        if (waited == EIoWait::Failed)
+            driver.ClearCommError(port);
+    }
+}
+
+void CSerialPort::FillReceive(CSerialPort* pThis)
+{
+    IPortDriver& driver = *pThis->m_pDriver;
+    const HANDLE port = pThis->m_hPort;
+    if (driver.ClearCommError(port) == 0)
+        return;
+    do {
+        unsigned char byte = 0;
+        uint32_t received = 1;
+        EIoStart started = driver.ReadFile(port, byte, pThis->m_overlapped);
+        if (started == EIoStart::Failed) {
+            driver.ClearCommError(port);
+            return;
+        }
+        if (started == EIoStart::Pending) {
+            EIoWait waited;
+            while ((waited = driver.GetOverlappedResult(port, pThis->m_overlapped, received)) == EIoWait::Incomplete) {
+            }
+            if (waited == EIoWait::Failed) {
+                driver.ClearCommError(port);
+                return;
+            }
+        }
+        if (received == 1) {
+            // A full ring refuses the byte: it is lost.
+            std::lock_guard lock(pThis->m_csReceive);
+            pThis->m_receiveRing.Push(byte);
+        }
+    } while (driver.ClearCommError(port) != 0);
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "serial/dcb.h"
+#include "serial/port_driver.h"
+#include "serial/ring_buffer.h"
+
+// The one serial port the program talks through. A worker thread moves bytes
+// between the port and two rings; the user-interface thread only queues bytes
+// to send and takes bytes received, and never calls on the port itself.
+class CSerialPort {
+public:
+    static constexpr int kRingCapacity = 4096;
+    static constexpr int kDriverQueueSize = 4096;
+    static constexpr uint32_t kPortTimeoutMs = 10000;
+    static constexpr uint32_t kEventMask = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD;
+    static constexpr uint32_t kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+    static constexpr uint32_t kWorkerWaitMs = 100;
+    static constexpr int kReadTimeoutCode = 666;
+
+    // Uses the platform's tty driver.
+    CSerialPort();
+    explicit CSerialPort(std::unique_ptr<IPortDriver> driver);
+    // Frees the rings only: the owner calls Close first.
+    virtual ~CSerialPort();
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // Opens "COM<nPort>" with the given line settings and starts the worker.
+    virtual bool Open(int nPort, const DCB* pSettings);
+    // Stops the worker and closes the port; queued bytes are not sent.
+    virtual void Close();
+    // Queues bytes for sending, waiting while the transmit ring is full.
+    virtual void Write(const void* pData, int nCount);
+    virtual void WriteString(const char* pszText);
+    virtual void WriteByte(char byte);
+    // Busy-waits until a byte is received; throws kReadTimeoutCode when more
+    // than ms milliseconds pass first.
+    virtual char ReadByteTimeout(int ms);
+    // Oldest received byte, or 0 when none is waiting.
+    virtual char ReadByte();
+    bool IsReceiveEmpty() const { return m_receiveRing.GetCount() == 0; }
+
+protected:
+    static unsigned WorkerThread(CSerialPort* pThis);
+    static void DrainTransmit(CSerialPort* pThis);
+    static void FillReceive(CSerialPort* pThis);
+    static void ResetOrCreate(std::unique_ptr<CManualResetEvent>& event);
+
+    std::mutex m_csTransmit;
+    std::mutex m_csReceive;
+    std::unique_ptr<CManualResetEvent> m_hStopEvent;
+    HANDLE m_hPort;
+    std::unique_ptr<CManualResetEvent> m_hTransmitEvent;
+    CManualResetEvent* m_waitHandles[2];
+    OVERLAPPED m_overlapped;
+    CRingBuffer m_transmitRing;
+    CRingBuffer m_receiveRing;
+    std::thread m_hThread;
+    std::unique_ptr<IPortDriver> m_pDriver;
+};
