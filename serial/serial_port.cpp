@@ -30,6 +30,10 @@ void CSerialPort::ResetOrCreate(std::unique_ptr<CManualResetEvent>& event)
 
 bool CSerialPort::Open(int nPort, const DCB* pSettings)
 {
+    // A running worker waits on the events: resetting them under it could
+    // swallow a pending transmit request. Refuse before touching anything.
+    if (m_hThread.joinable())
+        return false;
     ResetOrCreate(m_overlapped.hEvent);
     ResetOrCreate(m_hTransmitEvent);
     ResetOrCreate(m_hStopEvent);

@@ -85,10 +85,14 @@ int CPosixPortDriver::ClearCommError(HANDLE port)
 bool CPosixPortDriver::GetCommModemStatus(HANDLE port, uint32_t& status)
 {
     int lines = 0;
-    if (ioctl(static_cast<int>(port), TIOCMGET, &lines) != 0) {
+    if (m_bHungUp || ioctl(static_cast<int>(port), TIOCMGET, &lines) != 0) {
+        if (!m_bHungUp && errno == EIO)
+            m_bHungUp = true;
         // A tty without modem lines (a pty) behaves as a three-wire line
-        // with CTS looped back.
-        if (errno == ENOTTY || errno == EINVAL) {
+        // with CTS looped back. A hung-up line says the same: its writes
+        // fail and lose their bytes, so the queue empties instead of the
+        // worker spinning for a CTS that will never come.
+        if (m_bHungUp || errno == ENOTTY || errno == EINVAL) {
             status = MS_CTS_ON;
             return true;
         }
@@ -162,6 +166,7 @@ EIoWait CPosixPortDriver::GetOverlappedResult(HANDLE port, OVERLAPPED& overlappe
 
 int CPosixPortDriver::WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms)
 {
+    ++m_nWaits;
     short portEvents = 0;
     int result = CManualResetEvent::WaitAny(events, m_bHungUp ? -1 : m_fd, ms, &portEvents);
     if (portEvents & (POLLHUP | POLLERR | POLLNVAL))

@@ -28,6 +28,7 @@ public:
     // Worker cycles that ended because the port had data, not by time-out or
     // event: lets tests see that replies do not wait for the idle period.
     unsigned long DataWakeups() const { return m_nDataWakeups; }
+    unsigned long Waits() const { return m_nWaits; }
 
 private:
     enum class EPending { None, Read, Write };
@@ -42,4 +43,5 @@ private:
     unsigned char* m_pPendingRead = nullptr;
     unsigned char m_pendingWrite = 0;
     std::atomic<unsigned long> m_nDataWakeups{0};
+    std::atomic<unsigned long> m_nWaits{0};
 };

@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+#include <termios.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "serial/posix/posix_port_driver.h"
+#include "serial/posix/tty_device.h"
+#include "serial/serial_port.h"
+#include "tests/support/pty_pair.h"
+#include "tests/support/wait_until.h"
+
+// The engine over the real tty driver, on a pty whose other end the test holds.
+namespace {
+
+DCB LineSettings()
+{
+    DCB settings;
+    settings.BaudRate = 115200;
+    settings.ByteSize = 8;
+    settings.Parity = EVENPARITY;
+    settings.StopBits = ONESTOPBIT;
+    settings.Flags = DCB::fBinary | DCB::fParity | DCB::fOutxCtsFlow | (1u << 4) | (1u << 12);
+    return settings;
+}
+
+class TtyPortTest : public testing::Test {
+protected:
+    TtyPortTest() : m_pty(7)
+    {
+        auto driver = std::make_unique<CPosixPortDriver>();
+        m_driver = driver.get();
+        m_port = std::make_unique<CSerialPort>(std::move(driver));
+    }
+    ~TtyPortTest() override { m_port->Close(); }
+
+    std::string ReadBytes(size_t n, int ms = 10000)
+    {
+        std::string bytes;
+        while (bytes.size() < n)
+            bytes.push_back(m_port->ReadByteTimeout(ms));
+        return bytes;
+    }
+
+    CPtyPair m_pty;
+    CPosixPortDriver* m_driver;
+    std::unique_ptr<CSerialPort> m_port;
+    DCB m_settings = LineSettings();
+};
+
+TEST_F(TtyPortTest, BytesCrossBothWays)
+{
+    ASSERT_TRUE(m_port->Open(7, &m_settings));
+    std::string all;
+    for (int i = 0; i < 256; ++i)
+        all.push_back(static_cast<char>(i));
+    m_port->Write(all.data(), static_cast<int>(all.size()));
+    EXPECT_EQ(m_pty.Receive(all.size()), all) << "raw: no byte translated";
+    m_pty.Send(all);
+    EXPECT_EQ(ReadBytes(all.size()), all);
+}
+
+TEST_F(TtyPortTest, LineSettingsReachTheTty)
+{
+    ASSERT_TRUE(m_port->Open(7, &m_settings));
+    int fd = open(m_pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    termios tio;
+    ASSERT_EQ(tcgetattr(fd, &tio), 0);
+    close(fd);
+    EXPECT_EQ(cfgetospeed(&tio), B115200);
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u) << "raw mode";
+}
+
+TEST_F(TtyPortTest, ARepliedByteWakesTheWorkerAtOnce)
+{
+    ASSERT_TRUE(m_port->Open(7, &m_settings));
+    m_port->WriteString("LNAMREAD\n");
+    ASSERT_EQ(m_pty.Receive(9), "LNAMREAD\n");
+    unsigned long before = m_driver->DataWakeups();
+    m_pty.Send("OK\n");
+    EXPECT_EQ(ReadBytes(3), "OK\n");
+    // The worker left its idle wait because the port had data, not because
+    // the wait ran out.
+    EXPECT_GT(m_driver->DataWakeups(), before);
+}
+
+TEST_F(TtyPortTest, SecondOpenOfTheSameDeviceIsRefused)
+{
+    ASSERT_TRUE(m_port->Open(7, &m_settings));
+    CSerialPort other;
+    EXPECT_FALSE(other.Open(7, &m_settings));
+    other.Close();
+    EXPECT_LT(CTtyDevice::OpenExclusive("COM7"), 0);
+    m_port->Close();
+    int fd = CTtyDevice::OpenExclusive("COM7");
+    EXPECT_GE(fd, 0) << "free again after Close";
+    CTtyDevice::CloseExclusive(fd);
+}
+
+TEST_F(TtyPortTest, MissingDeviceFailsToOpen)
+{
+    CSerialPort absent;
+    EXPECT_FALSE(absent.Open(9, &m_settings));
+    EXPECT_TRUE(absent.IsReceiveEmpty());
+    absent.Close();
+}
+
+TEST_F(TtyPortTest, HangUpFailsReadsWithoutSpinningAndCloseReturns)
+{
+    ASSERT_TRUE(m_port->Open(7, &m_settings));
+    // A request first: the worker purges the port when it starts.
+    m_port->WriteString("?");
+    ASSERT_EQ(m_pty.Receive(1), "?");
+    m_pty.Send("A");
+    EXPECT_EQ(ReadBytes(1), "A");
+    m_pty.HangUp();
+    EXPECT_THROW(m_port->ReadByteTimeout(300), int);
+    m_port->WriteString("EXIT\n");  // goes nowhere, must not block
+    // A hung-up descriptor left in the wait would end every wait at once:
+    // thousands of cycles where the idle worker makes about three.
+    unsigned long waits = m_driver->Waits();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(m_driver->Waits() - waits, 50u);
+    m_port->Close();
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+#include "tests/support/simulated_port_driver.h"
+
+#include <cstdio>
+
+CSimulatedPortDriver::CSimulatedPortDriver() = default;
+
+void CSimulatedPortDriver::Arrive(const std::string& bytes)
+{
+    std::lock_guard lock(m_lock);
+    m_input.insert(m_input.end(), bytes.begin(), bytes.end());
+    if (!m_input.empty())
+        m_inputWaiting.Set();
+}
+
+std::string CSimulatedPortDriver::Written() const
+{
+    std::lock_guard lock(m_lock);
+    return m_written;
+}
+
+int CSimulatedPortDriver::WriteCalls() const
+{
+    std::lock_guard lock(m_lock);
+    return m_nWriteCalls;
+}
+
+size_t CSimulatedPortDriver::InputWaiting() const
+{
+    std::lock_guard lock(m_lock);
+    return m_input.size();
+}
+
+std::vector<std::string> CSimulatedPortDriver::Calls() const
+{
+    std::lock_guard lock(m_lock);
+    return m_calls;
+}
+
+void CSimulatedPortDriver::FailNextWrites(int n)
+{
+    std::lock_guard lock(m_lock);
+    m_writeScript.failures = n;
+}
+
+void CSimulatedPortDriver::FailNextReads(int n)
+{
+    std::lock_guard lock(m_lock);
+    m_readScript.failures = n;
+}
+
+void CSimulatedPortDriver::PendNextWrites(int n, int incomplete, bool failAtEnd)
+{
+    std::lock_guard lock(m_lock);
+    m_writeScript.pending = n;
+    m_writeScript.incomplete = incomplete;
+    m_writeScript.failAtEnd = failAtEnd;
+}
+
+void CSimulatedPortDriver::PendNextReads(int n, int incomplete, bool failAtEnd)
+{
+    std::lock_guard lock(m_lock);
+    m_readScript.pending = n;
+    m_readScript.incomplete = incomplete;
+    m_readScript.failAtEnd = failAtEnd;
+}
+
+void CSimulatedPortDriver::Log(std::string call)
+{
+    std::lock_guard lock(m_lock);
+    m_calls.push_back(std::move(call));
+}
+
+HANDLE CSimulatedPortDriver::CreateFile(const char* name)
+{
+    Log(std::string("CreateFile ") + name);
+    return m_bFailCreate ? INVALID_HANDLE_VALUE : kHandle;
+}
+
+void CSimulatedPortDriver::CloseHandle(HANDLE)
+{
+    Log("CloseHandle");
+}
+
+bool CSimulatedPortDriver::SetCommTimeouts(HANDLE, const COMMTIMEOUTS& t)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "SetCommTimeouts %u %u %u %u %u", t.ReadIntervalTimeout,
+                  t.ReadTotalTimeoutMultiplier, t.ReadTotalTimeoutConstant, t.WriteTotalTimeoutMultiplier,
+                  t.WriteTotalTimeoutConstant);
+    Log(text);
+    return !m_bFailTimeouts;
+}
+
+bool CSimulatedPortDriver::SetCommMask(HANDLE, uint32_t mask)
+{
+    Log("SetCommMask " + std::to_string(mask));
+    std::lock_guard lock(m_lock);
+    m_mask = mask;
+    return true;
+}
+
+bool CSimulatedPortDriver::GetCommMask(HANDLE, uint32_t& mask)
+{
+    std::lock_guard lock(m_lock);
+    mask = m_mask;
+    return !m_bFailGetMask;
+}
+
+bool CSimulatedPortDriver::SetCommState(HANDLE, const DCB& settings)
+{
+    Log("SetCommState " + std::to_string(settings.BaudRate));
+    return true;
+}
+
+bool CSimulatedPortDriver::SetupComm(HANDLE, int in, int out)
+{
+    Log("SetupComm " + std::to_string(in) + " " + std::to_string(out));
+    return true;
+}
+
+void CSimulatedPortDriver::PurgeComm(HANDLE, uint32_t flags)
+{
+    Log("PurgeComm " + std::to_string(flags));
+}
+
+void CSimulatedPortDriver::SetDtr(HANDLE)
+{
+    Log("SetDtr");
+}
+
+int CSimulatedPortDriver::ClearCommError(HANDLE)
+{
+    std::lock_guard lock(m_lock);
+    return static_cast<int>(m_input.size());
+}
+
+bool CSimulatedPortDriver::GetCommModemStatus(HANDLE, uint32_t& status)
+{
+    status = m_bCts ? MS_CTS_ON : 0;
+    ++m_nModemStatusReads;
+    return true;
+}
+
+EIoStart CSimulatedPortDriver::Start(Script& script, EOp op)
+{
+    if (script.failures > 0) {
+        --script.failures;
+        return EIoStart::Failed;
+    }
+    if (script.pending > 0) {
+        --script.pending;
+        m_pendingOp = op;
+        m_nIncompleteLeft = script.incomplete;
+        m_bPendingFails = script.failAtEnd;
+        return EIoStart::Pending;
+    }
+    return EIoStart::Done;
+}
+
+void CSimulatedPortDriver::LoseInputByte()
+{
+    if (!m_input.empty())
+        m_input.pop_front();
+    if (m_input.empty())
+        m_inputWaiting.Reset();
+}
+
+EIoStart CSimulatedPortDriver::ReadFile(HANDLE, unsigned char& byte, OVERLAPPED&)
+{
+    std::lock_guard lock(m_lock);
+    EIoStart started = Start(m_readScript, EOp::Read);
+    if (started == EIoStart::Failed)
+        LoseInputByte();
+    if (started == EIoStart::Pending)
+        m_pPendingRead = &byte;
+    if (started != EIoStart::Done)
+        return started;
+    if (m_input.empty()) {
+        // Nothing queued: the read goes pending and times out empty.
+        m_pendingOp = EOp::Read;
+        m_pPendingRead = &byte;
+        m_nIncompleteLeft = 0;
+        m_bPendingFails = false;
+        return EIoStart::Pending;
+    }
+    byte = m_input.front();
+    m_input.pop_front();
+    if (m_input.empty())
+        m_inputWaiting.Reset();
+    return EIoStart::Done;
+}
+
+EIoStart CSimulatedPortDriver::WriteFile(HANDLE, unsigned char byte, OVERLAPPED&)
+{
+    std::lock_guard lock(m_lock);
+    ++m_nWriteCalls;
+    EIoStart started = Start(m_writeScript, EOp::Write);
+    if (started == EIoStart::Pending)
+        m_pendingWrite = byte;
+    if (started == EIoStart::Done)
+        m_written.push_back(static_cast<char>(byte));
+    return started;
+}
+
+EIoWait CSimulatedPortDriver::GetOverlappedResult(HANDLE, OVERLAPPED& overlapped, uint32_t& transferred)
+{
+    std::lock_guard lock(m_lock);
+    transferred = 0;
+    if (m_pendingOp == EOp::None)
+        return EIoWait::Failed;
+    if (m_nIncompleteLeft > 0) {
+        --m_nIncompleteLeft;
+        return EIoWait::Incomplete;
+    }
+    const EOp op = m_pendingOp;
+    m_pendingOp = EOp::None;
+    if (m_bPendingFails) {
+        if (op == EOp::Read)
+            LoseInputByte();
+        return EIoWait::Failed;
+    }
+    if (op == EOp::Write) {
+        m_written.push_back(static_cast<char>(m_pendingWrite));
+        transferred = 1;
+    } else if (!m_input.empty()) {
+        *m_pPendingRead = m_input.front();
+        m_input.pop_front();
+        if (m_input.empty())
+            m_inputWaiting.Reset();
+        transferred = 1;
+    }
+    overlapped.hEvent->Set();
+    return EIoWait::Done;
+}
+
+int CSimulatedPortDriver::WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms)
+{
+    ++m_nWaits;
+    return CManualResetEvent::WaitAny(events, m_inputWaiting.Fd(), ms);
+}

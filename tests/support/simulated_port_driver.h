@@ -1,0 +1,90 @@
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "serial/port_driver.h"
+
+// An in-memory port for deterministic engine tests: the test plays the device
+// (bytes arriving, CTS) and scripts failures and operations under way; the
+// driver records what the engine did. Safe to drive from the test thread
+// while the engine's worker uses it.
+class CSimulatedPortDriver : public IPortDriver {
+public:
+    CSimulatedPortDriver();
+
+    // --- the device side, for the test ---
+    void Arrive(const std::string& bytes);
+    void SetCts(bool on) { m_bCts = on; }
+    std::string Written() const;
+    int WriteCalls() const;
+    size_t InputWaiting() const;
+    std::vector<std::string> Calls() const;
+    int ModemStatusReads() const { return m_nModemStatusReads; }
+    int WorkerWaits() const { return m_nWaits; }
+
+    // --- scripted outcomes ---
+    void FailCreateFile() { m_bFailCreate = true; }
+    void FailTimeouts() { m_bFailTimeouts = true; }
+    void FailGetCommMask() { m_bFailGetMask = true; }
+    // The next n writes (reads) fail at once; a failed read loses its byte.
+    void FailNextWrites(int n);
+    void FailNextReads(int n);
+    // The next n writes (reads) go pending, report incomplete `incomplete`
+    // times, then complete (or fail when failAtEnd).
+    void PendNextWrites(int n, int incomplete, bool failAtEnd = false);
+    void PendNextReads(int n, int incomplete, bool failAtEnd = false);
+
+    HANDLE CreateFile(const char* name) override;
+    void CloseHandle(HANDLE port) override;
+    bool SetCommTimeouts(HANDLE port, const COMMTIMEOUTS& timeouts) override;
+    bool SetCommMask(HANDLE port, uint32_t mask) override;
+    bool GetCommMask(HANDLE port, uint32_t& mask) override;
+    bool SetCommState(HANDLE port, const DCB& settings) override;
+    bool SetupComm(HANDLE port, int inQueue, int outQueue) override;
+    void PurgeComm(HANDLE port, uint32_t flags) override;
+    void SetDtr(HANDLE port) override;
+    int ClearCommError(HANDLE port) override;
+    bool GetCommModemStatus(HANDLE port, uint32_t& status) override;
+    EIoStart ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED& overlapped) override;
+    EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override;
+    EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) override;
+    int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms) override;
+
+    static constexpr HANDLE kHandle = 7;
+
+private:
+    struct Script {
+        int failures = 0;
+        int pending = 0;
+        int incomplete = 0;
+        bool failAtEnd = false;
+    };
+    enum class EOp { None, Read, Write };
+
+    void Log(std::string call);
+    // A failed read takes its byte off the line with it.
+    void LoseInputByte();
+    EIoStart Start(Script& script, EOp op);
+
+    mutable std::mutex m_lock;
+    std::deque<unsigned char> m_input;
+    CManualResetEvent m_inputWaiting;
+    std::string m_written;
+    int m_nWriteCalls = 0;
+    std::vector<std::string> m_calls;
+    uint32_t m_mask = 0;
+    Script m_readScript, m_writeScript;
+    EOp m_pendingOp = EOp::None;
+    unsigned char* m_pPendingRead = nullptr;
+    unsigned char m_pendingWrite = 0;
+    int m_nIncompleteLeft = 0;
+    bool m_bPendingFails = false;
+    std::atomic<bool> m_bCts{true};
+    std::atomic<int> m_nModemStatusReads{0};
+    std::atomic<int> m_nWaits{0};
+    std::atomic<bool> m_bFailCreate{false}, m_bFailTimeouts{false}, m_bFailGetMask{false};
+};
