@@ -1,0 +1,91 @@
+#include "protocol/exchanges.h"
+
+#include "serial/reply_readers.h"
+#include "serial/serial_port.h"
+
+bool IdentifyAccessPoint(CSerialPort* port)
+{
+    port->WriteString(kIdentifyQuestion);
+    SetReplyTimeout(kConversationTimeoutMs);
+    return ExpectReply(port, kIdentifyAnswer);
+}
+
+void ReadPairedDevices(CSerialPort* port, std::vector<LinkRecord>& records)
+{
+    records.clear();
+    try {
+        port->WriteString(kLinkReadCommand);
+        if (!ExpectOk(port))
+            throw kListNotAcknowledged;
+        const int count = ReadReplyNumber(port, kCountBytes);
+        records.reserve(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            LinkRecord record;
+            ReadReplyBytes(port, reinterpret_cast<char*>(record.address), kAddressBytes);
+            ReadReplyBytes(port, reinterpret_cast<char*>(record.linkKey), kLinkKeyBytes);
+            records.push_back(record);
+        }
+    } catch (int) {
+        // The rest of a broken listing would be read as the next reply.
+        DiscardReceived(port);
+        records.clear();
+        throw;
+    }
+}
+
+bool DeletePairedDevices(CSerialPort* port, const std::vector<LinkRecord>& devices)
+{
+    port->WriteString(kLinkDeleteCommand);
+    const unsigned count = static_cast<unsigned>(devices.size()) & 0xFFFF;
+    const char countBytes[kCountBytes] = {static_cast<char>(count & 0xFF), static_cast<char>(count >> 8)};
+    port->Write(countBytes, kCountBytes);
+    for (const LinkRecord& device : devices)
+        port->Write(device.address, kAddressBytes);
+    return ExpectOk(port);
+}
+
+bool ReadDeviceName(CSerialPort* port, char (&name)[kNameBufferSize])
+{
+    port->WriteString(kNameReadCommand);
+    if (!ExpectOk(port))
+        return false;
+    int length = 0;
+    while (length < kMaxNameReplyBytes) {
+        char byte = ReadReplyByte(port);
+        if (byte == '\n')
+            break;
+        name[length++] = byte;
+    }
+    name[length] = '\0';
+    return true;
+}
+
+bool ChangeDeviceName(CSerialPort* port, const char* utf8Name)
+{
+    port->WriteString(kNameUpdateCommand);
+    port->WriteString(utf8Name);
+    port->WriteString(kLineFeed);
+    return ExpectOk(port);
+}
+
+bool ChangePin(CSerialPort* port, const char* pinInForce, const char* newPin)
+{
+    port->WriteString(kPinUpdateCommand);
+    port->WriteString(pinInForce);
+    port->WriteString(kLineFeed);
+    port->WriteString(newPin);
+    port->WriteString(kLineFeed);
+    return ExpectOk(port);
+}
+
+bool EndConversation(CSerialPort* port)
+{
+    port->WriteString(kExitCommand);
+    return ExpectOk(port);
+}
+
+void DiscardReceived(CSerialPort* port)
+{
+    while (!port->IsReceiveEmpty())
+        port->ReadByte();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <vector>
+
+#include "protocol/commands.h"
+#include "protocol/link_record.h"
+
+class CSerialPort;
+
+// Every exchange with the access point, each written whole through the port's
+// write operations and its reply read with the timed reply readers. A reply
+// that differs gives false; a late byte leaves as the int the readers threw.
+
+// Asks the fixed question and sets the conversation's reply time-out before
+// reading the answer; true only when all of it matched.
+bool IdentifyAccessPoint(CSerialPort* port);
+
+// Lists the paired devices into records. Throws kListNotAcknowledged when the
+// listing is refused; on any failure every record of the listing is dropped
+// and the bytes already received are thrown away before the code leaves.
+inline constexpr int kListNotAcknowledged = 1;
+void ReadPairedDevices(CSerialPort* port, std::vector<LinkRecord>& records);
+
+// Asks the device to forget the given devices, sending back their addresses
+// as received; true when it acknowledged.
+bool DeletePairedDevices(CSerialPort* port, const std::vector<LinkRecord>& devices);
+
+// Reads the device name into name, NUL-terminated: up to its line feed, at
+// most kMaxNameReplyBytes bytes (the rest then stays unread). False when the
+// request was not acknowledged (no name byte is read then).
+bool ReadDeviceName(CSerialPort* port, char (&name)[kNameBufferSize]);
+
+bool ChangeDeviceName(CSerialPort* port, const char* utf8Name);
+bool ChangePin(CSerialPort* port, const char* pinInForce, const char* newPin);
+// The closing command; its outcome changes nothing for the caller.
+bool EndConversation(CSerialPort* port);
+
+// Throws away what has been received but not read, without waiting for more.
+void DiscardReceived(CSerialPort* port);
