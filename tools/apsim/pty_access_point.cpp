@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -15,6 +16,10 @@
 #include "tools/apsim/reply_schedule.h"
 
 namespace {
+constexpr std::chrono::milliseconds kDrainCheck(2);
+constexpr std::chrono::milliseconds kFlipSettle(20);
+constexpr std::chrono::seconds kDrainLimit(5);
+
 [[noreturn]] void ThrowErrno(const char* what)
 {
     throw std::system_error(errno, std::system_category(), what);
@@ -185,14 +190,17 @@ bool CPtyAccessPoint::HungUp() const
 }
 
 // The serving thread: one poll over the stop event and the master, timed
-// only while a paced reply waits for its next byte.
+// only while a paced reply waits for its next byte or a hang-up waits for
+// the host to take what was sent.
 void CPtyAccessPoint::Serve()
 {
     bool wantWrite = false;
     for (;;) {
         const short events = POLLIN | (wantWrite ? POLLOUT : 0);
         pollfd fds[2] = {{m_stopEvent, POLLIN, 0}, {m_master, events, 0}};
-        auto deadline = wantWrite ? std::nullopt : m_schedule.NextDeadline();
+        auto deadline = m_schedule.HangupDue() ? CReplySchedule::Clock::now() + kDrainCheck
+                        : wantWrite            ? std::nullopt
+                                               : m_schedule.NextDeadline();
         timespec wait = deadline ? Remaining(*deadline) : timespec{};
         if (ppoll(fds, 2, deadline ? &wait : nullptr, nullptr) < 0 && errno != EINTR)
             break;
@@ -200,10 +208,25 @@ void CPtyAccessPoint::Serve()
             return;
         if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0 && !TakeInput())
             break;
-        if (!Flush(wantWrite))
+        if (!Flush(wantWrite) || (m_schedule.HangupDue() && HostHasTakenAll()))
             break;
     }
     HangUp();
+}
+
+// Closing the master discards what the host has not read yet, so a hang-up
+// waits until the bytes sent have reached the slave (they pass through the
+// kernel's flip buffer first) and the host has read them; a host that never
+// reads is hung up on after a while all the same.
+bool CPtyAccessPoint::HostHasTakenAll()
+{
+    const auto now = CReplySchedule::Clock::now();
+    if (!m_hangupSince)
+        m_hangupSince = now;
+    int unread = 0;
+    if (ioctl(m_slaveKeeper, FIONREAD, &unread) != 0)
+        return true;
+    return (unread == 0 && now - m_lastWrite >= kFlipSettle) || now - *m_hangupSince >= kDrainLimit;
 }
 
 bool CPtyAccessPoint::TakeInput()
@@ -226,13 +249,11 @@ bool CPtyAccessPoint::TakeInput()
     return true;
 }
 
-// Writes whatever is due; false when the line is to hang up or has failed.
+// Writes whatever is due; false when the line has failed.
 bool CPtyAccessPoint::Flush(bool& wantWrite)
 {
     wantWrite = false;
-    while (!m_schedule.Empty()) {
-        if (m_schedule.HangupDue())
-            return false;
+    while (!m_schedule.Empty() && !m_schedule.HangupDue()) {
         const auto now = CReplySchedule::Clock::now();
         std::string_view due = m_schedule.Due(now);
         if (due.empty())
@@ -246,6 +267,7 @@ bool CPtyAccessPoint::Flush(bool& wantWrite)
         }
         if (written < 0)
             return false;
+        m_lastWrite = now;
         m_schedule.Consume(static_cast<size_t>(written), now);
         if (static_cast<size_t>(written) < due.size()) {
             wantWrite = true;

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -69,12 +70,16 @@ private:
     void Serve();
     bool Flush(bool& wantWrite);
     bool TakeInput();
+    bool HostHasTakenAll();
     void HangUp();
     void RemoveLinkLocked();
     void CloseAll();
 
     CAccessPointModel m_model;
-    CReplySchedule m_schedule;  // the serving thread's alone
+    // The serving thread's alone.
+    CReplySchedule m_schedule;
+    CReplySchedule::Clock::time_point m_lastWrite;
+    std::optional<CReplySchedule::Clock::time_point> m_hangupSince;
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     bool m_lineGone = false;
