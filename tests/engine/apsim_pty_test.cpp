@@ -170,7 +170,8 @@ TEST_F(ApsimPty, ReplacesOnlyADanglingLink)
     std::ofstream(folder / "com7") << "someone's file";
     EXPECT_EQ(server.LinkAsCom(folder.string(), 7), std::errc::file_exists);
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / "com7")));
-    // The failed attempt gave up the earlier link.
+    EXPECT_EQ(server.LinkAsCom((folder / "missing").string(), 3), std::errc::no_such_file_or_directory);
+    // The failed attempts gave up the earlier link.
     EXPECT_EQ(server.LinkPath(), "");
     EXPECT_FALSE(fs::exists(fs::symlink_status(folder / "com6")));
 }

@@ -186,7 +186,8 @@ Faults (all exchanges unless limited):
   --garbage N         send N bytes of noise before the reply
   --raw-name HEX      answer LNAMREAD with "OK\n" and these bytes in place
                       of the name and its line feed
-  --hangup-after K    close the line after K bytes of the reply
+  --hangup-after K    close the line after K bytes of the reply, once the
+                      host has read them; nothing is served after that
   --fault-on COMMAND  limit the faults to one command: IDENTIFY, LINKREAD,
                       LINKDEL, LNAMREAD, LNAMUPDAT, PINUPDAT or EXIT
   --fault-nth N       limit the faults to the N-th exchange (from 1), or with

@@ -111,12 +111,14 @@ std::error_code CPtyAccessPoint::LinkAsCom(const std::string& folder, int number
     RemoveLinkLocked();
     const std::string link = folder + "/com" + std::to_string(number);
     if (symlink(m_slavePath.c_str(), link.c_str()) != 0) {
-        struct stat target;
+        int error = errno;
         // Only a dangling link, left by a server that did not stop, is ours
         // to replace.
-        bool dangling = errno == EEXIST && stat(link.c_str(), &target) != 0 && errno == ENOENT;
-        if (!dangling || unlink(link.c_str()) != 0 || symlink(m_slavePath.c_str(), link.c_str()) != 0)
-            return {errno == ENOENT && !dangling ? EEXIST : errno, std::system_category()};
+        struct stat target;
+        if (error == EEXIST && stat(link.c_str(), &target) != 0 && errno == ENOENT)
+            error = unlink(link.c_str()) == 0 && symlink(m_slavePath.c_str(), link.c_str()) == 0 ? 0 : errno;
+        if (error != 0)
+            return {error, std::system_category()};
     }
     m_linkPath = link;
     return {};

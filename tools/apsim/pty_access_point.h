@@ -62,9 +62,12 @@ public:
     // Waits until `count` requests (unknown lines included) have been
     // completed; false when the time ran out or the line went away first.
     bool WaitForExchanges(size_t count, std::chrono::milliseconds timeout) const;
-    // Waits until the line has hung up; false when the time ran out.
-    bool WaitForHangup(std::chrono::milliseconds timeout) const;
+    // The line has gone: hung up by a fault, failed, or stopped. A hang-up
+    // waits until the host has read the bytes sent before it (closing the
+    // master would discard them), at most a few seconds.
     bool HungUp() const;
+    // Waits until HungUp(); false when the time ran out.
+    bool WaitForHangup(std::chrono::milliseconds timeout) const;
 
 private:
     void Serve();
