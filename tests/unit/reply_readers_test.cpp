@@ -16,6 +16,7 @@ int Thrown(const std::function<void()>& call)
 }
 }  // namespace
 
+// Needs a fresh process (CTest runs each case alone): the time-out is process-wide.
 TEST(ReplyTimeout, StartsAtFiveMinutesAndReturnsThePrevious)
 {
     EXPECT_EQ(SetReplyTimeout(10000), 300000);

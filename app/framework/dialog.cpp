@@ -1,0 +1,280 @@
+#include "app/framework/dialog.h"
+
+#include <gtkmm/combobox.h>
+#include <gtkmm/entry.h>
+
+#include <algorithm>
+
+#include "app/framework/resource_library.h"
+#include "app/framework/user_responder.h"
+#include "protocol/posix/ansi_code_page.h"
+
+namespace {
+const char* const kDialogKey = "apconfig-dialog";
+CDialog* g_pMainWnd = nullptr;
+
+bool IsEnterKey(guint key)
+{
+    return key == GDK_KEY_Return || key == GDK_KEY_KP_Enter || key == GDK_KEY_ISO_Enter;
+}
+
+// Enter on a push button presses it; anywhere else it means OK.
+bool IsPushButton(Gtk::Widget* widget)
+{
+    if (!dynamic_cast<Gtk::Button*>(widget))
+        return false;
+    for (Gtk::Widget* w = widget; w; w = w->get_parent())
+        if (dynamic_cast<Gtk::ComboBox*>(w))
+            return false;
+    return true;
+}
+
+// The longest start of utf8 that takes at most nBytes in the ANSI code page.
+Glib::ustring FitInBytes(const Glib::ustring& utf8, int nBytes)
+{
+    const CAnsiCodePage& codePage = CAnsiCodePage::Current();
+    Glib::ustring fitted;
+    for (gunichar c : utf8) {
+        Glib::ustring longer = fitted + c;
+        if (codePage.ByteLength(longer) > nBytes)
+            break;
+        fitted = longer;
+    }
+    return fitted;
+}
+}  // namespace
+
+CDialog::CDialog(int nTemplateId, CDialog* pParentWnd) : m_nTemplateId(nTemplateId), m_pParentWnd(pParentWnd) {}
+
+CDialog::~CDialog()
+{
+    // Only the base's notifications can run from here; owners destroy the
+    // window first, so this is a safety net.
+    DestroyWindow();
+}
+
+bool CDialog::Build(int nTemplateId, const char* rootId)
+{
+    m_builder = CResourceLibrary::LoadTemplate(nTemplateId);
+    if (!m_builder)
+        return false;
+    auto root = m_builder->get_object(rootId);
+    m_pWindow = dynamic_cast<Gtk::Widget*>(root.get());
+    if (!m_pWindow) {
+        m_builder.reset();
+        return false;
+    }
+    m_pWindow->set_data(kDialogKey, this);
+    return true;
+}
+
+int CDialog::DoModal()
+{
+    if (!Build(m_nTemplateId, "dialog"))
+        return -1;
+    m_pModal = dynamic_cast<Gtk::Dialog*>(m_pWindow);
+    if (!m_pModal) {
+        DestroyWindow();
+        return -1;
+    }
+    CDialog* owner = m_pParentWnd ? m_pParentWnd : g_pMainWnd;
+    if (Gtk::Window* parent = owner && owner != this ? owner->GetToplevel() : nullptr)
+        m_pModal->set_transient_for(*parent);
+    m_pModal->signal_key_press_event().connect(sigc::mem_fun(*this, &CDialog::OnKeyPress), false);
+    m_bEnded = false;
+    m_nResult = -1;
+    OnInitDialog();
+    while (!m_bEnded) {
+        m_bRunning = true;
+        const int response = m_pModal->run();
+        m_bRunning = false;
+        if (m_bEnded)
+            break;
+        if (response == Gtk::RESPONSE_OK)
+            OnOK();
+        else if (response == Gtk::RESPONSE_CANCEL || response == Gtk::RESPONSE_DELETE_EVENT)
+            OnCancel();
+    }
+    m_pModal->hide();
+    DestroyWindow();
+    return m_nResult;
+}
+
+bool CDialog::Create(int nTemplateId, CDialog* pParent)
+{
+    if (m_pWindow || !pParent || !Build(nTemplateId, "page"))
+        return false;
+    if (dynamic_cast<Gtk::Window*>(m_pWindow)) {
+        DestroyWindow();
+        return false;
+    }
+    m_pParent = pParent;
+    pParent->m_children.push_back(this);
+    OnInitDialog();
+    return true;
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    m_nResult = nResult;
+    m_bEnded = true;
+    if (m_bRunning && m_pModal)
+        m_pModal->response(Gtk::RESPONSE_NONE);
+}
+
+void CDialog::ShowWindow(int nCmdShow)
+{
+    const bool bShow = nCmdShow != SW_HIDE;
+    if (!m_pWindow || m_pWindow->get_visible() == bShow)
+        return;
+    m_pWindow->set_visible(bShow);
+    OnShowWindow(bShow, 0);
+}
+
+bool CDialog::IsWindowVisible() const
+{
+    return m_pWindow && m_pWindow->get_visible();
+}
+
+void CDialog::DestroyWindow()
+{
+    if (!m_pWindow)
+        return;
+    OnDestroy();
+    // Children go after their parent heard of its destruction.
+    for (CDialog* child : std::vector<CDialog*>(m_children))
+        child->DestroyWindow();
+    if (m_pModal) {
+        delete m_pModal;
+        m_pModal = nullptr;
+    } else if (Gtk::Container* holder = m_pWindow->get_parent()) {
+        holder->remove(*m_pWindow);
+    }
+    m_pWindow = nullptr;
+    m_builder.reset();
+    if (g_pMainWnd == this)
+        g_pMainWnd = nullptr;
+    if (m_pParent) {
+        auto& siblings = m_pParent->m_children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+        m_pParent = nullptr;
+    }
+    PostNcDestroy();
+}
+
+Gtk::Window* CDialog::GetToplevel() const
+{
+    return m_pWindow ? dynamic_cast<Gtk::Window*>(m_pWindow->get_toplevel()) : nullptr;
+}
+
+Gtk::Widget* CDialog::GetDlgItem(int nId) const
+{
+    if (!m_builder)
+        return nullptr;
+    auto object = m_builder->get_object(std::to_string(nId));
+    return dynamic_cast<Gtk::Widget*>(object.get());
+}
+
+std::string CDialog::GetDlgItemText(int nId, int nMaxBytes) const
+{
+    auto* entry = GetDlgItem<Gtk::Entry>(nId);
+    if (!entry)
+        return {};
+    std::string text = CAnsiCodePage::Current().FromUtf8(entry->get_text());
+    if (static_cast<int>(text.size()) > nMaxBytes)
+        text.resize(static_cast<size_t>(std::max(nMaxBytes, 0)));
+    return text;
+}
+
+void CDialog::SetDlgItemText(int nId, const std::string& ansiText)
+{
+    if (auto* entry = GetDlgItem<Gtk::Entry>(nId))
+        entry->set_text(CAnsiCodePage::Current().ToUtf8(ansiText));
+}
+
+void CDialog::LimitText(int nId, int nBytes)
+{
+    auto* entry = GetDlgItem<Gtk::Entry>(nId);
+    if (!entry)
+        return;
+    // Runs before the entry inserts: only what still fits goes in.
+    entry->signal_insert_text().connect(
+        [entry, nBytes](const Glib::ustring& text, int* position) {
+            const int room = nBytes - CAnsiCodePage::Current().ByteLength(entry->get_text());
+            Glib::ustring fitted = FitInBytes(text, std::max(room, 0));
+            if (fitted.bytes() == text.bytes())
+                return;
+            g_signal_stop_emission_by_name(entry->gobj(), "insert-text");
+            if (!fitted.empty())
+                entry->insert_text(fitted, static_cast<int>(fitted.bytes()), *position);
+        },
+        false);
+}
+
+void CDialog::EnableDlgItem(int nId, bool bEnable)
+{
+    if (Gtk::Widget* item = GetDlgItem(nId))
+        item->set_sensitive(bEnable);
+}
+
+int CDialog::MessageBox(int nTextId, int nCaptionId, UINT nType)
+{
+    return ::MessageBox(GetToplevel(), nTextId, nCaptionId, nType);
+}
+
+CDialog* CDialog::FromWidget(Gtk::Widget* widget)
+{
+    for (Gtk::Widget* w = widget; w; w = w->get_parent())
+        if (void* dialog = w->get_data(kDialogKey))
+            return static_cast<CDialog*>(dialog);
+    return nullptr;
+}
+
+void CDialog::SetMainWnd(CDialog* pMainWnd)
+{
+    g_pMainWnd = pMainWnd;
+}
+
+CDialog* CDialog::GetMainWnd()
+{
+    return g_pMainWnd;
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+void CDialog::OnShowWindow(BOOL, UINT) {}
+
+void CDialog::OnDestroy() {}
+
+void CDialog::PostNcDestroy() {}
+
+bool CDialog::OnKeyPress(GdkEventKey* event)
+{
+    const bool enter = IsEnterKey(event->keyval);
+    if (!enter && event->keyval != GDK_KEY_Escape)
+        return false;
+    Gtk::Widget* focus = m_pModal ? m_pModal->get_focus() : nullptr;
+    if (enter && IsPushButton(focus))
+        return false;
+    CDialog* target = FromWidget(focus);
+    if (!target)
+        target = this;
+    if (enter)
+        target->OnOK();
+    else
+        target->OnCancel();
+    return true;
+}

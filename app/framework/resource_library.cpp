@@ -1,0 +1,79 @@
+#include "app/framework/resource_library.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <giomm/resource.h>
+#include <glibmm/keyfile.h>
+#include <memory>
+
+namespace {
+std::string& FileName()
+{
+    static std::string name = CResourceLibrary::kFileName;
+    return name;
+}
+
+// Read once the bundle is there; a lookup before that finds nothing.
+const Glib::KeyFile* Strings()
+{
+    static std::unique_ptr<Glib::KeyFile> strings;
+    if (!strings) {
+        try {
+            auto bytes = Gio::Resource::lookup_data_global("/lidany/strings.ini");
+            gsize size = 0;
+            auto data = static_cast<const char*>(bytes->get_data(size));
+            auto file = std::make_unique<Glib::KeyFile>();
+            file->load_from_data(Glib::ustring(data, data + size));
+            strings = std::move(file);
+        } catch (const Glib::Error&) {
+        }
+    }
+    return strings.get();
+}
+}  // namespace
+
+bool CResourceLibrary::Load()
+{
+    const int flags = RTLD_NOW | RTLD_NODELETE;
+    std::error_code error;
+    auto beside = std::filesystem::read_symlink("/proc/self/exe", error).parent_path() / FileName();
+    if (!error && dlopen(beside.c_str(), flags))
+        return true;
+    return dlopen(FileName().c_str(), flags) != nullptr;
+}
+
+void CResourceLibrary::SetFileName(std::string fileName)
+{
+    FileName() = std::move(fileName);
+}
+
+std::string CResourceLibrary::LoadString(int id)
+{
+    const Glib::KeyFile* strings = Strings();
+    if (!strings)
+        return {};
+    try {
+        return strings->get_string("strings", std::to_string(id));
+    } catch (const Glib::Error&) {
+        return {};
+    }
+}
+
+Glib::RefPtr<Gtk::Builder> CResourceLibrary::LoadTemplate(int id)
+{
+    try {
+        return Gtk::Builder::create_from_resource("/lidany/dialog/" + std::to_string(id) + ".ui");
+    } catch (const Glib::Error&) {
+        return {};
+    }
+}
+
+Glib::RefPtr<Gdk::Pixbuf> CResourceLibrary::LoadIcon(int id)
+{
+    try {
+        return Gdk::Pixbuf::create_from_resource("/lidany/icon/" + std::to_string(id) + ".png");
+    } catch (const Glib::Error&) {
+        return {};
+    }
+}

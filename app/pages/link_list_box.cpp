@@ -1,0 +1,74 @@
+#include "app/pages/link_list_box.h"
+
+void CLinkListBox::Attach(Gtk::TreeView* view)
+{
+    m_pView = view;
+    m_store = Gtk::ListStore::create(m_columns);
+    if (!m_pView)
+        return;
+    m_pView->set_model(m_store);
+    m_pView->get_selection()->set_mode(Gtk::SELECTION_MULTIPLE);
+    m_pView->get_selection()->signal_changed().connect([this] { m_selChange.emit(); });
+}
+
+void CLinkListBox::AddRecords(const std::vector<LinkRecord>& records)
+{
+    // Filled while detached, the view does not lay out each row in turn: a
+    // list of 65 535 entries appears at once.
+    if (m_pView)
+        m_pView->unset_model();
+    for (const LinkRecord& record : records) {
+        auto row = *m_store->append();
+        row.set_value(m_columns.text, Glib::ustring(FormatLinkAddress(record)));
+        row.set_value(m_columns.record, record);
+    }
+    if (m_pView)
+        m_pView->set_model(m_store);
+}
+
+void CLinkListBox::ResetContent()
+{
+    if (m_pView)
+        m_pView->get_selection()->unselect_all();
+    m_store->clear();
+}
+
+int CLinkListBox::GetCount() const
+{
+    return static_cast<int>(m_store->children().size());
+}
+
+int CLinkListBox::GetSelCount() const
+{
+    return m_pView ? m_pView->get_selection()->count_selected_rows() : 0;
+}
+
+std::vector<LinkRecord> CLinkListBox::GetSelectedRecords() const
+{
+    std::vector<LinkRecord> records;
+    if (!m_pView)
+        return records;
+    // The selection comes in list order.
+    for (const Gtk::TreeModel::Path& path : m_pView->get_selection()->get_selected_rows())
+        records.push_back((*m_store->get_iter(path))[m_columns.record]);
+    return records;
+}
+
+std::vector<std::string> CLinkListBox::GetTexts() const
+{
+    std::vector<std::string> texts;
+    for (const auto& row : m_store->children())
+        texts.push_back(Glib::ustring(row[m_columns.text]));
+    return texts;
+}
+
+void CLinkListBox::SetSel(int index, bool select)
+{
+    if (!m_pView || index < 0 || index >= GetCount())
+        return;
+    Gtk::TreeModel::Path path(std::to_string(index));
+    if (select)
+        m_pView->get_selection()->select(path);
+    else
+        m_pView->get_selection()->unselect(path);
+}

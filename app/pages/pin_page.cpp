@@ -1,0 +1,42 @@
+#include "app/pages/pin_page.h"
+
+#include <gtkmm/button.h>
+
+#include "app/resource_ids.h"
+#include "protocol/exchanges.h"
+
+CPinPage::CPinPage(CSerialPort* pPort) : CDialog(IDD_PIN_PAGE), m_pPort(pPort) {}
+
+BOOL CPinPage::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    for (int edit : {IDC_PIN_IN_FORCE, IDC_PIN_NEW, IDC_PIN_AGAIN})
+        LimitText(edit, kMaxPinBytes);
+    if (auto* change = GetDlgItem<Gtk::Button>(IDC_CHANGE_PIN))
+        change->signal_clicked().connect(sigc::mem_fun(*this, &CPinPage::OnChangePin));
+    return TRUE;
+}
+
+void CPinPage::OnChangePin()
+{
+    if (MessageBox(IDS_CONFIRM_PIN, IDS_PIN_CAPTION, MB_OKCANCEL) != IDOK)
+        return;
+    // Sent as typed: no test of digits, length or emptiness.
+    const std::string newPin = GetDlgItemText(IDC_PIN_NEW, kMaxPinBytes);
+    if (newPin != GetDlgItemText(IDC_PIN_AGAIN, kMaxPinBytes)) {
+        MessageBox(IDS_PIN_MISMATCH, IDS_PIN_CAPTION, MB_OK);
+        return;
+    }
+    const std::string pinInForce = GetDlgItemText(IDC_PIN_IN_FORCE, kMaxPinBytes);
+    bool accepted = false;
+    try {
+        accepted = ChangePin(m_pPort, pinInForce.c_str(), newPin.c_str());
+    } catch (int) {
+    }
+    MessageBox(accepted ? IDS_UPDATE_DONE : IDS_UPDATE_FAILED, IDS_PIN_CAPTION, MB_OK);
+}
+
+void CPinPage::PostNcDestroy()
+{
+    delete this;
+}

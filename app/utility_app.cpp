@@ -1,0 +1,62 @@
+#include "app/utility_app.h"
+
+#include <memory>
+
+#include "app/framework/resource_library.h"
+#include "app/framework/user_responder.h"
+#include "app/main_dlg.h"
+#include "app/port_select_dlg.h"
+#include "app/resource_ids.h"
+#include "protocol/exchanges.h"
+#include "serial/reply_readers.h"
+#include "serial/serial_port.h"
+
+BOOL CUtilityApp::InitInstance()
+{
+    // Whatever else keeps the name from us, start-up goes on.
+    if (!m_instanceLock.Create(kInstanceLockName) && m_instanceLock.AlreadyExists()) {
+        m_instanceLock.Release();
+        return FALSE;
+    }
+    if (!CResourceLibrary::Load())
+        return FALSE;
+
+    CPortSelectDlg portDlg;
+    if (portDlg.DoModal() != IDOK)
+        return FALSE;
+    DCB settings;
+    if (!portDlg.BuildLineSettings(&settings))
+        return FALSE;
+
+    auto port = std::make_unique<CSerialPort>();
+    // An Open that failed leaves a port on which the identification times out.
+    port->Open(portDlg.GetPortNumber(), &settings);
+    bool bConfirmed = false;
+    try {
+        bConfirmed = IdentifyAccessPoint(port.get());
+    } catch (int) {
+    }
+
+    if (bConfirmed) {
+        SetReplyTimeout(kConversationTimeoutMs);
+        {
+            CMainDlg mainDlg(port.get());
+            CDialog::SetMainWnd(&mainDlg);
+            mainDlg.DoModal();
+        }
+        try {
+            EndConversation(port.get());
+        } catch (int) {
+        }
+    } else {
+        AfxMessageBox(IDS_NO_ACCESS_POINT, MB_OK | MB_ICONEXCLAMATION);
+    }
+    port->Close();
+    return FALSE;
+}
+
+int CUtilityApp::ExitInstance()
+{
+    m_instanceLock.Release();
+    return 0;
+}
