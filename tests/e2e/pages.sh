@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The three pages against an access point with four paired devices: delete two
+# of them, change the PIN, change the name; then apsim's state shows all three
+# changes. Closes the main window with the header bar's close button.
+# shellcheck source=tests/e2e/lib/common.bash
+. "$(dirname "$0")/lib/common.bash"
+e2e_begin pages
+
+devices=("${SAMPLE_DEVICES[@]}")
+start_apsim --name "Lobby" --pin 2468 "${SAMPLE_DEVICE_OPTIONS[@]}"
+open_main_window
+
+note "paired devices: select the first and the third entry, delete them"
+click_in "$MAIN_WINDOW" "$LIST_ROW_X" "$LIST_ROW0_Y"
+ctrl_click_in "$MAIN_WINDOW" "$LIST_ROW_X" $((LIST_ROW0_Y + 2 * LIST_ROW_HEIGHT))
+keep_screenshot paired-devices.png "$MAIN_WINDOW" doc
+click_in "$MAIN_WINDOW" "${DELETE_BUTTON[@]}"
+answer_box '^Paired Devices$' "the confirmation of the deletion"
+expect_request "LINKDEL 0200${devices[0]}${devices[2]}" \
+    "the deletion confirmed with Return (count 2, then the two selected addresses in list order)"
+answer_box '^Paired Devices$' "the result of the deletion"
+[ "$(grep -c '^LINKREAD$' "$E2E_WORK/record")" -eq 2 ] || fail "the list was not read again after the deletion"
+
+note "PIN code: the PIN in force, the new one twice, Change PIN, confirm"
+click_in "$MAIN_WINDOW" "${TAB_PIN[@]}"
+press "$MAIN_WINDOW" alt+u
+type_into "$MAIN_WINDOW" 2468
+press "$MAIN_WINDOW" alt+n
+type_into "$MAIN_WINDOW" 9753
+press "$MAIN_WINDOW" alt+f
+type_into "$MAIN_WINDOW" 9753
+keep_screenshot pin-code.png "$MAIN_WINDOW" doc
+press "$MAIN_WINDOW" alt+c
+answer_box '^PIN Code$' "the confirmation of the PIN change"
+# "PINUPDAT" carries "2468\n9753\n".
+expect_request "PINUPDAT 323436380a393735330a" "the PIN change confirmed with Return"
+answer_box '^PIN Code$' "the result of the PIN change"
+
+note "device name: the page reads the name; Change, a new name, Return"
+click_in "$MAIN_WINDOW" "${TAB_NAME[@]}"
+expect_request LNAMREAD "the device name page"
+press "$MAIN_WINDOW" alt+h
+entry=$(expect_window DIALOG '^Change Device Name$' "the name entry dialog")
+type_into "$entry" "Meeting Room 2"
+press "$entry" Return
+expect_gone "$entry" "the name entry dialog"
+expect_request "LNAMUPDAT 4d656574696e6720526f6f6d20320a" "the name change"
+answer_box '^Device Name$' "the result of the name change"
+keep_screenshot device-name.png "$MAIN_WINDOW" doc
+
+note "apsim holds the changes"
+[ "$(state_value devices)" = 2 ] || fail "apsim holds $(state_value devices) devices, expected 2"
+[ "$(state_devices | tr '\n' ' ')" = "${devices[1]} ${devices[3]} " ] ||
+    fail "apsim holds the devices [$(state_devices | tr '\n' ' ')], expected [${devices[1]} ${devices[3]}]"
+[ "$(state_value pin)" = 9753 ] || fail "apsim's PIN is '$(state_value pin)', expected 9753"
+[ "$(state_value name)" = "Meeting Room 2" ] || fail "apsim's name is '$(state_value name)', expected 'Meeting Room 2'"
+
+note "the header bar's close button ends the program"
+click_in "$MAIN_WINDOW" "${CLOSE_BOX[@]}"
+expect_exit 0
+[ "$(tail -n 1 "$E2E_WORK/record")" = EXIT ] || fail "the last request was not EXIT"
+note "passed"
