@@ -167,7 +167,9 @@ void CMainDlg::TrackCaptionMenu(int xRoot, int yRoot)
 
     // Like a tracked popup menu: back here once it closes, with the choice.
     auto loop = Glib::MainLoop::create();
-    menu.signal_deactivate().connect([loop] { Glib::signal_idle().connect_once([loop] { loop->quit(); }); });
+    // However it closes, the menu hides; an item chosen is activated just
+    // after, so the loop ends once that has run.
+    menu.signal_hide().connect([loop] { Glib::signal_idle().connect_once([loop] { loop->quit(); }); });
     int originX, originY;
     window->get_window()->get_origin(originX, originY);
     GdkRectangle at{xRoot - originX, yRoot - originY, 1, 1};

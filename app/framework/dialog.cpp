@@ -12,6 +12,7 @@
 namespace {
 const char* const kDialogKey = "apconfig-dialog";
 CDialog* g_pMainWnd = nullptr;
+int g_nLiveDialogs = 0;
 
 bool IsEnterKey(guint key)
 {
@@ -44,13 +45,22 @@ Glib::ustring FitInBytes(const Glib::ustring& utf8, int nBytes)
 }
 }  // namespace
 
-CDialog::CDialog(int nTemplateId, CDialog* pParentWnd) : m_nTemplateId(nTemplateId), m_pParentWnd(pParentWnd) {}
+CDialog::CDialog(int nTemplateId, CDialog* pParentWnd) : m_nTemplateId(nTemplateId), m_pParentWnd(pParentWnd)
+{
+    ++g_nLiveDialogs;
+}
 
 CDialog::~CDialog()
 {
     // Only the base's notifications can run from here; owners destroy the
     // window first, so this is a safety net.
     DestroyWindow();
+    --g_nLiveDialogs;
+}
+
+int CDialog::LiveCount()
+{
+    return g_nLiveDialogs;
 }
 
 bool CDialog::Build(int nTemplateId, const char* rootId)

@@ -33,6 +33,11 @@ public:
     bool IsWindowVisible() const;
     void DestroyWindow();
 
+    int GetTemplateId() const { return m_nTemplateId; }
+    // Dialog objects in existence: lets tests see that self-owned dialogs
+    // are gone.
+    static int LiveCount();
+
     // The dialog's own widget (its root), or null while it has no window.
     Gtk::Widget* GetWindow() const { return m_pWindow; }
     // The window the dialog lives in.

@@ -1,0 +1,136 @@
+#include "tests/gui/gui_test.h"
+
+#include <glibmm/main.h>
+#include <gtkmm/dialog.h>
+#include <gtkmm/main.h>
+#include <gtkmm/window.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "app/framework/resource_library.h"
+#include "app/port_select_dlg.h"
+#include "serial/posix/com_port_resolver.h"
+#include "serial/posix/tick_count.h"
+#include "serial/reply_readers.h"
+
+namespace {
+constexpr int kWatchdogMs = 20000;
+}
+
+std::string S(int id)
+{
+    return CResourceLibrary::LoadString(id);
+}
+
+void GuiTest::SetUp()
+{
+    ASSERT_TRUE(CResourceLibrary::Load());
+    CUserResponder::Replace(&m_responder);
+    char folder[] = "/tmp/apconfig-guiXXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    m_folder = folder;
+    CComPortResolver::SetDeviceFolder(m_folder);
+}
+
+void GuiTest::TearDown()
+{
+    for (auto& watch : m_watches)
+        watch.disconnect();
+    if (m_port)
+        m_port->Close();
+    m_port.reset();
+    if (m_device)
+        m_device->Stop();
+    CUserResponder::Replace(nullptr);
+    CTickCount::SetSource(nullptr);
+    CComPortResolver::SetDeviceFolder("/dev");
+    std::error_code ignored;
+    std::filesystem::remove_all(m_folder, ignored);
+}
+
+void GuiTest::StartDevice(AccessPointState state)
+{
+    m_device = std::make_unique<CPtyAccessPoint>(CAccessPointModel(std::move(state)));
+    m_device->Start();
+    ASSERT_FALSE(m_device->LinkAsCom(m_folder, kPort));
+}
+
+CSerialPort& GuiTest::OpenPort()
+{
+    m_port = std::make_unique<CSerialPort>();
+    DCB settings;
+    CPortSelectDlg::ApplyLineSettings(settings);
+    EXPECT_TRUE(m_port->Open(kPort, &settings));
+    SetReplyTimeout(kConversationTimeoutMs);
+    return *m_port;
+}
+
+void GuiTest::SpeedUpClock(uint32_t factor)
+{
+    CTickCount::SetSource([factor] { return CTickCount::MonotonicMs() * factor; });
+}
+
+void GuiTest::WhenShown(int templateId, std::function<void(CDialog&)> action)
+{
+    auto waited = std::make_shared<int>(0);
+    m_watches.push_back(Glib::signal_timeout().connect(
+        [templateId, action, waited] {
+            if (CDialog* dialog = FindShown(templateId)) {
+                action(*dialog);
+                return false;
+            }
+            if ((*waited += 10) < kWatchdogMs)
+                return true;
+            ADD_FAILURE() << "dialog " << templateId << " never showed";
+            for (Gtk::Window* window : Gtk::Window::list_toplevels())
+                if (CDialog* shown = window->get_visible() ? CDialog::FromWidget(window) : nullptr)
+                    shown->EndDialog(IDCANCEL);
+            return false;
+        },
+        10));
+}
+
+CDialog* GuiTest::FindShown(int templateId)
+{
+    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+        CDialog* dialog = window->get_visible() ? CDialog::FromWidget(window) : nullptr;
+        if (dialog && dialog->GetTemplateId() == templateId)
+            return dialog;
+    }
+    return nullptr;
+}
+
+void GuiTest::Later(std::function<void()> action)
+{
+    m_watches.push_back(Glib::signal_timeout().connect(
+        [action] {
+            action();
+            return false;
+        },
+        10));
+}
+
+void GuiTest::SendKey(Gtk::Window& window, guint keyval)
+{
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->key.send_event = TRUE;
+    event->key.time = GDK_CURRENT_TIME;
+    event->key.keyval = keyval;
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_widget_event(GTK_WIDGET(window.gobj()), event);
+    gdk_event_free(event);
+}
+
+void GuiTest::Respond(CDialog& dialog, int response)
+{
+    if (auto* modal = dynamic_cast<Gtk::Dialog*>(dialog.GetToplevel()))
+        modal->response(response);
+}
+
+void GuiTest::PumpEvents()
+{
+    while (Gtk::Main::events_pending())
+        Gtk::Main::iteration(false);
+}
