@@ -10,7 +10,7 @@ open_main_window
 
 note "right click on the header bar"
 read -r px py < <(window_point "$MAIN_WINDOW" "${CAPTION_POINT[@]}") || fail "cannot place the pointer on the header bar"
-xdo mousemove --sync "$px" "$py"
+pointer_to "$px" "$py"
 xdo click 3
 menu=$(expect_window POPUP_MENU '' "the caption menu")
 read -r mx my mw mh < <(window_box "$menu") || fail "cannot measure the caption menu"

@@ -6,7 +6,7 @@
 e2e_begin startup
 
 start_apsim --devices 2
-open_main_window
+open_main_window port-select.png
 keep_screenshot startup-main.png "$MAIN_WINDOW"
 
 note "Escape closes the main window and ends the program"

@@ -27,7 +27,6 @@ readonly E2E_COM_LINK=/dev/com4
 # no longer hits its control fails the test at that step.
 readonly CAPTION_POINT=(100 25)   # the header bar, away from its title and close box
 readonly CLOSE_BOX=(-27 27)        # the header bar's close button
-readonly TAB_LINKS=(86 81)
 readonly TAB_PIN=(195 81)
 readonly TAB_NAME=(300 81)
 readonly LIST_ROW_X=105            # paired devices: rows from the list's top
@@ -155,7 +154,7 @@ expect_window() {
     id=$(wait_window "$1" "$2") || status=$?
     case $status in
     0) echo "$id" ;;
-    2) fail "apconfig ended before $3 appeared" ;;
+    2) fail "apconfig ended before $3 appeared (only one apconfig may run at a time: is another one running?)" ;;
     *) fail "$3 did not appear within ${X11_WAIT_SECONDS}s" ;;
     esac
 }
@@ -181,11 +180,6 @@ expect_exit() {
 # record_has LINE: apsim has received that request (the whole line).
 record_has() {
     [ -f "$E2E_WORK/record" ] && grep -qxF -- "$1" "$E2E_WORK/record"
-}
-
-record_count() {
-    [ -f "$E2E_WORK/record" ] || { echo 0; return; }
-    wc -l <"$E2E_WORK/record"
 }
 
 # expect_request LINE WHAT: waits until apsim has received that request.
@@ -216,14 +210,16 @@ state_devices() {
     awk '$1 == "device" { print $2 }' "$E2E_WORK/state"
 }
 
-# open_main_window: apconfig through the port dialog (OK picks COM4, the
-# first item) to the main window, whose id goes into MAIN_WINDOW. Waits for
-# the first listing, which runs when the window shows.
+# open_main_window [FILE]: apconfig through the port dialog (OK picks COM4,
+# the first item; FILE keeps a screenshot of the dialog) to the main window,
+# whose id goes into MAIN_WINDOW. Waits for the first listing, which runs
+# when the window shows.
+# shellcheck disable=SC2120  # the screenshot is optional
 open_main_window() {
     start_apconfig
     local port
     port=$(expect_window DIALOG '^Select Port$' "the port dialog")
-    keep_screenshot "$E2E_NAME-port.png" "$port"
+    [ -z "${1:-}" ] || keep_screenshot "$1" "$port"
     press "$port" Return
     MAIN_WINDOW=$(expect_window NORMAL '^apconfig$' "the main window")
     expect_request LINKREAD "the paired devices page"
@@ -235,7 +231,7 @@ open_main_window() {
 keep_screenshot() {
     local box
     # Off the window, so that no control shows the pointer's hover.
-    xdo mousemove --sync 0 0 || true
+    pointer_to 0 0 || true
     box=$(window_box "$2") || fail "cannot find the window for the screenshot $1"
     # shellcheck disable=SC2086  # the box is four numbers
     keep_region "$1" $box "${3:-}"

@@ -101,11 +101,22 @@ window_point() {
     echo "$((x + dx)) $((y + dy))"
 }
 
+# pointer_to X Y: moves the pointer there and waits until it is. (A --sync
+# move to where the pointer already is would wait for a motion that never
+# comes.)
+pointer_to() {
+    # shellcheck disable=SC2034  # set by the eval, like X and Y
+    local X Y SCREEN WINDOW
+    eval "$(xdo getmouselocation --shell)" || return 1
+    [ "$X" = "$1" ] && [ "$Y" = "$2" ] && return 0
+    xdo mousemove --sync "$1" "$2"
+}
+
 # click_in ID DX DY [BUTTON]: move the pointer there and click.
 click_in() {
     local x y
     read -r x y < <(window_point "$1" "$2" "$3") || return 1
-    xdo mousemove --sync "$x" "$y" && xdo click "${4:-1}"
+    pointer_to "$x" "$y" && xdo click "${4:-1}"
 }
 
 # ctrl_click_in ID DX DY: the same with Ctrl held.
