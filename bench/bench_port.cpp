@@ -1,0 +1,48 @@
+#include "bench/bench_port.h"
+
+#include <pthread.h>
+#include <time.h>
+
+DCB CBenchPort::LineSettings()
+{
+    DCB settings;
+    settings.BaudRate = 115200;
+    settings.ByteSize = 8;
+    settings.Parity = EVENPARITY;
+    settings.StopBits = ONESTOPBIT;
+    settings.Flags = DCB::fBinary | DCB::fParity | DCB::fOutxCtsFlow | (DTR_CONTROL_ENABLE << 4) |
+                     (RTS_CONTROL_ENABLE << 12);
+    return settings;
+}
+
+void CBenchPort::StartExchange()
+{
+    m_firstWrite = {};
+    m_lastByte = {};
+    m_nBytesRead = 0;
+}
+
+std::chrono::nanoseconds CBenchPort::WorkerCpuTime()
+{
+    clockid_t clock;
+    timespec used{};
+    if (!m_hThread.joinable() || pthread_getcpuclockid(m_hThread.native_handle(), &clock) != 0 ||
+        clock_gettime(clock, &used) != 0)
+        return std::chrono::nanoseconds(0);
+    return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+}
+
+void CBenchPort::Write(const void* pData, int nCount)
+{
+    if (m_firstWrite == Clock::time_point{})
+        m_firstWrite = Clock::now();
+    CSerialPort::Write(pData, nCount);
+}
+
+char CBenchPort::ReadByteTimeout(int ms)
+{
+    const char byte = CSerialPort::ReadByteTimeout(ms);
+    m_lastByte = Clock::now();
+    ++m_nBytesRead;
+    return byte;
+}

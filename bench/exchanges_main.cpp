@@ -1,0 +1,236 @@
+// bench_exchanges: round trips of the program's exchanges against a pyserial
+// peer on the same simulated access point, both sides taking turns in
+// batches so machine noise falls on both alike; then the CPU time the port's
+// worker uses while the line is idle.
+#include <getopt.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <iostream>
+#include <stdexcept>
+#include <thread>
+
+#include "bench/apsim_process.h"
+#include "bench/bench_port.h"
+#include "bench/bench_result.h"
+#include "bench/expected_replies.h"
+#include "bench/peer_process.h"
+#include "bench/sample_stats.h"
+#include "protocol/exchanges.h"
+#include "serial/posix/com_port_resolver.h"
+#include "serial/reply_readers.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+    int rounds = 20;
+    int shortBatch = 25;  // name reads and PIN changes per batch
+    int listBatch = 5;    // listings per batch
+    int devices = 1000;
+    int idleSeconds = 10;
+    double targetRatio = 1.2;
+    std::string python = "/usr/bin/python3";
+    std::string peer = BENCH_SOURCE_DIR "/peer_exchanges.py";
+    std::vector<std::string> only;  // empty: every exchange
+    bool idle = true;
+};
+
+// One exchange as our side does it: returns the reply after its "OK\n", as
+// the peer's digest covers it.
+using OurExchange = std::function<std::string(CSerialPort*)>;
+
+struct Exchange {
+    const char* name;
+    int batch;
+    OurExchange run;
+    std::string expectedReply;
+};
+
+std::string ReadName(CSerialPort* port)
+{
+    char name[kNameBufferSize];
+    if (!ReadDeviceName(port, name))
+        throw std::runtime_error("LNAMREAD not acknowledged");
+    return std::string(name) + "\n";
+}
+
+std::string ChangeSamePin(CSerialPort* port)
+{
+    if (!ChangePin(port, "0000", "0000"))
+        throw std::runtime_error("PINUPDAT not acknowledged");
+    return {};
+}
+
+std::string ListDevices(CSerialPort* port)
+{
+    std::vector<LinkRecord> records;
+    ReadPairedDevices(port, records);
+    const size_t count = records.size();
+    std::string reply{static_cast<char>(count & 0xFF), static_cast<char>(count >> 8)};
+    reply.append(reinterpret_cast<const char*>(records.data()), count * sizeof(LinkRecord));
+    return reply;
+}
+
+// A batch on our side: the port opened for it alone, one untimed exchange,
+// then `count` timed ones, each reply checked.
+void RunOurBatch(CBenchPort& port, const Exchange& exchange, CSampleStats& stats)
+{
+    const DCB settings = CBenchPort::LineSettings();
+    if (!port.Open(CApsimProcess::kComNumber, &settings))
+        throw std::runtime_error("cannot open COM" + std::to_string(CApsimProcess::kComNumber));
+    try {
+        exchange.run(&port);
+        for (int i = 0; i < exchange.batch; ++i) {
+            const auto start = Clock::now();
+            const std::string reply = exchange.run(&port);
+            const auto took = Clock::now() - start;
+            if (reply != exchange.expectedReply)
+                throw std::runtime_error(std::string(exchange.name) + ": our reply differs from the device's");
+            stats.Add(std::chrono::duration<double, std::nano>(took).count());
+        }
+    } catch (int code) {
+        port.Close();
+        throw std::runtime_error(std::string(exchange.name) + ": our side failed with code " + std::to_string(code));
+    } catch (...) {
+        port.Close();
+        throw;
+    }
+    port.Close();
+}
+
+void RunPeerBatch(CPeerProcess& peer, const Exchange& exchange, CSampleStats& stats)
+{
+    CPeerProcess::Batch batch = peer.Run(exchange.name, exchange.batch);
+    if (batch.digest != Fnv1a64(exchange.expectedReply))
+        throw std::runtime_error(std::string(exchange.name) + ": the peer's reply differs from the device's");
+    for (double nanoseconds : batch.roundTrips)
+        stats.Add(nanoseconds);
+}
+
+double Ms(double nanoseconds)
+{
+    return nanoseconds / 1e6;
+}
+
+bool CompareExchange(CBenchPort& port, CPeerProcess& peer, const Exchange& exchange, const Options& options)
+{
+    CSampleStats ours, theirs;
+    for (int round = 0; round < options.rounds; ++round) {
+        // Each side goes first every other round.
+        if (round % 2 == 0) {
+            RunOurBatch(port, exchange, ours);
+            RunPeerBatch(peer, exchange, theirs);
+        } else {
+            RunPeerBatch(peer, exchange, theirs);
+            RunOurBatch(port, exchange, ours);
+        }
+    }
+    const double ratio = ours.Median() / theirs.Median();
+    std::printf("%-9s n=%-4zu ours median %8.3f ms p99 %8.3f ms | pyserial median %8.3f ms p99 %8.3f ms | "
+                "ratio %.2f\n",
+                exchange.name, ours.Count(), Ms(ours.Median()), Ms(ours.Percentile(99)), Ms(theirs.Median()),
+                Ms(theirs.Percentile(99)), ratio);
+    const bool met = ratio <= options.targetRatio;
+    PrintResult(std::string(exchange.name) + " round trip, ours/pyserial (median)",
+                Fixed(Ms(ours.Median()), 3) + " / " + Fixed(Ms(theirs.Median()), 3) + " ms = " + Fixed(ratio, 2),
+                "<= " + Fixed(options.targetRatio, 2), met);
+    PrintResult(std::string(exchange.name) + " round trip p99, ours / pyserial",
+                Fixed(Ms(ours.Percentile(99)), 3) + " / " + Fixed(Ms(theirs.Percentile(99)), 3) + " ms", "-", true);
+    return met;
+}
+
+bool MeasureIdleWorker(CBenchPort& port, const Options& options)
+{
+    const DCB settings = CBenchPort::LineSettings();
+    if (!port.Open(CApsimProcess::kComNumber, &settings))
+        throw std::runtime_error("cannot open the port for the idle measurement");
+    const auto cpuBefore = port.WorkerCpuTime();
+    const auto wallBefore = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(options.idleSeconds));
+    const auto cpu = port.WorkerCpuTime() - cpuBefore;
+    const auto wall = Clock::now() - wallBefore;
+    port.Close();
+    const double percent = 100.0 * std::chrono::duration<double>(cpu).count() / std::chrono::duration<double>(wall).count();
+    std::printf("idle worker: %.3f ms CPU in %.1f s = %.4f %% of a core\n", std::chrono::duration<double, std::milli>(cpu).count(),
+                std::chrono::duration<double>(wall).count(), percent);
+    const bool met = percent < 1.0;
+    PrintResult("worker CPU while idle (" + std::to_string(options.idleSeconds) + " s, port open)",
+                Fixed(percent, 4) + " % of a core", "< 1 %", met);
+    return met;
+}
+
+bool ParseOptions(int argc, char* argv[], Options& options)
+{
+    static const option kLong[] = {{"rounds", required_argument, nullptr, 'r'},
+                                   {"short-batch", required_argument, nullptr, 's'},
+                                   {"list-batch", required_argument, nullptr, 'l'},
+                                   {"devices", required_argument, nullptr, 'd'},
+                                   {"idle-seconds", required_argument, nullptr, 'i'},
+                                   {"python", required_argument, nullptr, 'p'},
+                                   {"peer", required_argument, nullptr, 'P'},
+                                   {"only", required_argument, nullptr, 'o'},
+                                   {"no-idle", no_argument, nullptr, 'n'},
+                                   {nullptr, 0, nullptr, 0}};
+    int option;
+    try {
+        while ((option = getopt_long(argc, argv, "", kLong, nullptr)) != -1) {
+            switch (option) {
+            case 'r': options.rounds = std::stoi(optarg); break;
+            case 's': options.shortBatch = std::stoi(optarg); break;
+            case 'l': options.listBatch = std::stoi(optarg); break;
+            case 'd': options.devices = std::stoi(optarg); break;
+            case 'i': options.idleSeconds = std::stoi(optarg); break;
+            case 'p': options.python = optarg; break;
+            case 'P': options.peer = optarg; break;
+            case 'o': options.only.push_back(optarg); break;
+            case 'n': options.idle = false; break;
+            default: return false;
+            }
+        }
+    } catch (const std::exception&) {
+        return false;
+    }
+    return optind == argc && options.rounds > 0 && options.shortBatch > 0 && options.listBatch > 0 &&
+           options.devices >= 0 && options.devices <= 65535 && options.idleSeconds > 0;
+}
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: bench_exchanges [--rounds N] [--short-batch N] [--list-batch N] [--devices N]\n"
+                     "                       [--idle-seconds S] [--python PATH] [--peer SCRIPT]\n"
+                     "                       [--only LNAMREAD|PINUPDAT|LINKREAD]... [--no-idle]\n");
+        return 2;
+    }
+    try {
+        CApsimProcess device({"--devices", std::to_string(options.devices)});
+        CComPortResolver::SetDeviceFolder(device.Folder());
+        SetReplyTimeout(kConversationTimeoutMs);
+        CPeerProcess peer(options.python, options.peer, device.LinkPath());
+        CBenchPort port;
+
+        const std::vector<Exchange> exchanges{
+            {"LNAMREAD", options.shortBatch, ReadName, "apsim\n"},
+            {"PINUPDAT", options.shortBatch, ChangeSamePin, ""},
+            {"LINKREAD", options.listBatch, ListDevices, ListingPayload(static_cast<size_t>(options.devices))},
+        };
+        std::printf("exchanges: %d rounds, each side a batch per round; LINKREAD of %d records\n", options.rounds,
+                    options.devices);
+        bool met = true;
+        for (const Exchange& exchange : exchanges)
+            if (options.only.empty() || std::ranges::find(options.only, exchange.name) != options.only.end())
+                met = CompareExchange(port, peer, exchange, options) && met;
+        if (options.idle)
+            met = MeasureIdleWorker(port, options) && met;
+        return met ? 0 : 1;
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "bench_exchanges: %s\n", failure.what());
+        PrintResult("exchanges benchmark", std::string("failed: ") + failure.what(), "runs", false);
+        return 3;
+    }
+}
