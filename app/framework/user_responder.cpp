@@ -20,6 +20,8 @@ int CUserResponder::MessageBox(Gtk::Window* owner, const std::string& text, cons
     if (owner)
         box.set_transient_for(*owner);
     box.set_title(caption);
+    // As on any message box, Enter takes the first button: OK.
+    box.set_default_response(Gtk::RESPONSE_OK);
     int response = box.run();
     return response == Gtk::RESPONSE_OK || (!askOk && response == Gtk::RESPONSE_DELETE_EVENT) ? IDOK : IDCANCEL;
 }

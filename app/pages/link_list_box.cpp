@@ -7,6 +7,11 @@ void CLinkListBox::Attach(Gtk::TreeView* view)
     if (!m_pView)
         return;
     m_pView->set_model(m_store);
+    // Every row is one line of text: with one fixed height the view need not
+    // measure each of up to 65 535 rows before it can show the first ones.
+    for (Gtk::TreeViewColumn* column : m_pView->get_columns())
+        column->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
+    m_pView->set_fixed_height_mode(true);
     m_pView->get_selection()->set_mode(Gtk::SELECTION_MULTIPLE);
     m_pView->get_selection()->signal_changed().connect([this] { m_selChange.emit(); });
 }

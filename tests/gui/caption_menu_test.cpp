@@ -93,22 +93,18 @@ protected:
 
     void Run(std::function<void(CMainDlg&, const int caption[4], const int client[4])> script)
     {
-        CMainDlg main(&OpenPort());
-        WhenShown(IDD_MAIN, [script](CDialog& shown) {
-            auto& dialog = static_cast<CMainDlg&>(shown);
+        RunMainWindow([script](CMainDlg& main) {
             int caption[4];
-            ASSERT_TRUE(dialog.GetCaptionRect(caption));
-            auto* modal = dynamic_cast<Gtk::Dialog*>(dialog.GetToplevel());
+            ASSERT_TRUE(main.GetCaptionRect(caption));
+            auto* modal = dynamic_cast<Gtk::Dialog*>(main.GetToplevel());
             int originX, originY, x, y;
             modal->get_window()->get_origin(originX, originY);
             modal->get_content_area()->translate_coordinates(*modal, 0, 0, x, y);
             auto area = modal->get_content_area()->get_allocation();
             const int client[4] = {originX + x, originY + y, originX + x + area.get_width(),
                                    originY + y + area.get_height()};
-            script(dialog, caption, client);
-            shown.EndDialog(IDOK);
+            script(main, caption, client);
         });
-        main.DoModal();
     }
 
     MenuSeen m_menu;

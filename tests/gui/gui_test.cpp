@@ -3,6 +3,7 @@
 #include <glibmm/main.h>
 #include <gtkmm/dialog.h>
 #include <gtkmm/main.h>
+#include <gtkmm/notebook.h>
 #include <gtkmm/window.h>
 #include <stdlib.h>
 
@@ -10,6 +11,7 @@
 
 #include "app/framework/resource_library.h"
 #include "app/port_select_dlg.h"
+#include "app/resource_ids.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/tick_count.h"
 #include "serial/reply_readers.h"
@@ -64,6 +66,29 @@ CSerialPort& GuiTest::OpenPort()
     EXPECT_TRUE(m_port->Open(kPort, &settings));
     SetReplyTimeout(kConversationTimeoutMs);
     return *m_port;
+}
+
+int GuiTest::RunMainWindow(std::function<void(CMainDlg&)> script)
+{
+    CMainDlg main(&OpenPort());
+    WhenShown(IDD_MAIN, [script](CDialog& shown) {
+        script(static_cast<CMainDlg&>(shown));
+        shown.EndDialog(IDOK);
+    });
+    return main.DoModal();
+}
+
+void GuiTest::SelectTab(CMainDlg& main, int index)
+{
+    main.GetDlgItem<Gtk::Notebook>(IDC_TAB)->set_current_page(index);
+}
+
+std::vector<ApCommand> GuiTest::Commands() const
+{
+    std::vector<ApCommand> commands;
+    for (const auto& exchange : m_device->Exchanges())
+        commands.push_back(exchange.command);
+    return commands;
 }
 
 void GuiTest::SpeedUpClock(uint32_t factor)

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/framework/dialog.h"
+#include "app/main_dlg.h"
 #include "serial/serial_port.h"
 #include "tests/gui/recording_responder.h"
 #include "tools/apsim/pty_access_point.h"
@@ -28,6 +29,13 @@ protected:
     const std::string& DeviceFolder() const { return m_folder; }
     // Opens a port on the device with the conversation's settings.
     CSerialPort& OpenPort();
+    // Runs the main window on a port opened on the device; script acts once
+    // the window shows, then the window is closed. Returns DoModal's result.
+    int RunMainWindow(std::function<void(CMainDlg&)> script);
+    // Selects a tab as the user does, with its notifications.
+    static void SelectTab(CMainDlg& main, int index);
+    // The commands the device has received, in order.
+    std::vector<ApCommand> Commands() const;
     // Makes the 10000 ms reply time-out pass in a hundredth of the time.
     void SpeedUpClock(uint32_t factor = 100);
 

@@ -19,17 +19,7 @@ protected:
         GuiTest::SetUp();
         StartDevice();
     }
-    // Runs the main window on the device's port; script acts once it shows,
-    // then the window is closed.
-    void Run(std::function<void(CMainDlg&)> script)
-    {
-        CMainDlg main(&OpenPort());
-        WhenShown(IDD_MAIN, [script](CDialog& shown) {
-            script(static_cast<CMainDlg&>(shown));
-            shown.EndDialog(IDOK);
-        });
-        m_nResult = main.DoModal();
-    }
+    void Run(std::function<void(CMainDlg&)> script) { m_nResult = RunMainWindow(std::move(script)); }
     std::vector<bool> Visible(CMainDlg& main)
     {
         std::vector<bool> visible;
@@ -71,9 +61,8 @@ TEST_F(MainWindowTest, SwitchingHidesTheOldPageBeforeShowingTheNew)
             page->signal_show().connect([&events, i] { events.push_back("show " + std::to_string(i)); });
             page->signal_hide().connect([&events, i] { events.push_back("hide " + std::to_string(i)); });
         }
-        auto* notebook = main.GetDlgItem<Gtk::Notebook>(IDC_TAB);
-        notebook->set_current_page(2);  // the user clicks the third tab
-        notebook->set_current_page(1);
+        SelectTab(main, 2);
+        SelectTab(main, 1);
         EXPECT_EQ(tab.GetCurSel(), 1);
     });
     EXPECT_EQ(events, (std::vector<std::string>{"hide 0", "show 2", "hide 2", "show 1"}));
@@ -86,7 +75,7 @@ TEST_F(MainWindowTest, EnterAndEscapeInsideAPageDoNothing)
         main.GetTabCtrl().GetItemData(0)->GetDlgItem(IDC_LINK_LIST)->grab_focus();
         SendKey(window, GDK_KEY_Escape);
         SendKey(window, GDK_KEY_Return);
-        main.GetDlgItem<Gtk::Notebook>(IDC_TAB)->set_current_page(1);
+        SelectTab(main, 1);
         main.GetTabCtrl().GetItemData(1)->GetDlgItem(IDC_PIN_NEW)->grab_focus();
         SendKey(window, GDK_KEY_Return);
         SendKey(window, GDK_KEY_Escape);
@@ -139,10 +128,7 @@ TEST_F(MissingPageTest, WindowEndsBeforeItShowsAndTheConversationStillCloses)
     EXPECT_EQ(app.InitInstance(), FALSE);
     EXPECT_FALSE(mainShown);
     EXPECT_TRUE(m_responder.Boxes().empty());
-    std::vector<ApCommand> commands;
-    for (const auto& exchange : Device().Exchanges())
-        commands.push_back(exchange.command);
-    EXPECT_EQ(commands, (std::vector<ApCommand>{ApCommand::Identify, ApCommand::Exit}))
+    EXPECT_EQ(Commands(), (std::vector<ApCommand>{ApCommand::Identify, ApCommand::Exit}))
         << "no page was shown, so nothing was listed";
     EXPECT_EQ(CDialog::LiveCount(), before) << "the pages made before the failure are gone too";
 }

@@ -32,13 +32,6 @@ protected:
     {
         WhenShown(IDD_PORT_SELECT, [](CDialog& dialog) { Respond(dialog, Gtk::RESPONSE_OK); });
     }
-    std::vector<ApCommand> Commands()
-    {
-        std::vector<ApCommand> commands;
-        for (const auto& exchange : Device().Exchanges())
-            commands.push_back(exchange.command);
-        return commands;
-    }
     bool PortIsFree()
     {
         int fd = CTtyDevice::OpenExclusive("COM5");
