@@ -18,13 +18,20 @@ std::string CApsimProcess::ProgramPath()
     return (fs::read_symlink("/proc/self/exe").parent_path() / "apsim").string();
 }
 
-CApsimProcess::CApsimProcess(const std::vector<std::string>& arguments)
+CApsimProcess::CApsimProcess(const std::vector<std::string>& arguments, int niceness)
 {
     std::string pattern = (fs::temp_directory_path() / "apconfig-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("cannot make a temporary folder");
     m_folder = pattern;
-    std::vector<std::string> argv{ProgramPath(), "--com", std::to_string(kComNumber), "--folder", m_folder};
+    std::vector<std::string> argv;
+    // nice(1) starts every thread of apsim at that niceness; without the
+    // right to raise priority it warns and runs apsim as it is.
+    if (niceness != 0)
+        argv = {"/usr/bin/nice", "-n", std::to_string(niceness)};
+    for (const std::string& arg : {ProgramPath(), std::string("--com"), std::to_string(kComNumber),
+                                   std::string("--folder"), m_folder})
+        argv.push_back(arg);
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     try {
         m_process = std::make_unique<CChildProcess>(argv);

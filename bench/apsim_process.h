@@ -13,9 +13,11 @@ class CApsimProcess {
 public:
     static constexpr int kComNumber = 7;
 
-    // Starts apsim with the extra arguments (devices, faults). Throws
-    // std::runtime_error when it does not come up serving.
-    explicit CApsimProcess(const std::vector<std::string>& arguments);
+    // Starts apsim with the extra arguments (devices, faults), at the given
+    // niceness: the device stands in for hardware that takes no CPU from the
+    // host, so a benchmark may let it go first. Throws std::runtime_error
+    // when it does not come up serving.
+    explicit CApsimProcess(const std::vector<std::string>& arguments, int niceness = 0);
     ~CApsimProcess();
     CApsimProcess(const CApsimProcess&) = delete;
     CApsimProcess& operator=(const CApsimProcess&) = delete;

@@ -33,6 +33,7 @@ struct Options {
     double targetRatio = 1.2;
     std::string python = "/usr/bin/python3";
     std::string peer = BENCH_SOURCE_DIR "/peer_exchanges.py";
+    int deviceNice = -10;
     std::vector<std::string> only;  // empty: every exchange
     bool idle = true;
 };
@@ -172,6 +173,7 @@ bool ParseOptions(int argc, char* argv[], Options& options)
                                    {"peer", required_argument, nullptr, 'P'},
                                    {"only", required_argument, nullptr, 'o'},
                                    {"no-idle", no_argument, nullptr, 'n'},
+                                   {"device-nice", required_argument, nullptr, 'N'},
                                    {nullptr, 0, nullptr, 0}};
     int option;
     try {
@@ -186,6 +188,7 @@ bool ParseOptions(int argc, char* argv[], Options& options)
             case 'P': options.peer = optarg; break;
             case 'o': options.only.push_back(optarg); break;
             case 'n': options.idle = false; break;
+            case 'N': options.deviceNice = std::stoi(optarg); break;
             default: return false;
             }
         }
@@ -204,11 +207,11 @@ int main(int argc, char* argv[])
         std::fprintf(stderr,
                      "usage: bench_exchanges [--rounds N] [--short-batch N] [--list-batch N] [--devices N]\n"
                      "                       [--idle-seconds S] [--python PATH] [--peer SCRIPT]\n"
-                     "                       [--only LNAMREAD|PINUPDAT|LINKREAD]... [--no-idle]\n");
+                     "                       [--only LNAMREAD|PINUPDAT|LINKREAD]... [--no-idle] [--device-nice N]\n");
         return 2;
     }
     try {
-        CApsimProcess device({"--devices", std::to_string(options.devices)});
+        CApsimProcess device({"--devices", std::to_string(options.devices)}, options.deviceNice);
         CComPortResolver::SetDeviceFolder(device.Folder());
         SetReplyTimeout(kConversationTimeoutMs);
         CPeerProcess peer(options.python, options.peer, device.LinkPath());
@@ -219,8 +222,8 @@ int main(int argc, char* argv[])
             {"PINUPDAT", options.shortBatch, ChangeSamePin, ""},
             {"LINKREAD", options.listBatch, ListDevices, ListingPayload(static_cast<size_t>(options.devices))},
         };
-        std::printf("exchanges: %d rounds, each side a batch per round; LINKREAD of %d records\n", options.rounds,
-                    options.devices);
+        std::printf("exchanges: %d rounds, each side a batch per round; LINKREAD of %d records; apsim at nice %d\n",
+                    options.rounds, options.devices, options.deviceNice);
         bool met = true;
         for (const Exchange& exchange : exchanges)
             if (options.only.empty() || std::ranges::find(options.only, exchange.name) != options.only.end())

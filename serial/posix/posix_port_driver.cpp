@@ -5,7 +5,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include "serial/posix/tty_device.h"
 
@@ -14,14 +16,20 @@ HANDLE CPosixPortDriver::CreateFile(const char* name)
     m_fd = CTtyDevice::OpenExclusive(name);
     m_bHungUp = false;
     m_pending = EPending::None;
+    m_nOutput = 0;
+    ClearInputQueue();
     return m_fd < 0 ? INVALID_HANDLE_VALUE : m_fd;
 }
 
 void CPosixPortDriver::CloseHandle(HANDLE port)
 {
-    CTtyDevice::CloseExclusive(static_cast<int>(port));
     if (port == m_fd)
+        FlushOutput();
+    CTtyDevice::CloseExclusive(static_cast<int>(port));
+    if (port == m_fd) {
         m_fd = -1;
+        ClearInputQueue();
+    }
 }
 
 bool CPosixPortDriver::SetCommTimeouts(HANDLE, const COMMTIMEOUTS& timeouts)
@@ -57,6 +65,8 @@ void CPosixPortDriver::PurgeComm(HANDLE port, uint32_t flags)
 {
     if (flags & (PURGE_TXABORT | PURGE_RXABORT))
         m_pending = EPending::None;
+    if (flags & (PURGE_TXABORT | PURGE_TXCLEAR))
+        m_nOutput = 0;
     int queues = -1;
     if ((flags & PURGE_RXCLEAR) && (flags & PURGE_TXCLEAR))
         queues = TCIOFLUSH;
@@ -66,6 +76,8 @@ void CPosixPortDriver::PurgeComm(HANDLE port, uint32_t flags)
         queues = TCOFLUSH;
     if (queues >= 0)
         tcflush(static_cast<int>(port), queues);
+    if (flags & PURGE_RXCLEAR)
+        ClearInputQueue();
 }
 
 void CPosixPortDriver::SetDtr(HANDLE port)
@@ -76,14 +88,23 @@ void CPosixPortDriver::SetDtr(HANDLE port)
 
 int CPosixPortDriver::ClearCommError(HANDLE port)
 {
-    int waiting = 0;
-    if (m_bHungUp || ioctl(static_cast<int>(port), FIONREAD, &waiting) != 0)
-        return 0;
+    // Bytes already taken from the tty wait without asking it again.
+    int waiting = static_cast<int>(Queued());
+    if (waiting == 0) {
+        if (m_bHungUp || ioctl(static_cast<int>(port), FIONREAD, &waiting) != 0)
+            waiting = 0;
+        m_nTtyWaiting = waiting;
+    }
+    // The worker looks here first after a drain. Counted before the request
+    // goes out, its reply cannot slip in ahead of the wait that follows: the
+    // wait sees it arrive.
+    FlushOutput();
     return waiting;
 }
 
 bool CPosixPortDriver::GetCommModemStatus(HANDLE port, uint32_t& status)
 {
+    FlushOutput();
     int lines = 0;
     if (m_bHungUp || ioctl(static_cast<int>(port), TIOCMGET, &lines) != 0) {
         if (!m_bHungUp && errno == EIO)
@@ -103,11 +124,26 @@ bool CPosixPortDriver::GetCommModemStatus(HANDLE port, uint32_t& status)
     return true;
 }
 
+ssize_t CPosixPortDriver::FillInputQueue(int fd)
+{
+    // A long reply streaming in is taken a byte at a time: the engine fills
+    // its receive ring without waiting for the reader, and so it fills it no
+    // faster than a byte per read lets it.
+    const size_t size = m_nTtyWaiting >= static_cast<int>(kInputBlockSize) ? 1 : m_input.size();
+    const ssize_t n = read(fd, m_input.data(), size);
+    m_inputNext = 0;
+    m_inputEnd = n > 0 ? static_cast<size_t>(n) : 0;
+    return n;
+}
+
 EIoStart CPosixPortDriver::ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED&)
 {
-    ssize_t n = read(static_cast<int>(port), &byte, 1);
-    if (n == 1)
+    FlushOutput();
+    const ssize_t n = Queued() != 0 ? 1 : FillInputQueue(static_cast<int>(port));
+    if (n > 0) {
+        byte = m_input[m_inputNext++];
         return EIoStart::Done;
+    }
     if (n < 0 && errno == EAGAIN) {
         m_pending = EPending::Read;
         m_pPendingRead = &byte;
@@ -120,39 +156,68 @@ EIoStart CPosixPortDriver::ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED
 
 EIoStart CPosixPortDriver::WriteFile(HANDLE port, unsigned char byte, OVERLAPPED&)
 {
-    ssize_t n = write(static_cast<int>(port), &byte, 1);
-    if (n == 1)
-        return EIoStart::Done;
-    if (n < 0 && errno == EAGAIN) {
-        m_pending = EPending::Write;
-        m_pendingWrite = byte;
-        return EIoStart::Pending;
+    // A line that has hung up takes nothing, as its write would fail.
+    if (m_bHungUp || port != m_fd)
+        return EIoStart::Failed;
+    if (m_nOutput == m_output.size())
+        FlushOutput();
+    if (m_bHungUp)
+        return EIoStart::Failed;
+    m_output[m_nOutput++] = byte;
+    return EIoStart::Done;
+}
+
+void CPosixPortDriver::FlushOutput()
+{
+    size_t done = 0;
+    while (done < m_nOutput && m_fd >= 0) {
+        const ssize_t n = write(m_fd, m_output.data() + done, m_nOutput - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN) {
+            // The time-out a write of the remaining bytes would have.
+            const uint64_t timeout = uint64_t{m_timeouts.WriteTotalTimeoutMultiplier} * (m_nOutput - done) +
+                                     m_timeouts.WriteTotalTimeoutConstant;
+            pollfd p{m_fd, POLLOUT, 0};
+            const int ready = poll(&p, 1, static_cast<int>(std::min<uint64_t>(timeout, INT32_MAX)));
+            if (ready > 0 && !(p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+                continue;
+            if (ready > 0)
+                m_bHungUp = true;
+            break;
+        }
+        if (n < 0 && errno == EIO)
+            m_bHungUp = true;
+        break;
     }
-    if (n < 0 && errno == EIO)
-        m_bHungUp = true;
-    return EIoStart::Failed;
+    m_nOutput = 0;
 }
 
 EIoWait CPosixPortDriver::GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred)
 {
     transferred = 0;
-    const EPending pending = m_pending;
+    // Only a read goes pending: writes wait in the output queue.
+    const bool reading = m_pending == EPending::Read;
     m_pending = EPending::None;
-    if (pending == EPending::None)
+    if (!reading)
         return EIoWait::Failed;
     const int fd = static_cast<int>(port);
-    const bool reading = pending == EPending::Read;
     // A one-byte operation gets the multiplier once plus the constant.
-    const uint32_t timeout = reading ? m_timeouts.ReadTotalTimeoutMultiplier + m_timeouts.ReadTotalTimeoutConstant
-                                     : m_timeouts.WriteTotalTimeoutMultiplier + m_timeouts.WriteTotalTimeoutConstant;
-    pollfd p{fd, static_cast<short>(reading ? POLLIN : POLLOUT), 0};
+    const uint32_t timeout = m_timeouts.ReadTotalTimeoutMultiplier + m_timeouts.ReadTotalTimeoutConstant;
+    pollfd p{fd, POLLIN, 0};
     int ready = poll(&p, 1, static_cast<int>(timeout));
     if (ready < 0)
         return EIoWait::Failed;
     if (ready > 0) {
-        ssize_t n = reading ? read(fd, m_pPendingRead, 1) : write(fd, &m_pendingWrite, 1);
-        if (n == 1)
+        ssize_t n = FillInputQueue(fd);
+        if (n > 0) {
+            *m_pPendingRead = m_input[m_inputNext++];
             transferred = 1;
+        }
         else if (n == 0 || (errno != EAGAIN)) {
             m_bHungUp = true;
             return EIoWait::Failed;
@@ -166,8 +231,12 @@ EIoWait CPosixPortDriver::GetOverlappedResult(HANDLE port, OVERLAPPED& overlappe
 
 int CPosixPortDriver::WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms)
 {
+    FlushOutput();
     ++m_nWaits;
     short portEvents = 0;
+    // Bytes in the input queue are waiting data as much as the tty's.
+    if (Queued() != 0)
+        ms = 0;
     int result = CManualResetEvent::WaitAny(events, m_bHungUp ? -1 : m_fd, ms, &portEvents);
     if (portEvents & (POLLHUP | POLLERR | POLLNVAL))
         m_bHungUp = true;

@@ -1,12 +1,20 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <array>
 #include <atomic>
+#include <cstddef>
 
 #include "serial/port_driver.h"
 
 // The port operations over a Linux tty: a non-blocking descriptor, poll for
 // operations under way, FIONREAD for the bytes waiting, and the wait that
 // also ends when the port has data, so replies are picked up at once.
+// Like a serial driver, it keeps queues of its own, so the engine's one-byte
+// reads and writes do not each cost a system call: written bytes gather and
+// reach the tty in one write as soon as the worker calls for anything else,
+// and a short reply is taken from the tty in one read.
 class CPosixPortDriver : public IPortDriver {
 public:
     HANDLE CreateFile(const char* name) override;
@@ -31,7 +39,22 @@ public:
     unsigned long Waits() const { return m_nWaits; }
 
 private:
-    enum class EPending { None, Read, Write };
+    enum class EPending { None, Read };
+    // The driver's transmit queue, as large as the one the engine asks for.
+    static constexpr size_t kOutputQueueSize = 4096;
+    // Received bytes are read from the tty in blocks only while it holds
+    // fewer than this: a short reply, or a line that delivers at its rate.
+    static constexpr size_t kInputBlockSize = 256;
+
+    size_t Queued() const { return m_inputEnd - m_inputNext; }
+    // Reads from the tty into the empty input queue; read()'s result.
+    ssize_t FillInputQueue(int fd);
+    void ClearInputQueue() { m_inputNext = m_inputEnd = 0; }
+
+    // Hands the queued bytes to the tty, waiting while it takes no more for
+    // at most the write time-out; what it does not take by then is lost, as
+    // a timed-out write loses its byte.
+    void FlushOutput();
 
     int m_fd = -1;
     uint32_t m_eventMask = 0;
@@ -41,7 +64,13 @@ private:
     bool m_bHungUp = false;
     EPending m_pending = EPending::None;
     unsigned char* m_pPendingRead = nullptr;
-    unsigned char m_pendingWrite = 0;
+    std::array<unsigned char, kOutputQueueSize> m_output{};
+    size_t m_nOutput = 0;
+    std::array<unsigned char, kInputBlockSize> m_input{};
+    size_t m_inputNext = 0;
+    size_t m_inputEnd = 0;
+    // What the tty held when last asked.
+    int m_nTtyWaiting = 0;
     std::atomic<unsigned long> m_nDataWakeups{0};
     std::atomic<unsigned long> m_nWaits{0};
 };
