@@ -34,7 +34,7 @@ public:
     void SetState(AccessPointState state);
     void SetFaults(FaultPlan faults);
     // The port's millisecond clock runs `scale` times real time, so reply
-    // time-outs pass that much sooner; 1 is real time.
+    // time-outs pass that much sooner; 1 (or 0) is real time.
     void SetClockScale(unsigned scale);
     // The next timed read first waits (a few seconds at most) until `count`
     // bytes have been received and not yet read: what happens to a reply that
