@@ -16,8 +16,9 @@ CSerialPort::CSerialPort(std::unique_ptr<IPortDriver> driver)
 
 CSerialPort::~CSerialPort()
 {
-    m_transmitRing.Free();
-    m_receiveRing.Free();
+    // Owners close first; one that did not must not leave a worker running
+    // on a freed object.
+    CSerialPort::Close();
 }
 
 void CSerialPort::ResetOrCreate(std::unique_ptr<CManualResetEvent>& event)

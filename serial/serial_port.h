@@ -24,7 +24,7 @@ public:
     // Uses the platform's tty driver.
     CSerialPort();
     explicit CSerialPort(std::unique_ptr<IPortDriver> driver);
-    // Frees the rings only: the owner calls Close first.
+    // Closes what the owner left open.
     virtual ~CSerialPort();
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;

@@ -60,6 +60,8 @@ void GuiTest::StartDevice(AccessPointState state)
 
 CSerialPort& GuiTest::OpenPort()
 {
+    if (m_port)
+        m_port->Close();
     m_port = std::make_unique<CSerialPort>();
     DCB settings;
     CPortSelectDlg::ApplyLineSettings(settings);
