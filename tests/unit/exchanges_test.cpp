@@ -94,6 +94,24 @@ TEST(ListPairedDevices, CountIsLittleEndianUnsigned)
     EXPECT_EQ(records.size(), 256u);
 }
 
+TEST(ListPairedDevices, LargestCountIsReadWhole)
+{
+    std::string reply = "OK\n" + Bytes({0xFF, 0xFF});
+    for (int i = 0; i < 65535; ++i) {
+        std::string record = Record(i);
+        record[0] = static_cast<char>(i & 0xFF);
+        record[1] = static_cast<char>(i >> 8);
+        reply += record;
+    }
+    CScriptedPort port(reply + "OK\n", 2 << 20);
+    std::vector<LinkRecord> records;
+    ReadPairedDevices(&port, records);
+    ASSERT_EQ(records.size(), 65535u);
+    EXPECT_EQ(records[65534].address[0], 0xFE);
+    EXPECT_EQ(records[65534].address[1], 0xFF);
+    EXPECT_EQ(port.Unread(), 3) << "nothing read past the last record";
+}
+
 TEST(ListPairedDevices, RefusalThrows1AfterThreeBytesAndDiscardsWhatCame)
 {
     CScriptedPort port("NO!" + Bytes({1, 0}) + Record(1));
