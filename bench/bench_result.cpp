@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
-void PrintResult(const std::string& what, const std::string& measured, const std::string& target, bool met)
+void PrintResult(const std::string& what, const std::string& measured, const std::string& target,
+                 std::optional<bool> met)
 {
-    std::printf("result: %s|%s|%s|%s\n", what.c_str(), measured.c_str(), target.c_str(), met ? "PASS" : "FAIL");
+    const char* verdict = !met ? "-" : *met ? "PASS" : "FAIL";
+    std::printf("result: %s|%s|%s|%s\n", what.c_str(), measured.c_str(), target.c_str(), verdict);
     std::fflush(stdout);
 }
 

@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "app/framework/app_init.h"
 #include "app/framework/resource_library.h"
@@ -28,6 +30,7 @@ struct Options {
     int devices = 65535;
     int deviceNice = -10;
     std::string screenshot;
+    int attempts = 3;
 };
 
 double Seconds(Clock::duration duration)
@@ -40,12 +43,15 @@ bool ParseOptions(int argc, char* argv[], Options& options)
     static const option kLong[] = {{"devices", required_argument, nullptr, 'd'},
                                    {"device-nice", required_argument, nullptr, 'n'},
                                    {"screenshot", required_argument, nullptr, 's'},
+                                   {"attempts", required_argument, nullptr, 'a'},
                                    {nullptr, 0, nullptr, 0}};
     int option;
     try {
         while ((option = getopt_long(argc, argv, "", kLong, nullptr)) != -1) {
             if (option == 's')
                 options.screenshot = optarg;
+            else if (option == 'a')
+                options.attempts = std::stoi(optarg);
             else if (option == 'd')
                 options.devices = std::stoi(optarg);
             else if (option == 'n')
@@ -56,15 +62,21 @@ bool ParseOptions(int argc, char* argv[], Options& options)
     } catch (const std::exception&) {
         return false;
     }
-    return optind == argc && options.devices >= 0 && options.devices <= 65535;
+    return optind == argc && options.devices >= 0 && options.devices <= 65535 && options.attempts > 0;
 }
 
-bool Run(const Options& options)
+// One run of the main window on a fresh port, as start-up would run it.
+struct Attempt {
+    Clock::time_point opened, initialised, drawn, readStart, readEnd;
+    int listed = -1;
+    std::vector<std::string> shown;
+
+    bool Drawn() const { return drawn != Clock::time_point{}; }
+    bool Complete(int devices) const { return listed == devices && shown.empty() && Drawn(); }
+};
+
+Attempt RunMainWindow(const Options& options)
 {
-    if (!CResourceLibrary::Load())
-        throw std::runtime_error("cannot load the resource library beside the program");
-    CApsimProcess device({"--devices", std::to_string(options.devices)}, options.deviceNice);
-    CComPortResolver::SetDeviceFolder(device.Folder());
     CBenchPort port;
     const DCB settings = CBenchPort::LineSettings();
     if (!port.Open(CApsimProcess::kComNumber, &settings))
@@ -82,19 +94,18 @@ bool Run(const Options& options)
 
     CAnsweringResponder responder;
     CUserResponder::Replace(&responder);
-    Clock::time_point opened, initialised, drawn, readStart, readEnd;
-    int listed = -1;
+    Attempt attempt;
     {
         CBenchMainDlg mainDlg(&port, options.screenshot);
         CDialog::SetMainWnd(&mainDlg);
         port.StartExchange();
-        opened = Clock::now();
+        attempt.opened = Clock::now();
         mainDlg.DoModal();
-        initialised = mainDlg.Initialised();
-        drawn = mainDlg.Drawn();
-        listed = mainDlg.ListedEntries();
-        readStart = port.FirstWrite();
-        readEnd = port.LastByte();
+        attempt.initialised = mainDlg.Initialised();
+        attempt.drawn = mainDlg.Drawn();
+        attempt.listed = mainDlg.ListedEntries();
+        attempt.readStart = port.FirstWrite();
+        attempt.readEnd = port.LastByte();
     }
     try {
         EndConversation(&port);
@@ -102,34 +113,60 @@ bool Run(const Options& options)
     }
     port.Close();
     CUserResponder::Replace(nullptr);
+    attempt.shown = responder.Shown();
+    return attempt;
+}
+
+bool Run(const Options& options)
+{
+    if (!CResourceLibrary::Load())
+        throw std::runtime_error("cannot load the resource library beside the program");
+    CApsimProcess device({"--devices", std::to_string(options.devices)}, options.deviceNice);
+    CComPortResolver::SetDeviceFolder(device.Folder());
+
+    // A listing the engine loses bytes of ends in a message box and an
+    // empty list: counted, and the window is run again for the figures.
+    Attempt attempt;
+    int failed = 0;
+    for (int i = 0; i < options.attempts; ++i) {
+        attempt = RunMainWindow(options);
+        if (attempt.Complete(options.devices))
+            break;
+        ++failed;
+        std::printf("attempt %d: %d of %d entries, %s\n", i + 1, attempt.listed, options.devices,
+                    attempt.shown.empty() ? "never drawn" : ("message box: " + attempt.shown.front()).c_str());
+    }
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const double rssMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    const bool complete = listed == options.devices && responder.Shown().empty();
-    const bool wasDrawn = drawn != Clock::time_point{};
-    const double read = Seconds(readEnd - readStart);
-    const double fill = Seconds(initialised - readEnd);
-    const double show = wasDrawn ? Seconds(drawn - initialised) : 0;
-    const double beyond = wasDrawn ? Seconds(drawn - readEnd) : 0;
-    std::printf("paired devices page: %d of %d entries, %zu message boxes; window opened to list drawn %.3f s\n",
-                listed, options.devices, responder.Shown().size(), wasDrawn ? Seconds(drawn - opened) : -1.0);
-    for (const std::string& text : responder.Shown())
-        std::printf("  message box: %s\n", text.c_str());
-    std::printf("  listing read %.3f s, list filled %.3f s after the last byte, drawn %.3f s after that\n", read, fill,
-                show);
+    const bool complete = attempt.Complete(options.devices);
+    const double read = Seconds(attempt.readEnd - attempt.readStart);
+    const double fill = Seconds(attempt.initialised - attempt.readEnd);
+    const double show = attempt.Drawn() ? Seconds(attempt.drawn - attempt.initialised) : 0;
+    const double beyond = attempt.Drawn() ? Seconds(attempt.drawn - attempt.readEnd) : 0;
+    if (complete) {
+        std::printf("paired devices page: %d entries; window opened to list drawn %.3f s\n", attempt.listed,
+                    Seconds(attempt.drawn - attempt.opened));
+        std::printf("  listing read %.3f s, list filled %.3f s after the last byte, drawn %.3f s after that\n", read,
+                    fill, show);
+    }
     std::printf("  peak RSS %.1f MB\n", rssMb);
-    PrintResult(std::to_string(options.devices) + " entries listed, filled and drawn",
-                complete && wasDrawn ? "all " + std::to_string(listed) : std::to_string(listed) + " entries, " +
-                                                                           std::to_string(responder.Shown().size()) +
-                                                                           " message boxes" + (wasDrawn ? "" : ", never drawn"),
-                "all, no message", complete && wasDrawn);
-    PrintResult("list filled and drawn beyond its read time (read " + Fixed(read, 2) + " s)",
-                Fixed(beyond, 3) + " s (fill " + Fixed(fill, 3) + " + draw " + Fixed(show, 3) + ")",
-                "<= " + Fixed(kTargetShowSeconds, 1) + " s", wasDrawn && beyond <= kTargetShowSeconds);
+    PrintResult("main window runs whose listing failed", std::to_string(failed) + " of " + std::to_string(failed + complete),
+                "0", failed == 0);
+    if (complete) {
+        PrintResult(std::to_string(options.devices) + " entries: listing read time", Fixed(read, 3) + " s", "-");
+        PrintResult(std::to_string(options.devices) + " entries filled and drawn beyond their read time",
+                    Fixed(beyond, 3) + " s (fill " + Fixed(fill, 3) + " + draw " + Fixed(show, 3) + ")",
+                    "<= " + Fixed(kTargetShowSeconds, 1) + " s", beyond <= kTargetShowSeconds);
+    } else {
+        PrintResult(std::to_string(options.devices) + " entries filled and drawn beyond their read time",
+                    "no complete listing in " + std::to_string(options.attempts) + " runs",
+                    "<= " + Fixed(kTargetShowSeconds, 1) + " s", false);
+    }
     PrintResult("peak RSS of the program", Fixed(rssMb, 1) + " MB", "< " + Fixed(kTargetRssMb, 0) + " MB",
                 rssMb < kTargetRssMb);
-    return complete && wasDrawn && beyond <= kTargetShowSeconds && rssMb < kTargetRssMb;
+    return complete && failed == 0 && beyond <= kTargetShowSeconds && rssMb < kTargetRssMb;
 }
 }  // namespace
 
@@ -137,7 +174,8 @@ int main(int argc, char* argv[])
 {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: bench_gui [--devices N] [--device-nice N] [--screenshot FILE.png]   (under xvfb-run)\n");
+        std::fprintf(stderr, "usage: bench_gui [--devices N] [--device-nice N] [--attempts N] [--screenshot FILE.png]\n"
+                             "       (under xvfb-run)\n");
         return 2;
     }
     if (!AfxWinInit(&argc, &argv)) {
