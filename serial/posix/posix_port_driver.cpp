@@ -217,8 +217,7 @@ EIoWait CPosixPortDriver::GetOverlappedResult(HANDLE port, OVERLAPPED& overlappe
         if (n > 0) {
             *m_pPendingRead = m_input[m_inputNext++];
             transferred = 1;
-        }
-        else if (n == 0 || (errno != EAGAIN)) {
+        } else if (n == 0 || (errno != EAGAIN)) {
             m_bHungUp = true;
             return EIoWait::Failed;
         }

@@ -13,8 +13,8 @@
 // also ends when the port has data, so replies are picked up at once.
 // Like a serial driver, it keeps queues of its own, so the engine's one-byte
 // reads and writes do not each cost a system call: written bytes gather and
-// reach the tty in one write as soon as the worker calls for anything else,
-// and a short reply is taken from the tty in one read.
+// reach the tty in one write when the worker next looks at the line or
+// waits, and a short reply is taken from the tty in one read.
 class CPosixPortDriver : public IPortDriver {
 public:
     HANDLE CreateFile(const char* name) override;
