@@ -1,0 +1,24 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+
+#include "serial/posix/posix_port_driver.h"
+
+// The tty driver, counting every byte it hands the engine: a test can tell
+// when a reply has wholly reached the host, whether the receive ring kept the
+// byte or had to drop it.
+class CCountingPortDriver : public CPosixPortDriver {
+public:
+    EIoStart ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED& overlapped) override;
+    EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override;
+    EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) override;
+
+    // Bytes delivered since the port was opened; safe from any thread.
+    size_t Delivered() const { return m_nDelivered; }
+
+private:
+    std::atomic<size_t> m_nDelivered{0};
+    // The operation under way is a read (only the worker touches this).
+    bool m_bReadPending = false;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+
+#include "serial/serial_port.h"
+
+class CCountingPortDriver;
+
+// The program's port over the tty driver, with a look at its receive ring and
+// at what the driver delivered. The next timed read can be held back until a
+// whole reply has reached the host, so what happens to it does not depend on
+// how fast the reader was.
+class CWatchedPort : public CSerialPort {
+public:
+    CWatchedPort();
+
+    // The next timed read first waits (ten seconds at most) until `bytes`
+    // more have been delivered and the worker has put them in the receive
+    // ring, or dropped what the full ring could not take.
+    void HoldNextRead(size_t bytes);
+    // Whether the last hold saw all it waited for.
+    bool HoldWasMet() const { return m_bHoldMet; }
+    // Bytes in the receive ring when the last hold let the read go.
+    int WaitingAtRelease() const { return m_nWaitingAtRelease; }
+    // Bytes received and not yet read.
+    int Waiting() const { return m_receiveRing.GetCount(); }
+
+    char ReadByteTimeout(int ms) override;
+
+private:
+    explicit CWatchedPort(CCountingPortDriver* driver);
+
+    CCountingPortDriver* m_pCounter;
+    std::atomic<bool> m_bHeld{false};
+    size_t m_nHoldTarget = 0;
+    int m_nHoldRing = 0;
+    bool m_bHoldMet = false;
+    int m_nWaitingAtRelease = -1;
+};
