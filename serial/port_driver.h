@@ -70,7 +70,7 @@ public:
     // Waits for the operation under way; transferred is the byte count moved.
     virtual EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) = 0;
     // Waits up to ms for either event; returns the index of the lowest
-    // signalled one, or WAIT_TIMEOUT. A driver may end the wait early, as a
-    // time-out, when received bytes wait at the port.
-    virtual int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms) = 0;
+    // signalled one, or WAIT_TIMEOUT. With portData the driver may end the
+    // wait early, as a time-out, when received bytes wait at the port.
+    virtual int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData) = 0;
 };

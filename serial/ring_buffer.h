@@ -21,6 +21,8 @@ public:
     // Oldest byte, or 0 with nothing changed when the ring is empty.
     unsigned char Pop();
     int GetCount() const { return m_nCount.load(); }
+    // Set only while no other thread uses the ring (Allocate, Free).
+    int GetCapacity() const { return m_nCapacity; }
 
 private:
     std::atomic<int> m_nCount;

@@ -147,13 +147,19 @@ unsigned CSerialPort::WorkerThread(CSerialPort* pThis)
     const HANDLE port = pThis->m_hPort;
     driver.PurgeComm(port, kPurgeAll);
     for (;;) {
+        // Only the worker fills the ring, so room seen here stays.
+        const bool room = !ReceiveRingFull(pThis);
         uint32_t mask = 0;
-        if (driver.GetCommMask(port, mask) && (mask & EV_RXCHAR) && driver.ClearCommError(port) != 0) {
+        if (room && driver.GetCommMask(port, mask) && (mask & EV_RXCHAR) && driver.ClearCommError(port) != 0) {
             // Received bytes come first; look again before waiting.
             FillReceive(pThis);
             continue;
         }
-        int signalled = driver.WaitForMultipleObjects(pThis->m_waitHandles, kWorkerWaitMs);
+        // With the ring full, bytes wait in the driver until the reader makes
+        // room: waking for them would only spin, so the worker looks again
+        // after a short while instead.
+        int signalled =
+            driver.WaitForMultipleObjects(pThis->m_waitHandles, room ? kWorkerWaitMs : kFullRingWaitMs, room);
         if (signalled == 0)
             break;
         if (signalled == 1) {
@@ -197,6 +203,11 @@ void CSerialPort::DrainTransmit(CSerialPort* pThis)
     }
 }
 
+bool CSerialPort::ReceiveRingFull(const CSerialPort* pThis)
+{
+    return pThis->m_receiveRing.GetCount() >= pThis->m_receiveRing.GetCapacity();
+}
+
 void CSerialPort::FillReceive(CSerialPort* pThis)
 {
     IPortDriver& driver = *pThis->m_pDriver;
@@ -204,6 +215,9 @@ void CSerialPort::FillReceive(CSerialPort* pThis)
     if (driver.ClearCommError(port) == 0)
         return;
     do {
+        // A full ring leaves the rest in the driver rather than lose it.
+        if (ReceiveRingFull(pThis))
+            return;
         unsigned char byte = 0;
         uint32_t received = 1;
         EIoStart started = driver.ReadFile(port, byte, pThis->m_overlapped);
@@ -221,7 +235,6 @@ void CSerialPort::FillReceive(CSerialPort* pThis)
             }
         }
         if (received == 1) {
-            // A full ring refuses the byte: it is lost.
             std::lock_guard lock(pThis->m_csReceive);
             pThis->m_receiveRing.Push(byte);
         }

@@ -19,6 +19,9 @@ public:
     static constexpr uint32_t kEventMask = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD;
     static constexpr uint32_t kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
     static constexpr uint32_t kWorkerWaitMs = 100;
+    // How soon a worker held back by a full receive ring looks for room:
+    // 4096 bytes per 10 ms outpaces any serial line.
+    static constexpr uint32_t kFullRingWaitMs = 10;
     static constexpr int kReadTimeoutCode = 666;
 
     // Uses the platform's tty driver.
@@ -48,6 +51,7 @@ protected:
     static unsigned WorkerThread(CSerialPort* pThis);
     static void DrainTransmit(CSerialPort* pThis);
     static void FillReceive(CSerialPort* pThis);
+    static bool ReceiveRingFull(const CSerialPort* pThis);
     static void ResetOrCreate(std::unique_ptr<CManualResetEvent>& event);
 
     std::mutex m_csTransmit;

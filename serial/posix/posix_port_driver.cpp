@@ -90,11 +90,8 @@ int CPosixPortDriver::ClearCommError(HANDLE port)
 {
     // Bytes already taken from the tty wait without asking it again.
     int waiting = static_cast<int>(Queued());
-    if (waiting == 0) {
-        if (m_bHungUp || ioctl(static_cast<int>(port), FIONREAD, &waiting) != 0)
-            waiting = 0;
-        m_nTtyWaiting = waiting;
-    }
+    if (waiting == 0 && (m_bHungUp || ioctl(static_cast<int>(port), FIONREAD, &waiting) != 0))
+        waiting = 0;
     // The worker looks here first after a drain. Counted before the request
     // goes out, its reply cannot slip in ahead of the wait that follows: the
     // wait sees it arrive.
@@ -126,11 +123,7 @@ bool CPosixPortDriver::GetCommModemStatus(HANDLE port, uint32_t& status)
 
 ssize_t CPosixPortDriver::FillInputQueue(int fd)
 {
-    // A long reply streaming in is taken a byte at a time: the engine fills
-    // its receive ring without waiting for the reader, and so it fills it no
-    // faster than a byte per read lets it.
-    const size_t size = m_nTtyWaiting >= static_cast<int>(kInputBlockSize) ? 1 : m_input.size();
-    const ssize_t n = read(fd, m_input.data(), size);
+    const ssize_t n = read(fd, m_input.data(), m_input.size());
     m_inputNext = 0;
     m_inputEnd = n > 0 ? static_cast<size_t>(n) : 0;
     return n;
@@ -228,15 +221,15 @@ EIoWait CPosixPortDriver::GetOverlappedResult(HANDLE port, OVERLAPPED& overlappe
     return EIoWait::Done;
 }
 
-int CPosixPortDriver::WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms)
+int CPosixPortDriver::WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData)
 {
     FlushOutput();
     ++m_nWaits;
-    short portEvents = 0;
     // Bytes in the input queue are waiting data as much as the tty's.
-    if (Queued() != 0)
+    if (portData && Queued() != 0)
         ms = 0;
-    int result = CManualResetEvent::WaitAny(events, m_bHungUp ? -1 : m_fd, ms, &portEvents);
+    short portEvents = 0;
+    int result = CManualResetEvent::WaitAny(events, portData && !m_bHungUp ? m_fd : -1, ms, &portEvents);
     if (portEvents & (POLLHUP | POLLERR | POLLNVAL))
         m_bHungUp = true;
     else if (portEvents & POLLIN)

@@ -14,7 +14,7 @@
 // Like a serial driver, it keeps queues of its own, so the engine's one-byte
 // reads and writes do not each cost a system call: written bytes gather and
 // reach the tty in one write when the worker next looks at the line or
-// waits, and a short reply is taken from the tty in one read.
+// waits, and received bytes are taken from the tty in blocks.
 class CPosixPortDriver : public IPortDriver {
 public:
     HANDLE CreateFile(const char* name) override;
@@ -31,7 +31,7 @@ public:
     EIoStart ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED& overlapped) override;
     EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override;
     EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) override;
-    int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms) override;
+    int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData) override;
 
     // Worker cycles that ended because the port had data, not by time-out or
     // event: lets tests see that replies do not wait for the idle period.
@@ -40,11 +40,9 @@ public:
 
 private:
     enum class EPending { None, Read };
-    // The driver's transmit queue, as large as the one the engine asks for.
+    // The driver's queues, as large as the ones the engine asks for.
     static constexpr size_t kOutputQueueSize = 4096;
-    // Received bytes are read from the tty in blocks only while it holds
-    // fewer than this: a short reply, or a line that delivers at its rate.
-    static constexpr size_t kInputBlockSize = 256;
+    static constexpr size_t kInputQueueSize = 4096;
 
     size_t Queued() const { return m_inputEnd - m_inputNext; }
     // Reads from the tty into the empty input queue; read()'s result.
@@ -66,11 +64,9 @@ private:
     unsigned char* m_pPendingRead = nullptr;
     std::array<unsigned char, kOutputQueueSize> m_output{};
     size_t m_nOutput = 0;
-    std::array<unsigned char, kInputBlockSize> m_input{};
+    std::array<unsigned char, kInputQueueSize> m_input{};
     size_t m_inputNext = 0;
     size_t m_inputEnd = 0;
-    // What the tty held when last asked.
-    int m_nTtyWaiting = 0;
     std::atomic<unsigned long> m_nDataWakeups{0};
     std::atomic<unsigned long> m_nWaits{0};
 };

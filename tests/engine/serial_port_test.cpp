@@ -6,6 +6,9 @@
 #include "tests/support/simulated_port_driver.h"
 #include "tests/support/wait_until.h"
 
+#include <chrono>
+#include <thread>
+
 using testing::ElementsAre;
 
 namespace {
@@ -113,17 +116,40 @@ TEST_F(SerialPortTest, FullRingWriteReturnsWithoutTheWorkerAndLongerWritesDrain)
     EXPECT_EQ(m_driver->Written().substr(4096), big);
 }
 
-TEST_F(SerialPortTest, ReceivedBytesBeyondTheRingAreDropped)
+TEST_F(SerialPortTest, AFullRingLeavesFurtherBytesInTheDriver)
 {
     ASSERT_TRUE(Open());
     std::string arriving;
     for (int i = 0; i < 4100; ++i)
         arriving.push_back(static_cast<char>(i % 253));
     m_driver->Arrive(arriving);
-    ASSERT_TRUE(WaitUntil([&] { return m_driver->InputWaiting() == 0; }));
-    EXPECT_EQ(ReadAll(), arriving.substr(0, 4096));
+    ASSERT_TRUE(WaitUntil([&] { return !m_port->IsReceiveEmpty() && m_driver->InputWaiting() == 4; }));
+    // The ring holds the first 4096; the worker looks for room now and then
+    // instead of spinning on the 4 it cannot take.
+    LetWorkerCycle(1);
+    const int waits = m_driver->WorkerWaits();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(m_driver->WorkerWaits() - waits, 100);
+    EXPECT_EQ(m_driver->InputWaiting(), 4u) << "not lost: still in the driver";
+    std::string read;
+    for (int i = 0; i < 4096; ++i)
+        read.push_back(m_port->ReadByte());
+    EXPECT_EQ(read, arriving.substr(0, 4096));
+    // Room again: the rest follows in order.
+    for (int i = 0; i < 4; ++i)
+        read.push_back(m_port->ReadByteTimeout(10000));
+    EXPECT_EQ(read, arriving);
     EXPECT_EQ(m_port->ReadByte(), 0) << "an empty ring reads as 0";
     EXPECT_TRUE(m_port->IsReceiveEmpty());
+}
+
+TEST_F(SerialPortTest, CloseReturnsWhileAFullRingHoldsTheDeviceBack)
+{
+    ASSERT_TRUE(Open());
+    m_driver->Arrive(std::string(6000, 'g'));
+    ASSERT_TRUE(WaitUntil([&] { return m_driver->InputWaiting() == 6000 - 4096; }));
+    m_port->Close();
+    EXPECT_EQ(m_driver->Calls().back(), "CloseHandle");
 }
 
 TEST_F(SerialPortTest, ReadByteTimeoutZeroReturnsAByteAlreadyThere)

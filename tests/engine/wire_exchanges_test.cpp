@@ -277,6 +277,31 @@ TEST_F(WireConversation, ListingKeepsEveryRecordWholeAndReadsTheCountLittleEndia
     ExpectInStep();
 }
 
+TEST_F(WireConversation, LargestListingCompletes)
+{
+    // Real time: only a line that stops would make this slow.
+    line.SetClockScale(1);
+    line.SetState({GenerateDevices(kMaxPairedDevices)});
+    std::vector<LinkRecord> records = List();
+    ASSERT_EQ(records.size(), kMaxPairedDevices);
+    EXPECT_TRUE(AllBytes(records) == AllBytes(line.Device().State().devices));
+    EXPECT_EQ(line.Device().Received(), kLinkReadCommand);
+    ExpectInStep();
+}
+
+TEST_F(WireConversation, ListingLongerThanTheReceiveRingSurvivesAReaderThatFallsBehind)
+{
+    // 5637 bytes, and the reader is away until the ring is full: the rest
+    // must wait on the line, not be lost.
+    line.SetState({GenerateDevices(256)});
+    line.HoldNextReadUntilWaiting(CSerialPort::kRingCapacity);
+    std::vector<LinkRecord> records = List();
+    EXPECT_EQ(records.size(), 256u);
+    EXPECT_TRUE(AllBytes(records) == AllBytes(line.Device().State().devices));
+    ExpectInStep();
+}
+
+
 TEST_F(WireConversation, AddressIsShownInDisplayOrderAndSentBackAsItArrived)
 {
     AccessPointState state = ThreeDevices();

@@ -233,8 +233,8 @@ EIoWait CSimulatedPortDriver::GetOverlappedResult(HANDLE, OVERLAPPED& overlapped
     return EIoWait::Done;
 }
 
-int CSimulatedPortDriver::WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms)
+int CSimulatedPortDriver::WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData)
 {
     ++m_nWaits;
-    return CManualResetEvent::WaitAny(events, m_inputWaiting.Fd(), ms);
+    return CManualResetEvent::WaitAny(events, portData ? m_inputWaiting.Fd() : -1, ms);
 }

@@ -52,7 +52,7 @@ public:
     EIoStart ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED& overlapped) override;
     EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override;
     EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) override;
-    int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms) override;
+    int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData) override;
 
     static constexpr HANDLE kHandle = 7;
 
