@@ -137,8 +137,18 @@ char CSerialPort::ReadByteTimeout(int ms)
 
 char CSerialPort::ReadByte()
 {
-    std::lock_guard lock(m_csReceive);
-    return static_cast<char>(m_receiveRing.Pop());
+    bool madeRoom;
+    unsigned char byte;
+    {
+        std::lock_guard lock(m_csReceive);
+        madeRoom = m_receiveRing.GetCount() != 0 && ReceiveRingFull(this);
+        byte = m_receiveRing.Pop();
+    }
+    // A worker held back by the full ring goes on at once; waking it as for
+    // a write is harmless when nothing is queued.
+    if (madeRoom && m_hTransmitEvent)
+        m_hTransmitEvent->Set();
+    return static_cast<char>(byte);
 }
 
 unsigned CSerialPort::WorkerThread(CSerialPort* pThis)
