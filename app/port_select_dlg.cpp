@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/resource_ids.h"
+#include "protocol/line_settings.h"
 #include "serial/posix/tty_device.h"
 
 namespace {
@@ -57,20 +58,6 @@ BOOL CPortSelectDlg::BuildLineSettings(DCB* pSettings)
     CTtyDevice::CloseExclusive(fd);
     if (!read)
         return FALSE;
-    ApplyLineSettings(*pSettings);
+    ApplyAccessPointLineSettings(*pSettings);
     return TRUE;
-}
-
-void CPortSelectDlg::ApplyLineSettings(DCB& settings)
-{
-    settings.BaudRate = 115200;
-    settings.ByteSize = 8;
-    settings.Parity = EVENPARITY;
-    settings.StopBits = ONESTOPBIT;
-    // fOutxDsrFlow, fOutX, fInX and the high bits of fDtrControl and
-    // fRtsControl off; fParity, fOutxCtsFlow and the enable values of
-    // fDtrControl and fRtsControl on. Every other bit stays as read.
-    constexpr uint32_t kCleared = (1u << 3) | (1u << 5) | (1u << 8) | (1u << 9) | (1u << 13);
-    constexpr uint32_t kSet = 0x1016;
-    settings.Flags = (settings.Flags & ~kCleared) | kSet;
 }

@@ -15,8 +15,6 @@ public:
     // Reads the chosen port's settings and sets 115200 baud, 8 bits, even
     // parity, one stop bit, CTS flow and RTS and DTR held on.
     BOOL BuildLineSettings(DCB* pSettings);
-    // The settings changes alone, on settings already read.
-    static void ApplyLineSettings(DCB& settings);
 
 protected:
     BOOL OnInitDialog() override;

@@ -3,18 +3,6 @@
 #include <pthread.h>
 #include <time.h>
 
-DCB CBenchPort::LineSettings()
-{
-    DCB settings;
-    settings.BaudRate = 115200;
-    settings.ByteSize = 8;
-    settings.Parity = EVENPARITY;
-    settings.StopBits = ONESTOPBIT;
-    settings.Flags = DCB::fBinary | DCB::fParity | DCB::fOutxCtsFlow | (DTR_CONTROL_ENABLE << 4) |
-                     (RTS_CONTROL_ENABLE << 12);
-    return settings;
-}
-
 void CBenchPort::StartExchange()
 {
     m_firstWrite = {};

@@ -11,10 +11,6 @@ class CBenchPort : public CSerialPort {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // The line settings start-up applies: 115200 baud, 8 bits, even parity,
-    // one stop bit, CTS flow, DTR and RTS on.
-    static DCB LineSettings();
-
     // Forgets the times taken so far; the next write starts an exchange.
     void StartExchange();
     Clock::time_point FirstWrite() const { return m_firstWrite; }

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "protocol/line_settings.h"
 #include "bench/apsim_process.h"
 #include "bench/bench_port.h"
 #include "bench/bench_result.h"
@@ -87,7 +88,7 @@ struct OurSide {
 // and the batch goes on, as the program would with the next one.
 void RunOurBatch(CBenchPort& port, const Exchange& exchange, OurSide& side)
 {
-    const DCB settings = CBenchPort::LineSettings();
+    const DCB settings = AccessPointLineSettings();
     if (!port.Open(CApsimProcess::kComNumber, &settings))
         throw std::runtime_error("cannot open COM" + std::to_string(CApsimProcess::kComNumber));
     for (int i = -1; i < exchange.batch; ++i) {
@@ -163,7 +164,7 @@ bool CompareExchange(CBenchPort& port, CPeerProcess& peer, const Exchange& excha
 
 bool MeasureIdleWorker(CBenchPort& port, const Options& options)
 {
-    const DCB settings = CBenchPort::LineSettings();
+    const DCB settings = AccessPointLineSettings();
     if (!port.Open(CApsimProcess::kComNumber, &settings))
         throw std::runtime_error("cannot open the port for the idle measurement");
     const auto cpuBefore = port.WorkerCpuTime();

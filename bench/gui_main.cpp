@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/line_settings.h"
 #include "app/framework/app_init.h"
 #include "app/framework/resource_library.h"
 #include "bench/answering_responder.h"
@@ -78,7 +79,7 @@ struct Attempt {
 Attempt RunMainWindow(const Options& options)
 {
     CBenchPort port;
-    const DCB settings = CBenchPort::LineSettings();
+    const DCB settings = AccessPointLineSettings();
     if (!port.Open(CApsimProcess::kComNumber, &settings))
         throw std::runtime_error("cannot open the port");
     bool identified = false;

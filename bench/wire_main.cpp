@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "protocol/line_settings.h"
 #include "bench/apsim_process.h"
 #include "bench/bench_port.h"
 #include "bench/bench_result.h"
@@ -38,7 +39,7 @@ bool MeasureListing(int count, const Options& options)
     CComPortResolver::SetDeviceFolder(device.Folder());
     SetReplyTimeout(kConversationTimeoutMs);
     CBenchPort port;
-    const DCB settings = CBenchPort::LineSettings();
+    const DCB settings = AccessPointLineSettings();
     if (!port.Open(CApsimProcess::kComNumber, &settings))
         throw std::runtime_error("cannot open the port");
     std::vector<LinkRecord> records;

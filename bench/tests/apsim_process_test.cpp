@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "protocol/line_settings.h"
 #include "bench/apsim_process.h"
 #include "bench/bench_port.h"
 #include "bench/expected_replies.h"
@@ -26,7 +27,7 @@ TEST(ApsimProcess, ServesTheProgramsPortOutsideDev)
         CComPortResolver::SetDeviceFolder(folder);
         SetReplyTimeout(10000);
         CBenchPort port;
-        const DCB settings = CBenchPort::LineSettings();
+        const DCB settings = AccessPointLineSettings();
         ASSERT_TRUE(port.Open(CApsimProcess::kComNumber, &settings));
         std::vector<LinkRecord> records;
         port.StartExchange();

@@ -10,19 +10,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/fault_plan_with.h"
 #include "protocol/commands.h"
 #include "tools/apsim/pty_access_point.h"
 
 namespace {
-// A fault plan with some fields set (designated initializers would leave
-// -Wextra complaining about the rest).
-template <typename Set>
-FaultPlan With(Set set)
-{
-    FaultPlan faults;
-    set(faults);
-    return faults;
-}
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 constexpr milliseconds kPatience(10000);  // only bounds a broken build

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "protocol/line_settings.h"
 #include "serial/posix/posix_port_driver.h"
 #include "serial/posix/tty_device.h"
 #include "serial/serial_port.h"
@@ -14,17 +15,6 @@
 
 // The engine over the real tty driver, on a pty whose other end the test holds.
 namespace {
-
-DCB LineSettings()
-{
-    DCB settings;
-    settings.BaudRate = 115200;
-    settings.ByteSize = 8;
-    settings.Parity = EVENPARITY;
-    settings.StopBits = ONESTOPBIT;
-    settings.Flags = DCB::fBinary | DCB::fParity | DCB::fOutxCtsFlow | (1u << 4) | (1u << 12);
-    return settings;
-}
 
 class TtyPortTest : public testing::Test {
 protected:
@@ -47,7 +37,7 @@ protected:
     CPtyPair m_pty;
     CPosixPortDriver* m_driver;
     std::unique_ptr<CSerialPort> m_port;
-    DCB m_settings = LineSettings();
+    DCB m_settings = AccessPointLineSettings();
 };
 
 TEST_F(TtyPortTest, BytesCrossBothWays)

@@ -5,7 +5,9 @@
 #include <optional>
 #include <ostream>
 
+#include "tests/support/fault_plan_with.h"
 #include "protocol/exchanges.h"
+#include "protocol/line_settings.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 #include "tests/support/device_line.h"
@@ -22,16 +24,6 @@ constexpr milliseconds kPatience(10000);  // only bounds a broken build
 constexpr unsigned kFastClock = 20;
 constexpr int kFastTimeoutRealMs = kConversationTimeoutMs / kFastClock;
 constexpr size_t kRecordBytes = sizeof(LinkRecord);
-
-// A fault plan with some fields set (designated initializers would leave
-// -Wextra complaining about the rest).
-template <typename Set>
-FaultPlan With(Set set)
-{
-    FaultPlan faults;
-    set(faults);
-    return faults;
-}
 
 std::string AsBytes(const void* data, size_t size)
 {
@@ -434,7 +426,7 @@ TEST(WireEnd, PortClosesAfterAWrongSilentOrLateEndReply)
         line.ClosePort();
         EXPECT_EQ(line.Device().Received(), kExitCommand);
         // Closed for good: the device can be opened again.
-        const DCB settings = CDeviceLine::LineSettings();
+        const DCB settings = AccessPointLineSettings();
         EXPECT_TRUE(line.Port()->Open(CDeviceLine::kComNumber, &settings));
     }
 }

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "app/framework/resource_library.h"
-#include "app/port_select_dlg.h"
+#include "protocol/line_settings.h"
 #include "app/resource_ids.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/tick_count.h"
@@ -63,8 +63,7 @@ CSerialPort& GuiTest::OpenPort()
     if (m_port)
         m_port->Close();
     m_port = std::make_unique<CSerialPort>();
-    DCB settings;
-    CPortSelectDlg::ApplyLineSettings(settings);
+    const DCB settings = AccessPointLineSettings();
     EXPECT_TRUE(m_port->Open(kPort, &settings));
     SetReplyTimeout(kConversationTimeoutMs);
     return *m_port;

@@ -9,6 +9,7 @@
 
 #include "app/port_select_dlg.h"
 #include "app/resource_ids.h"
+#include "protocol/line_settings.h"
 #include "serial/posix/tty_device.h"
 #include "tests/gui/gui_test.h"
 
@@ -115,8 +116,8 @@ TEST(LineSettings, ChangeExactlyTheConversationFieldsAndBits)
     all.EvtChar = 0x7E;
     DCB none;
     none.Flags = 0;
-    CPortSelectDlg::ApplyLineSettings(all);
-    CPortSelectDlg::ApplyLineSettings(none);
+    ApplyAccessPointLineSettings(all);
+    ApplyAccessPointLineSettings(none);
 
     EXPECT_EQ(all.Flags, 0xFFFFFFFFu & ~((1u << 3) | (1u << 5) | (1u << 8) | (1u << 9) | (1u << 13)));
     EXPECT_EQ(none.Flags, 0x1016u);

@@ -1,5 +1,7 @@
 #include "tests/support/device_line.h"
 
+#include "protocol/line_settings.h"
+
 #include <stdlib.h>
 
 #include <algorithm>
@@ -35,7 +37,7 @@ CDeviceLine::CDeviceLine(AccessPointState state, FaultPlan faults, unsigned cloc
         CComPortResolver::SetDeviceFolder(m_folder);
         CTickCount::SetSource([this] { return Tick(); });
         m_port = std::make_unique<CLinePort>();
-        const DCB settings = LineSettings();
+        const DCB settings = AccessPointLineSettings();
         if (!m_port->Open(kComNumber, &settings))
             throw std::runtime_error("the port to the simulated device did not open");
     } catch (...) {
@@ -112,14 +114,3 @@ uint32_t CDeviceLine::Tick()
     return static_cast<uint32_t>(static_cast<uint64_t>(ms.count()) * m_nClockScale);
 }
 
-DCB CDeviceLine::LineSettings()
-{
-    DCB settings;
-    settings.BaudRate = 115200;
-    settings.ByteSize = 8;
-    settings.Parity = EVENPARITY;
-    settings.StopBits = ONESTOPBIT;
-    settings.Flags = DCB::fBinary | DCB::fParity | DCB::fOutxCtsFlow | (DTR_CONTROL_ENABLE << 4) |
-                     (RTS_CONTROL_ENABLE << 12);
-    return settings;
-}

@@ -46,9 +46,6 @@ public:
     // Closes the port early; the destructor does it otherwise. Safe to repeat.
     void ClosePort();
 
-    // 115200 baud, 8 data bits, even parity, one stop bit, CTS flow, DTR
-    // and RTS on.
-    static DCB LineSettings();
 
 private:
     class CLinePort;

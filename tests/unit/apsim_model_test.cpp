@@ -4,19 +4,11 @@
 #include <set>
 #include <string>
 
+#include "tests/support/fault_plan_with.h"
 #include "protocol/commands.h"
 #include "tools/apsim/access_point_model.h"
 
 namespace {
-// A fault plan with some fields set (designated initializers would leave
-// -Wextra complaining about the rest).
-template <typename Set>
-FaultPlan With(Set set)
-{
-    FaultPlan faults;
-    set(faults);
-    return faults;
-}
 std::string Bytes(std::initializer_list<int> values)
 {
     std::string bytes;

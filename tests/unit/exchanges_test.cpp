@@ -6,20 +6,11 @@
 
 #include "serial/reply_readers.h"
 #include "tests/support/scripted_port.h"
+#include "tests/support/thrown.h"
 
 // Each exchange's request bytes and its handling of the reply, over a port
 // whose "device" bytes are scripted.
 namespace {
-
-int Thrown(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (int code) {
-        return code;
-    }
-    return 0;
-}
 
 std::string Bytes(std::initializer_list<int> values)
 {

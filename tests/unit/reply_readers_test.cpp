@@ -3,18 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/scripted_port.h"
-
-namespace {
-int Thrown(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (int code) {
-        return code;
-    }
-    return 0;
-}
-}  // namespace
+#include "tests/support/thrown.h"
 
 // Needs a fresh process (CTest runs each case alone): the time-out is process-wide.
 TEST(ReplyTimeout, StartsAtFiveMinutesAndReturnsThePrevious)
