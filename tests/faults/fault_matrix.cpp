@@ -98,7 +98,7 @@ std::string Messages(const FaultCell& cell)
     for (int id : cell.messages) {
         if (!text.empty())
             text += " / ";
-        text += std::to_string(id) + " " + CResourceLibrary::LoadString(id);
+        text += std::to_string(id) + " \"" + CResourceLibrary::LoadString(id) + "\"";
     }
     return text.empty() ? "none" : text;
 }
