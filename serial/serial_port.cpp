@@ -85,6 +85,7 @@ void CSerialPort::Close()
     m_waitHandles[0] = m_waitHandles[1] = nullptr;
     m_transmitRing.Free();
     m_receiveRing.Free();
+    m_bReceiveHeldBack = false;
 }
 
 void CSerialPort::Write(const void* pData, int nCount)
@@ -222,16 +223,22 @@ void CSerialPort::FillReceive(CSerialPort* pThis)
 {
     IPortDriver& driver = *pThis->m_pDriver;
     const HANDLE port = pThis->m_hPort;
-    if (driver.ClearCommError(port) == 0)
+    if (driver.ClearCommError(port) == 0) {
+        pThis->m_bReceiveHeldBack = false;
         return;
+    }
     do {
         // A full ring leaves the rest in the driver rather than lose it.
-        if (ReceiveRingFull(pThis))
+        if (ReceiveRingFull(pThis)) {
+            pThis->m_bReceiveHeldBack = true;
             return;
+        }
         unsigned char byte = 0;
         uint32_t received = 1;
         EIoStart started = driver.ReadFile(port, byte, pThis->m_overlapped);
         if (started == EIoStart::Failed) {
+            // Nothing more can be read: do not promise bytes that never come.
+            pThis->m_bReceiveHeldBack = false;
             driver.ClearCommError(port);
             return;
         }
@@ -240,6 +247,7 @@ void CSerialPort::FillReceive(CSerialPort* pThis)
             while ((waited = driver.GetOverlappedResult(port, pThis->m_overlapped, received)) == EIoWait::Incomplete) {
             }
             if (waited == EIoWait::Failed) {
+                pThis->m_bReceiveHeldBack = false;
                 driver.ClearCommError(port);
                 return;
             }
@@ -249,4 +257,7 @@ void CSerialPort::FillReceive(CSerialPort* pThis)
             pThis->m_receiveRing.Push(byte);
         }
     } while (driver.ClearCommError(port) != 0);
+    // Cleared only once the bytes are in the ring: a reader emptying the port
+    // always sees the one or the other.
+    pThis->m_bReceiveHeldBack = false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -45,7 +46,9 @@ public:
     virtual char ReadByteTimeout(int ms);
     // Oldest received byte, or 0 when none is waiting.
     virtual char ReadByte();
-    bool IsReceiveEmpty() const { return m_receiveRing.GetCount() == 0; }
+    // Nothing received is waiting: bytes a full ring left in the driver count
+    // as received, so emptying the port reaches them too.
+    bool IsReceiveEmpty() const { return m_receiveRing.GetCount() == 0 && !m_bReceiveHeldBack; }
 
 protected:
     static unsigned WorkerThread(CSerialPort* pThis);
@@ -63,6 +66,8 @@ protected:
     OVERLAPPED m_overlapped;
     CRingBuffer m_transmitRing;
     CRingBuffer m_receiveRing;
+    // The worker left received bytes in the driver for want of ring room.
+    std::atomic<bool> m_bReceiveHeldBack{false};
     std::thread m_hThread;
     std::unique_ptr<IPortDriver> m_pDriver;
 };

@@ -143,6 +143,20 @@ TEST_F(SerialPortTest, AFullRingLeavesFurtherBytesInTheDriver)
     EXPECT_TRUE(m_port->IsReceiveEmpty());
 }
 
+TEST_F(SerialPortTest, EmptyingThePortReachesWhatAFullRingLeftInTheDriver)
+{
+    ASSERT_TRUE(Open());
+    m_driver->Arrive(std::string(6000, 'g'));
+    ASSERT_TRUE(WaitUntil([&] { return m_driver->InputWaiting() == 6000 - 4096; }));
+    // The ring is full and the rest waits in the driver: the port is not
+    // empty until that has come through as well.
+    int taken = 0;
+    while (!m_port->IsReceiveEmpty())
+        taken += m_port->ReadByte() == 'g';
+    EXPECT_EQ(taken, 6000);
+    EXPECT_EQ(m_driver->InputWaiting(), 0u);
+}
+
 TEST_F(SerialPortTest, CloseReturnsWhileAFullRingHoldsTheDeviceBack)
 {
     ASSERT_TRUE(Open());

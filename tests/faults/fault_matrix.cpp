@@ -42,8 +42,8 @@ std::vector<FaultCell> BuildMatrix()
 
     // Only the listing throws away what came with a failed reply.
     AddReplyFaults(cells, EExchange::Listing, {IDS_LIST_FAILED}, ELineAfter::Clean,
-                   "the flood reached the host whole before the listing read: the receive ring kept 4096 bytes "
-                   "and dropped the rest, the reply with it; the discard emptied the ring");
+                   "the flood filled the receive ring before the listing read and the rest waited in the driver; "
+                   "the discard took all of it, the reply with it");
 
     AddReplyFaults(cells, EExchange::Deletion, {IDS_CONFIRM_DELETE, IDS_DELETE_FAILED}, ELineAfter::TailLeft);
 

@@ -9,15 +9,15 @@ class CCountingPortDriver;
 
 // The program's port over the tty driver, with a look at its receive ring and
 // at what the driver delivered. The next timed read can be held back until a
-// whole reply has reached the host, so what happens to it does not depend on
-// how fast the reader was.
+// reply has reached the host, so what happens to it does not depend on how
+// fast the reader was.
 class CWatchedPort : public CSerialPort {
 public:
     CWatchedPort();
 
     // The next timed read first waits (ten seconds at most) until `bytes`
-    // more have been delivered and the worker has put them in the receive
-    // ring, or dropped what the full ring could not take.
+    // more are in the receive ring, or the ring is full and the worker left
+    // the rest in the driver.
     void HoldNextRead(size_t bytes);
     // Whether the last hold saw all it waited for.
     bool HoldWasMet() const { return m_bHoldMet; }
@@ -25,6 +25,8 @@ public:
     int WaitingAtRelease() const { return m_nWaitingAtRelease; }
     // Bytes received and not yet read.
     int Waiting() const { return m_receiveRing.GetCount(); }
+    // Bytes the driver has handed the engine since the port was opened.
+    size_t Delivered() const;
 
     char ReadByteTimeout(int ms) override;
 
@@ -34,7 +36,6 @@ private:
     CCountingPortDriver* m_pCounter;
     std::atomic<bool> m_bHeld{false};
     size_t m_nHoldTarget = 0;
-    int m_nHoldRing = 0;
     bool m_bHoldMet = false;
     int m_nWaitingAtRelease = -1;
 };
