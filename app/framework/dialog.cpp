@@ -157,8 +157,10 @@ void CDialog::DestroyWindow()
     if (m_pModal) {
         delete m_pModal;
         m_pModal = nullptr;
-    } else if (Gtk::Container* holder = m_pWindow->get_parent()) {
-        holder->remove(*m_pWindow);
+    } else {
+        // A child's root is held by its holder and the builder: destroying
+        // it makes both let go, so the widgets go with the page.
+        gtk_widget_destroy(m_pWindow->gobj());
     }
     m_pWindow = nullptr;
     m_builder.reset();

@@ -1,6 +1,4 @@
 #include <giomm/init.h>
-#include <gtest/gtest.h>
-#include <gtkmm.h>
 
 #include <cstdio>
 #include <cstring>
@@ -8,6 +6,7 @@
 
 #include "app/framework/resource_library.h"
 #include "tests/faults/fault_matrix.h"
+#include "tests/gui/gui_test.h"
 
 // The fault matrix needs a display (Xvfb in CI); listing its tests or
 // printing the matrix for the reliability report (--matrix) does not.
@@ -22,13 +21,5 @@ int main(int argc, char** argv)
         WriteMatrixTable(std::cout);
         return 0;
     }
-    testing::InitGoogleTest(&argc, argv);
-    if (testing::GTEST_FLAG(list_tests))
-        return RUN_ALL_TESTS();
-    if (!gtk_init_check(&argc, &argv)) {
-        std::fprintf(stderr, "fault_tests: no display (run under xvfb-run)\n");
-        return 1;
-    }
-    Gtk::Main::init_gtkmm_internals();
-    return RUN_ALL_TESTS();
+    return RunTestsOnDisplay(argc, argv, "fault_tests");
 }

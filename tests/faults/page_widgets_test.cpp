@@ -25,10 +25,7 @@ void Watch(Gtk::Widget* widget, size_t slot)
 
 using PageWidgets = GuiTest;
 
-// Disabled while the pages' widgets outlive them: the page roots (and with
-// them the paired devices view, whose selection handler points into the
-// deleted page) are never finalized. Run with --gtest_also_run_disabled_tests.
-TEST_F(PageWidgets, DISABLED_GoWithTheirPages)
+TEST_F(PageWidgets, GoWithTheirPages)
 {
     StartDevice();
     RunMainWindow([](CMainDlg& main) {

@@ -7,6 +7,8 @@
 #include <gtkmm/window.h>
 #include <stdlib.h>
 
+#include <cstdio>
+
 #include <filesystem>
 
 #include "app/framework/resource_library.h"
@@ -159,4 +161,17 @@ void GuiTest::PumpEvents()
 {
     while (Gtk::Main::events_pending())
         Gtk::Main::iteration(false);
+}
+
+int RunTestsOnDisplay(int argc, char** argv, const char* program)
+{
+    testing::InitGoogleTest(&argc, argv);
+    if (testing::GTEST_FLAG(list_tests))
+        return RUN_ALL_TESTS();
+    if (!gtk_init_check(&argc, &argv)) {
+        std::fprintf(stderr, "%s: no display (run under xvfb-run)\n", program);
+        return 1;
+    }
+    Gtk::Main::init_gtkmm_internals();
+    return RUN_ALL_TESTS();
 }

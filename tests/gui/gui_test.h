@@ -65,3 +65,7 @@ private:
 
 // The text of a string resource.
 std::string S(int id);
+
+// Runs the tests on the display; listing them needs none. `program` names the
+// test program when there is no display.
+int RunTestsOnDisplay(int argc, char** argv, const char* program);

@@ -53,7 +53,8 @@ protected:
     {
         auto remaining = std::make_shared<std::vector<std::string>>(std::move(entries));
         auto step = std::make_shared<std::function<void(CDialog&)>>();
-        *step = [this, remaining, step](CDialog& entry) {
+        // The step reaches itself weakly: a strong capture would keep it alive for ever.
+        *step = [this, remaining, weakStep = std::weak_ptr(step)](CDialog& entry) {
             if (remaining->empty()) {
                 Respond(entry, Gtk::RESPONSE_CANCEL);
                 return;
@@ -63,7 +64,7 @@ protected:
             remaining->erase(remaining->begin());
             Respond(entry, Gtk::RESPONSE_OK);
             // Still showing after OK: the entry was refused.
-            Later([this, step] {
+            Later([this, step = weakStep.lock()] {
                 if (CDialog* still = FindShown(IDD_NAME_EDIT)) {
                     m_refusedLeftEmpty.push_back(still->GetDlgItem<Gtk::Entry>(IDC_NAME)->get_text().empty());
                     (*step)(*still);
