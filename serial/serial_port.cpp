@@ -221,35 +221,35 @@ bool CSerialPort::ReceiveRingFull(const CSerialPort* pThis)
 
 void CSerialPort::FillReceive(CSerialPort* pThis)
 {
+    // Set only once the bytes are in the ring: a reader emptying the port
+    // always sees the one or the other.
+    pThis->m_bReceiveHeldBack = MoveReceivedToRing(pThis);
+}
+
+bool CSerialPort::MoveReceivedToRing(CSerialPort* pThis)
+{
     IPortDriver& driver = *pThis->m_pDriver;
     const HANDLE port = pThis->m_hPort;
-    if (driver.ClearCommError(port) == 0) {
-        pThis->m_bReceiveHeldBack = false;
-        return;
-    }
+    if (driver.ClearCommError(port) == 0)
+        return false;
     do {
         // A full ring leaves the rest in the driver rather than lose it.
-        if (ReceiveRingFull(pThis)) {
-            pThis->m_bReceiveHeldBack = true;
-            return;
-        }
+        if (ReceiveRingFull(pThis))
+            return true;
         unsigned char byte = 0;
         uint32_t received = 1;
         EIoStart started = driver.ReadFile(port, byte, pThis->m_overlapped);
         if (started == EIoStart::Failed) {
-            // Nothing more can be read: do not promise bytes that never come.
-            pThis->m_bReceiveHeldBack = false;
             driver.ClearCommError(port);
-            return;
+            return false;
         }
         if (started == EIoStart::Pending) {
             EIoWait waited;
             while ((waited = driver.GetOverlappedResult(port, pThis->m_overlapped, received)) == EIoWait::Incomplete) {
             }
             if (waited == EIoWait::Failed) {
-                pThis->m_bReceiveHeldBack = false;
                 driver.ClearCommError(port);
-                return;
+                return false;
             }
         }
         if (received == 1) {
@@ -257,7 +257,5 @@ void CSerialPort::FillReceive(CSerialPort* pThis)
             pThis->m_receiveRing.Push(byte);
         }
     } while (driver.ClearCommError(port) != 0);
-    // Cleared only once the bytes are in the ring: a reader emptying the port
-    // always sees the one or the other.
-    pThis->m_bReceiveHeldBack = false;
+    return false;
 }

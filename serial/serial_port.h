@@ -54,6 +54,9 @@ protected:
     static unsigned WorkerThread(CSerialPort* pThis);
     static void DrainTransmit(CSerialPort* pThis);
     static void FillReceive(CSerialPort* pThis);
+    // Moves received bytes into the ring until the driver has none or the
+    // ring is full; true when a full ring left bytes in the driver.
+    static bool MoveReceivedToRing(CSerialPort* pThis);
     static bool ReceiveRingFull(const CSerialPort* pThis);
     static void ResetOrCreate(std::unique_ptr<CManualResetEvent>& event);
 
