@@ -1,11 +1,18 @@
 #include "app/port_select_dlg.h"
 
+#include <giomm/file.h>
+#include <glibmm/main.h>
 #include <gtkmm/comboboxtext.h>
+#include <gtkmm/label.h>
 
 #include <cstdio>
 
+#include "app/port_hints.h"
+#include "app/port_item_text.h"
 #include "app/resource_ids.h"
 #include "protocol/line_settings.h"
+#include "serial/posix/com_port_resolver.h"
+#include "serial/posix/port_probe.h"
 #include "serial/posix/tty_device.h"
 
 namespace {
@@ -25,19 +32,99 @@ BOOL CPortSelectDlg::OnInitDialog()
     auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
     if (!ports)
         return TRUE;
-    // COM1 to COM3 are the machine's own ports, never the access point's.
-    for (int n = kFirstPort; n <= kLastPort; ++n) {
-        const std::string name = PortName(n);
-        int fd = CTtyDevice::OpenExclusive(name.c_str());
-        if (fd < 0)
-            continue;
-        CTtyDevice::CloseExclusive(fd);
-        ports->append(std::to_string(n), name);
-    }
+    FillPortList();
     ports->set_active(0);
     OnSelChangePort();
     ports->signal_changed().connect(sigc::mem_fun(*this, &CPortSelectDlg::OnSelChangePort));
+    WatchDeviceFolder();
     return TRUE;
+}
+
+void CPortSelectDlg::FillPortList()
+{
+    auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
+    const NumberedPorts found = CComPortResolver::ListPorts();
+    std::vector<NumberedPort> openable;
+    std::vector<RefusedPort> refused;
+    // COM1 to COM3 are never given out: numbering starts at 4.
+    for (const NumberedPort& port : found.ports) {
+        PortAccess access = CPortProbe::Probe(port.info.OpenPath());
+        if (access.Openable())
+            openable.push_back(port);
+        else
+            refused.push_back({port, access});
+    }
+    m_listed.clear();
+    const std::vector<std::string> texts = CPortItemText::Items(openable);
+    for (size_t i = 0; i < openable.size(); ++i) {
+        ports->append(std::to_string(openable[i].number), texts[i]);
+        m_listed.emplace(openable[i].number, openable[i].info);
+    }
+    std::string hints;
+    for (const std::string& line : CPortHints::Lines(refused, found.leftOut.size(), !found.ports.empty() ||
+                                                                                      !found.leftOut.empty()))
+        hints += (hints.empty() ? "" : "\n") + line;
+    if (auto* label = GetDlgItem<Gtk::Label>(IDC_PORT_HINTS)) {
+        label->set_text(hints);
+        label->set_visible(!hints.empty());
+    }
+}
+
+void CPortSelectDlg::RefreshPortList()
+{
+    auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
+    if (!ports)
+        return;
+    const std::string chosen = ports->get_active_id();
+    // Emptying the list deselects, which leaves m_nPort as it was; choosing
+    // again below stores the port as a user's choice would.
+    ports->remove_all();
+    FillPortList();
+    if (chosen.empty() || !ports->set_active_id(chosen))
+        ports->set_active(0);
+    ShowDetails();
+}
+
+void CPortSelectDlg::WatchDeviceFolder()
+{
+    // The kernel makes and removes the nodes itself, so watching the folder
+    // works where no udev daemon runs; by-id names come a moment later.
+    const std::string folder = CComPortResolver::DeviceFolder();
+    for (const std::string& path : {folder, folder + "/serial/by-id"}) {
+        try {
+            auto monitor = Gio::File::create_for_path(path)->monitor_directory();
+            monitor->signal_changed().connect(sigc::mem_fun(*this, &CPortSelectDlg::OnDeviceFolderChanged));
+            m_monitors.push_back(monitor);
+        } catch (const Glib::Error&) {
+            // No such folder (yet): the folder above reports it appearing.
+        }
+    }
+}
+
+void CPortSelectDlg::OnDeviceFolderChanged(const Glib::RefPtr<Gio::File>&, const Glib::RefPtr<Gio::File>&,
+                                           Gio::FileMonitorEvent event)
+{
+    if (event == Gio::FILE_MONITOR_EVENT_CHANGES_DONE_HINT)
+        return;
+    // One read after a burst of changes: a plug makes several.
+    m_settle.disconnect();
+    m_settle = Glib::signal_timeout().connect(
+        [this] {
+            RefreshPortList();
+            if (m_monitors.size() < 2) {
+                m_monitors.clear();
+                WatchDeviceFolder();
+            }
+            return false;
+        },
+        kSettleMs);
+}
+
+void CPortSelectDlg::OnDestroy()
+{
+    m_settle.disconnect();
+    m_monitors.clear();
+    CDialog::OnDestroy();
 }
 
 void CPortSelectDlg::OnSelChangePort()
@@ -45,6 +132,20 @@ void CPortSelectDlg::OnSelChangePort()
     auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
     if (ports && ports->get_active_row_number() != -1)
         m_nPort = std::stoi(ports->get_active_id());
+    ShowDetails();
+}
+
+void CPortSelectDlg::ShowDetails()
+{
+    auto* label = GetDlgItem<Gtk::Label>(IDC_PORT_DETAILS);
+    auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
+    if (!label || !ports)
+        return;
+    const std::string chosen = ports->get_active_id();
+    const auto port = chosen.empty() ? m_listed.end() : m_listed.find(std::stoi(chosen));
+    const std::string details = port == m_listed.end() ? std::string() : CPortItemText::Details(port->second);
+    label->set_text(details);
+    label->set_visible(!details.empty());
 }
 
 BOOL CPortSelectDlg::BuildLineSettings(DCB* pSettings)

@@ -1,13 +1,24 @@
 #pragma once
 
+#include <giomm/filemonitor.h>
+#include <sigc++/connection.h>
+
+#include <map>
+
 #include "app/framework/dialog.h"
 #include "serial/dcb.h"
+#include "serial/posix/serial_port_info.h"
 
-// Lets the user pick one of the ports COM4 to COM20 that can be opened.
+// Lets the user pick one of the ports COM4 to COM20 that can be opened. Each
+// item names the adapter and its device; the list follows adapters as they
+// are plugged in and out while the dialog is open, and the dialog says why
+// the ports it found but cannot offer are not there.
 class CPortSelectDlg : public CDialog {
 public:
     static constexpr int kFirstPort = 4;
     static constexpr int kLastPort = 20;
+    // Lets udev finish its links for a new device before the list is read.
+    static constexpr unsigned kSettleMs = 250;
 
     explicit CPortSelectDlg(CDialog* pParent = nullptr);
 
@@ -15,10 +26,25 @@ public:
     // Reads the chosen port's settings and sets 115200 baud, 8 bits, even
     // parity, one stop bit, CTS flow and RTS and DTR held on.
     BOOL BuildLineSettings(DCB* pSettings);
+    // Reads the ports again now, as a change in the device folder does.
+    void RefreshPortList();
 
 protected:
     BOOL OnInitDialog() override;
+    void OnDestroy() override;
     void OnSelChangePort();
 
     int m_nPort;
+
+private:
+    void FillPortList();
+    void WatchDeviceFolder();
+    void OnDeviceFolderChanged(const Glib::RefPtr<Gio::File>&, const Glib::RefPtr<Gio::File>&,
+                               Gio::FileMonitorEvent event);
+    void ShowDetails();
+
+    // The listed ports by number, for the details of the chosen one.
+    std::map<int, SerialPortInfo> m_listed;
+    std::vector<Glib::RefPtr<Gio::FileMonitor>> m_monitors;
+    sigc::connection m_settle;
 };

@@ -2,36 +2,108 @@
 
 #include <charconv>
 #include <filesystem>
+#include <memory>
+#include <mutex>
+
+#include "serial/posix/serial_port_discovery.h"
+#include "serial/posix/udev_hardware_names.h"
 
 namespace {
-std::string& Folder()
-{
-    static std::string folder = "/dev";
-    return folder;
-}
-}  // namespace
+struct ResolverState {
+    std::mutex lock;
+    std::string folder = "/dev";
+    std::string sysfs = "/sys";
+    CComPortNumbers numbers;
+    bool ownNames = true;
+    const IHardwareNames* names = nullptr;
+};
 
-std::string CComPortResolver::DevicePath(const std::string& comName)
+ResolverState& State()
+{
+    static ResolverState state;
+    return state;
+}
+
+const IHardwareNames* Names(ResolverState& state)
+{
+    static std::unique_ptr<CUdevHardwareNames> machine;
+    if (state.ownNames && !machine)
+        machine = std::make_unique<CUdevHardwareNames>();
+    return state.ownNames ? machine.get() : state.names;
+}
+
+int ComNumber(const std::string& comName)
 {
     int number = 0;
     const char* digits = comName.c_str() + 3;
     const char* end = comName.c_str() + comName.size();
     if (comName.size() <= 3 || comName.compare(0, 3, "COM") != 0 ||
         std::from_chars(digits, end, number).ptr != end || number < 1)
+        return 0;
+    return number;
+}
+
+NumberedPorts ListLocked(ResolverState& state)
+{
+    CSerialPortDiscovery discovery(state.sysfs, state.folder, Names(state));
+    return state.numbers.Assign(discovery.List());
+}
+}  // namespace
+
+std::string CComPortResolver::DevicePath(const std::string& comName)
+{
+    const int number = ComNumber(comName);
+    if (number == 0)
         return {};
-    std::string link = Folder() + "/com" + std::to_string(number);
+    ResolverState& state = State();
+    std::lock_guard guard(state.lock);
+    for (const NumberedPort& port : ListLocked(state).ports)
+        if (port.number == number)
+            return port.info.OpenPath();
+    std::string link = state.folder + "/com" + std::to_string(number);
     std::error_code error;
-    if (std::filesystem::exists(link, error))
-        return link;
-    return Folder() + "/ttyS" + std::to_string(number - 1);
+    if (CComPortNumbers::kFirst <= number && number <= CComPortNumbers::kLast)
+        return {};  // nothing listed under that number in this run
+    return std::filesystem::exists(link, error) ? link : std::string();
+}
+
+NumberedPorts CComPortResolver::ListPorts()
+{
+    ResolverState& state = State();
+    std::lock_guard guard(state.lock);
+    return ListLocked(state);
 }
 
 void CComPortResolver::SetDeviceFolder(std::string folder)
 {
-    Folder() = std::move(folder);
+    ResolverState& state = State();
+    std::lock_guard guard(state.lock);
+    state.folder = std::move(folder);
+    state.numbers = CComPortNumbers();
 }
 
 const std::string& CComPortResolver::DeviceFolder()
 {
-    return Folder();
+    return State().folder;
+}
+
+void CComPortResolver::SetSysfsRoot(std::string root)
+{
+    ResolverState& state = State();
+    std::lock_guard guard(state.lock);
+    state.sysfs = std::move(root);
+    state.numbers = CComPortNumbers();
+}
+
+const std::string& CComPortResolver::SysfsRoot()
+{
+    return State().sysfs;
+}
+
+void CComPortResolver::SetHardwareNames(const IHardwareNames* names)
+{
+    ResolverState& state = State();
+    std::lock_guard guard(state.lock);
+    state.ownNames = false;
+    state.names = names;
 }

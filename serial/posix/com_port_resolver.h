@@ -2,13 +2,25 @@
 
 #include <string>
 
-// Maps the port names "COM<n>" to tty devices: "<folder>/com<n>" when that
-// link exists (a udev rule or `ln -s /dev/ttyUSB0 /dev/com5`), otherwise
-// "<folder>/ttyS<n-1>", the kernel's own numbering (COM1 = ttyS0). The folder
-// is /dev; tests point it elsewhere.
+#include "serial/posix/com_port_numbers.h"
+#include "serial/posix/hardware_names.h"
+
+// The port names "COM<n>" of this run: the machine's serial ports, found in
+// sysfs and the device folder, numbered once and kept (see CComPortNumbers).
+// "COM<n>" opens the device listed under n, following the adapter where udev
+// gave it a by-id name; a comN link outside 4 to 20 still names itself. The
+// sysfs root is /sys and the device folder /dev; tests point them elsewhere,
+// which starts the numbering afresh.
 class CComPortResolver {
 public:
     static std::string DevicePath(const std::string& comName);
+    // Finds the ports now and numbers the new ones.
+    static NumberedPorts ListPorts();
+
     static void SetDeviceFolder(std::string folder);
     static const std::string& DeviceFolder();
+    static void SetSysfsRoot(std::string root);
+    static const std::string& SysfsRoot();
+    // Null: no database. The default is the machine's own, made on first use.
+    static void SetHardwareNames(const IHardwareNames* names);
 };

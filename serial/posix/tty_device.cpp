@@ -49,19 +49,35 @@ void SetModemLine(int fd, int line, bool on)
 
 int CTtyDevice::OpenExclusive(const char* comName)
 {
-    std::string path = CComPortResolver::DevicePath(comName);
-    if (path.empty())
+    return OpenPathExclusive(CComPortResolver::DevicePath(comName));
+}
+
+int CTtyDevice::OpenPathExclusive(const std::string& path, int* error)
+{
+    auto fail = [error](int code) {
+        if (error)
+            *error = code;
         return -1;
+    };
+    if (path.empty())
+        return fail(ENOENT);
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return -1;
+        return fail(errno);
     // TIOCEXCL keeps out other programs; the flock also keeps out root and
     // a second handle of our own.
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    int code = 0;
+    if (!isatty(fd))
+        code = ENOTTY;
+    else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        code = errno == EWOULDBLOCK ? EBUSY : errno;
+    if (code != 0) {
         close(fd);
-        return -1;
+        return fail(code);
     }
     ioctl(fd, TIOCEXCL);
+    if (error)
+        *error = 0;
     return fd;
 }
 

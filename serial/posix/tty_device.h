@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "serial/dcb.h"
 
 // Opening a "COM<n>" tty and moving line settings between a DCB and termios.
@@ -8,6 +10,9 @@ public:
     // Opens the device for exclusive use (TIOCEXCL and an flock), raw and
     // non-blocking; -1 when it is absent, not a tty, in use or not permitted.
     static int OpenExclusive(const char* comName);
+    // The same for a device path; on failure *error says why: EACCES,
+    // EBUSY when another program holds it, ENOTTY, ENOENT, ...
+    static int OpenPathExclusive(const std::string& path, int* error = nullptr);
     // Gives up exclusivity and closes.
     static void CloseExclusive(int fd);
     // The current settings as a DCB; false when they cannot be read.

@@ -35,6 +35,9 @@ void GuiTest::SetUp()
     ASSERT_NE(mkdtemp(folder), nullptr);
     m_folder = folder;
     CComPortResolver::SetDeviceFolder(m_folder);
+    // Only the ports a test lays out: none of the machine's own.
+    CComPortResolver::SetSysfsRoot(m_folder + "/no-sysfs");
+    CComPortResolver::SetHardwareNames(nullptr);
 }
 
 void GuiTest::TearDown()
@@ -49,6 +52,7 @@ void GuiTest::TearDown()
     CUserResponder::Replace(nullptr);
     CTickCount::SetSource(nullptr);
     CComPortResolver::SetDeviceFolder("/dev");
+    CComPortResolver::SetSysfsRoot("/sys");
     std::error_code ignored;
     std::filesystem::remove_all(m_folder, ignored);
 }

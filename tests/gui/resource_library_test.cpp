@@ -27,8 +27,8 @@ struct Template {
 std::vector<Template> Templates()
 {
     return {
-        {110, {{"dialog", GTK_TYPE_DIALOG}, {"1001", GTK_TYPE_COMBO_BOX_TEXT},
-               {"1", GTK_TYPE_BUTTON}, {"2", GTK_TYPE_BUTTON}}},
+        {110, {{"dialog", GTK_TYPE_DIALOG}, {"1001", GTK_TYPE_COMBO_BOX_TEXT}, {"1002", GTK_TYPE_LABEL},
+               {"1004", GTK_TYPE_LABEL}, {"1", GTK_TYPE_BUTTON}, {"2", GTK_TYPE_BUTTON}}},
         {120, {{"dialog", GTK_TYPE_DIALOG}, {"1", GTK_TYPE_BUTTON}}},
         {121, {{"dialog", GTK_TYPE_DIALOG}, {"caption", GTK_TYPE_HEADER_BAR},
                {"1000", GTK_TYPE_NOTEBOOK}}},
@@ -173,6 +173,9 @@ TEST_F(ResourceLibraryTest, StringTableHoldsExactlyTheNumbersAskedFor)
 
     std::set<std::string> wanted{"57345"};
     for (int n = 57349; n <= 57364; ++n)
+        wanted.insert(std::to_string(n));
+    // The port dialog's item texts, details and hints.
+    for (int n = 57400; n <= 57422; ++n)
         wanted.insert(std::to_string(n));
 
     std::set<std::string> present;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "serial/posix/com_port_numbers.h"
+#include "serial/posix/port_access.h"
+
+struct RefusedPort {
+    NumberedPort port;
+    PortAccess access;
+};
+
+// What the port dialog tells the user about the ports it cannot offer: one
+// line per cause, naming the ports it concerns and how to fix it. Texts
+// come from the string table.
+class CPortHints {
+public:
+    // foundAny: whether the machine has any serial port at all; leftOut:
+    // how many found no COM number.
+    static std::vector<std::string> Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny);
+    // The one line for a single port's problem (the command-line tool's error).
+    static std::string Line(const std::string& ports, const PortAccess& access);
+};

@@ -1,0 +1,47 @@
+#include "serial/posix/sysfs_text.h"
+
+#include <glib.h>
+
+#include <fstream>
+
+std::string CSysfsText::Read(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return {};
+    std::string text(kMaxBytes, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<size_t>(in.gcount()));
+    const bool cutShort = text.size() == kMaxBytes;
+    return Clean(std::move(text), cutShort);
+}
+
+std::string CSysfsText::Clean(std::string text, bool cutShort)
+{
+    const char* valid = nullptr;
+    if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), &valid)) {
+        // A page-long attribute may end inside a character: drop that part.
+        const size_t validBytes = static_cast<size_t>(valid - text.data());
+        if (!cutShort || text.size() - validBytes >= 4)
+            return {};
+        text.resize(validBytes);
+    }
+    std::string clean;
+    size_t chars = 0;
+    for (const char* p = text.data(); p < text.data() + text.size() && chars < kMaxChars;
+         p = g_utf8_next_char(p)) {
+        const gunichar c = g_utf8_get_char(p);
+        // Line ends, tabs and other controls would break the one-line item.
+        if (g_unichar_iscntrl(c)) {
+            if (!clean.empty() && clean.back() != ' ')
+                clean += ' ';
+        } else {
+            clean.append(p, static_cast<const char*>(g_utf8_next_char(p)));
+        }
+        ++chars;
+    }
+    const size_t first = clean.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return clean.substr(first, clean.find_last_not_of(' ') - first + 1);
+}

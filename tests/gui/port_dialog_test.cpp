@@ -1,0 +1,276 @@
+// The port dialog over a machine laid out in a fake sysfs tree: what each
+// item says, how the list follows the plug, and the hints for ports that
+// are found but cannot be used.
+#include <gmock/gmock.h>
+#include <glibmm/main.h>
+#include <grp.h>
+#include <gtkmm/main.h>
+#include <gtkmm/comboboxtext.h>
+#include <gtkmm/label.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/port_hints.h"
+#include "app/port_select_dlg.h"
+#include "app/resource_ids.h"
+#include "serial/posix/com_port_resolver.h"
+#include "serial/posix/tty_device.h"
+#include "tests/gui/gui_test.h"
+#include "tests/support/fake_sysfs.h"
+
+namespace {
+
+const CFakeSysfs::UsbDevice& kCp2102 = CFakeSysfs::kCp2102;
+constexpr int kPatienceMs = 10000;
+
+std::vector<std::string> Texts(CDialog& dialog)
+{
+    std::vector<std::string> texts;
+    for (const auto& row : dialog.GetDlgItem<Gtk::ComboBoxText>(IDC_PORT)->get_model()->children()) {
+        Glib::ustring text;
+        row.get_value(0, text);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+std::string Label(CDialog& dialog, int id)
+{
+    auto* label = dialog.GetDlgItem<Gtk::Label>(id);
+    return label && label->get_visible() ? std::string(label->get_text()) : std::string();
+}
+
+std::string Chosen(CDialog& dialog)
+{
+    return dialog.GetDlgItem<Gtk::ComboBoxText>(IDC_PORT)->get_active_text();
+}
+
+class PortDialogTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        CComPortResolver::SetSysfsRoot(m_tree.Sys());
+        CComPortResolver::SetDeviceFolder(m_tree.Dev());
+    }
+
+    // Opens the dialog, runs script on it once shown, then cancels it.
+    void WithDialog(std::function<void(CPortSelectDlg&)> script)
+    {
+        CPortSelectDlg dialog;
+        WhenShown(IDD_PORT_SELECT, [&](CDialog& shown) {
+            script(dialog);
+            Respond(shown, Gtk::RESPONSE_CANCEL);
+        });
+        dialog.DoModal();
+    }
+
+    // Lets the toolkit run, as the open dialog does, until done holds.
+    static bool Eventually(const std::function<bool()>& done)
+    {
+        bool timedOut = false;
+        auto watchdog = Glib::signal_timeout().connect([&] { return !(timedOut = true); }, kPatienceMs);
+        while (!done() && !timedOut)
+            Gtk::Main::iteration(true);
+        watchdog.disconnect();
+        return !timedOut;
+    }
+
+    CFakeSysfs m_tree;
+};
+
+TEST_F(PortDialogTest, ItemsNameTheAdapterAndItsDevice)
+{
+    const std::string pty = m_tree.AddExampleMachine();
+    const std::string dev = m_tree.Dev();
+
+    WithDialog([&](CPortSelectDlg& dialog) {
+        EXPECT_THAT(Texts(dialog), testing::ElementsAre("COM4 — Arduino Uno (" + dev + "/ttyACM0)",
+                                                         "COM5 — Built-in serial port (" + dev + "/ttyS4)",
+                                                         "COM6 — CP2102 USB to UART Bridge Controller (" + dev +
+                                                             "/ttyUSB0)",
+                                                         "COM7 — " + dev + "/com7 → " + pty));
+        EXPECT_EQ(dialog.GetPortNumber(), 4);
+        // What else is known of the chosen port shows beneath the list.
+        EXPECT_EQ(Label(dialog, IDC_PORT_DETAILS),
+                  "made by Arduino (www.arduino.cc) · serial number 7583335303535 · USB ID 2341:0043 · always "
+                  "reachable as " +
+                      dev + "/serial/by-id/usb-Arduino__www.arduino.cc__0043_7583335303535-if00");
+        EXPECT_EQ(Label(dialog, IDC_PORT_HINTS), "") << "every port found can be used";
+    });
+}
+
+TEST_F(PortDialogTest, TwoAdaptersOfOneProductDifferBySerialNumber)
+{
+    m_tree.AddUsb("ttyUSB0", "1-2", {"0403", "6001", "FT232R USB UART", "FTDI", "A50285BI"});
+    m_tree.AddUsb("ttyUSB1", "1-3", {"0403", "6001", "FT232R USB UART", "FTDI", "A9XYZ01"});
+    const std::string dev = m_tree.Dev();
+    WithDialog([&](CPortSelectDlg& dialog) {
+        EXPECT_THAT(Texts(dialog),
+                    testing::ElementsAre("COM4 — FT232R USB UART, serial A50285BI (" + dev + "/ttyUSB0)",
+                                         "COM5 — FT232R USB UART, serial A9XYZ01 (" + dev + "/ttyUSB1)"));
+    });
+}
+
+TEST_F(PortDialogTest, TheListFollowsThePlugAndKeepsTheChoice)
+{
+    m_tree.AddComLink(6);
+    WithDialog([&](CPortSelectDlg& dialog) {
+        ASSERT_EQ(dialog.GetPortNumber(), 6);
+        // An adapter plugged in appears; the choice stays on COM6 although
+        // the newcomer, COM4, now comes first.
+        m_tree.AddUsb("ttyUSB0", "1-2", kCp2102);
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog).size() == 2; })) << "the new adapter never appeared";
+        EXPECT_EQ(Texts(dialog)[0], "COM4 — CP2102 USB to UART Bridge Controller (" + m_tree.Dev() + "/ttyUSB0)");
+        EXPECT_EQ(Chosen(dialog), Texts(dialog)[1]);
+        EXPECT_EQ(dialog.GetPortNumber(), 6);
+
+        // The user picks the adapter, which is then pulled out: the choice
+        // moves to what is left, as when the dialog opened.
+        dialog.GetDlgItem<Gtk::ComboBoxText>(IDC_PORT)->set_active(0);
+        EXPECT_EQ(dialog.GetPortNumber(), 4);
+        m_tree.Unplug("ttyUSB0");
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog).size() == 1; })) << "the adapter never went";
+        EXPECT_EQ(Chosen(dialog), Texts(dialog)[0]);
+        EXPECT_EQ(dialog.GetPortNumber(), 6);
+
+        // Plugged in again it has its number back.
+        m_tree.AddUsb("ttyUSB0", "1-2", kCp2102);
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog).size() == 2; }));
+        EXPECT_EQ(Texts(dialog)[0].rfind("COM4 — ", 0), 0u);
+
+        // The last port gone, nothing is chosen and the number stays as the
+        // last choice left it.
+        m_tree.Unplug("ttyUSB0");
+        std::filesystem::remove(m_tree.Dev() + "/com6");
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog).empty(); }));
+        EXPECT_EQ(dialog.GetPortNumber(), 6);
+        EXPECT_EQ(Label(dialog, IDC_PORT_HINTS), S(IDS_HINT_NO_PORT));
+    });
+}
+
+TEST_F(PortDialogTest, APortAnotherProgramHoldsIsExplainedNotOffered)
+{
+    m_tree.AddUsb("ttyUSB0", "1-2", kCp2102);
+    m_tree.AddComLink(9);
+    const int holder = CTtyDevice::OpenExclusive("COM9");
+    ASSERT_GE(holder, 0);
+    WithDialog([&](CPortSelectDlg& dialog) {
+        EXPECT_EQ(Texts(dialog).size(), 1u);
+        EXPECT_EQ(Label(dialog, IDC_PORT_HINTS),
+                  "COM9 (" + m_tree.Dev() + "/com9 → " + m_tree.PtyOf("com9") +
+                      "): in use by another program. Close that program, and the port appears here.");
+    });
+    CTtyDevice::CloseExclusive(holder);
+}
+
+TEST_F(PortDialogTest, NoPortAtAllSaysThatAnAdapterAppearsByItself)
+{
+    WithDialog([&](CPortSelectDlg& dialog) {
+        EXPECT_TRUE(Texts(dialog).empty());
+        EXPECT_EQ(dialog.GetPortNumber(), 0);
+        EXPECT_EQ(Label(dialog, IDC_PORT_HINTS),
+                  "No serial port found. Plug in a USB serial adapter: it appears here by itself.");
+    });
+}
+
+TEST_F(PortDialogTest, PortsBeyondComTwentyAreCounted)
+{
+    for (int i = 0; i < 19; ++i)
+        m_tree.AddUsb("ttyUSB" + std::to_string(i), "1-" + std::to_string(i + 1), kCp2102);
+    WithDialog([&](CPortSelectDlg& dialog) {
+        EXPECT_EQ(Texts(dialog).size(), 17u);
+        EXPECT_EQ(Label(dialog, IDC_PORT_HINTS), "2 more ports were found: only 17 fit between COM4 and COM20.");
+    });
+}
+
+using PortHintsTest = GuiTest;
+
+TEST_F(PortHintsTest, OneLinePerCauseWithItsFix)
+{
+    auto refused = [](int number, PortAccess access) {
+        SerialPortInfo info;
+        info.devicePath = "/dev/ttyUSB" + std::to_string(number - 4);
+        return RefusedPort{{number, info}, access};
+    };
+    PortAccess join{EPortProblem::PermissionDenied, EACCES, "root", "dialout", true, false, false};
+    PortAccess relogin{EPortProblem::PermissionDenied, EACCES, "root", "uucp", true, true, false};
+    PortAccess ownerOnly{EPortProblem::PermissionDenied, EACCES, "root", "root", false, false, false};
+    PortAccess gone;
+    gone.problem = EPortProblem::Other;
+    gone.error = ENXIO;
+    const auto lines = CPortHints::Lines(
+        {refused(4, join), refused(5, relogin), refused(6, join), refused(7, ownerOnly), refused(8, gone)}, 0, true);
+    EXPECT_THAT(lines,
+                testing::ElementsAre("COM4 (/dev/ttyUSB0), COM6 (/dev/ttyUSB2): permission denied. Serial ports here "
+                                     "belong to the group dialout: join it with “sudo usermod -aG dialout $USER”, "
+                                     "then log out and in again.",
+                                     "COM5 (/dev/ttyUSB1): permission denied. You are in the group uucp now, but "
+                                     "this session started before: log out and in again.",
+                                     "COM7 (/dev/ttyUSB3): permission denied. Only root may open it.",
+                                     "COM8 (/dev/ttyUSB4): cannot be opened (" + std::string(g_strerror(ENXIO)) +
+                                         ")."));
+}
+
+// Root opens any node: the dialog runs again, in a child, as nobody.
+TEST_F(PortDialogTest, PermissionDeniedNamesTheNodesGroupAndTheCommandThatJoinsIt)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to hand the node to a group and drop to another user";
+    m_tree.AddUsb("ttyUSB0", "1-2", kCp2102);
+    const std::string pty = m_tree.PtyOf("ttyUSB0");
+    ASSERT_EQ(chown(pty.c_str(), 0, getgrnam("dialout")->gr_gid), 0);
+    ASSERT_EQ(chmod(pty.c_str(), 0660), 0);
+    const std::string root = std::filesystem::path(m_tree.Sys()).parent_path();
+    ASSERT_EQ(chmod(root.c_str(), 0755), 0);
+
+    // The child may use the display too.
+    std::string auth = root + "/Xauthority";
+    if (const char* xauthority = std::getenv("XAUTHORITY"))
+        std::filesystem::copy_file(xauthority, auth);
+    else
+        std::ofstream{auth};
+    ASSERT_EQ(chown(auth.c_str(), 65534, 65534), 0);
+
+    const std::string command = "setpriv --reuid=65534 --regid=65534 --clear-groups env XAUTHORITY=" + auth +
+                                " APCONFIG_TEST_SYSFS=" + m_tree.Sys() + " APCONFIG_TEST_DEV=" + m_tree.Dev() +
+                                " " + std::filesystem::read_symlink("/proc/self/exe").string() +
+                                " --gtest_also_run_disabled_tests" +
+                                " --gtest_filter=PortDialogAsUser.DISABLED_PermissionHint";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << command;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child's checks failed: " << command;
+}
+
+// Run only by the test above, in a child that is not root.
+TEST(PortDialogAsUser, DISABLED_PermissionHint)
+{
+    ASSERT_NE(geteuid(), 0u);
+    struct Fixture : GuiTest {
+        void TestBody() override {}
+        using GuiTest::SetUp;
+        using GuiTest::TearDown;
+        using GuiTest::WhenShown;
+    } fixture;
+    fixture.SetUp();
+    CComPortResolver::SetSysfsRoot(std::getenv("APCONFIG_TEST_SYSFS"));
+    CComPortResolver::SetDeviceFolder(std::getenv("APCONFIG_TEST_DEV"));
+    const std::string dev = CComPortResolver::DeviceFolder();
+    CPortSelectDlg dialog;
+    fixture.WhenShown(IDD_PORT_SELECT, [&](CDialog& shown) {
+        EXPECT_TRUE(Texts(shown).empty());
+        EXPECT_EQ(Label(shown, IDC_PORT_HINTS),
+                  "COM4 (" + dev + "/ttyUSB0): permission denied. Serial ports here belong to the group dialout: "
+                  "join it with “sudo usermod -aG dialout $USER”, then log out and in again.");
+        shown.EndDialog(IDCANCEL);
+    });
+    dialog.DoModal();
+    fixture.TearDown();
+}
+
+}  // namespace
