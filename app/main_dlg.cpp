@@ -28,6 +28,9 @@ BOOL CMainDlg::OnInitDialog()
     m_tab.SignalSelChange().connect(sigc::mem_fun(*this, &CMainDlg::OnSelChangeTab));
     Gtk::Window* window = GetToplevel();
     window->signal_button_press_event().connect(sigc::mem_fun(*this, &CMainDlg::OnButtonPress), false);
+    // Ahead of the focused control: the list would take Ctrl+Page Down as a
+    // move of its cursor.
+    window->signal_key_press_event().connect(sigc::mem_fun(*this, &CMainDlg::OnPageKey), false);
     if (m_hIcon)
         window->set_icon(m_hIcon);
 
@@ -97,6 +100,27 @@ void CMainDlg::OnAbout()
 {
     CAboutDlg about;
     about.DoModal();
+}
+
+bool CMainDlg::OnPageKey(GdkEventKey* event)
+{
+    Gtk::Notebook* notebook = m_tab.GetNotebook();
+    const int count = m_tab.GetItemCount();
+    if (!notebook || count == 0)
+        return false;
+    const auto modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+    int page = -1;
+    if (modifiers == GDK_CONTROL_MASK && (event->keyval == GDK_KEY_Page_Down || event->keyval == GDK_KEY_KP_Page_Down))
+        page = (m_tab.GetCurSel() + 1) % count;
+    else if (modifiers == GDK_CONTROL_MASK && (event->keyval == GDK_KEY_Page_Up || event->keyval == GDK_KEY_KP_Page_Up))
+        page = (m_tab.GetCurSel() + count - 1) % count;
+    else if (modifiers == GDK_MOD1_MASK && event->keyval >= GDK_KEY_1 && event->keyval <= GDK_KEY_9)
+        page = static_cast<int>(event->keyval - GDK_KEY_1);
+    if (page < 0 || page >= count)
+        return false;
+    // As a click on the tab: the old page hides, the new one shows.
+    notebook->set_current_page(page);
+    return true;
 }
 
 bool CMainDlg::OnButtonPress(GdkEventButton* event)

@@ -43,6 +43,9 @@ protected:
 
 private:
     bool OnButtonPress(GdkEventButton* event);
+    // Ctrl+Page Down and Ctrl+Page Up to the next and previous page, Alt+1
+    // to Alt+3 to a page by its place.
+    bool OnPageKey(GdkEventKey* event);
     bool IsNonClient(const GdkEventButton* event) const;
     void TrackCaptionMenu(int xRoot, int yRoot);
 };

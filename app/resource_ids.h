@@ -74,3 +74,16 @@ inline constexpr int IDS_HINT_CANNOT_OPEN = 57419;
 inline constexpr int IDS_HINT_NO_PORT = 57420;
 inline constexpr int IDS_HINT_LEFT_OUT = 57421;
 inline constexpr int IDS_HINT_PORT_SEPARATOR = 57422;
+
+// Paired devices page: the count above the list, the list's menu
+inline constexpr int IDC_LINK_COUNT = 1018;
+inline constexpr int IDS_LINK_COUNT_NONE = 57440;
+inline constexpr int IDS_LINK_COUNT_ONE = 57441;
+inline constexpr int IDS_LINK_COUNT_MANY = 57442;
+inline constexpr int IDS_COPY_ADDRESS = 57443;
+
+// What the program is waiting for
+inline constexpr int IDD_IDENTIFYING = 127;
+inline constexpr int IDC_WAIT_TEXT = 1020;
+inline constexpr int IDS_READING_LINKS = 57444;
+inline constexpr int IDS_IDENTIFYING = 57445;

@@ -2,6 +2,9 @@
 
 #include <memory>
 
+#include <glibmm/ustring.h>
+
+#include "app/framework/busy_window.h"
 #include "app/framework/resource_library.h"
 #include "app/framework/user_responder.h"
 #include "app/main_dlg.h"
@@ -28,13 +31,20 @@ BOOL CUtilityApp::InitInstance()
     if (!portDlg.BuildLineSettings(&settings))
         return FALSE;
 
-    auto port = std::make_unique<CSerialPort>();
-    // An Open that failed leaves a port on which the identification times out.
-    port->Open(portDlg.GetPortNumber(), &settings);
+    std::unique_ptr<CSerialPort> port = CreatePort();
     bool bConfirmed = false;
-    try {
-        bConfirmed = IdentifyAccessPoint(port.get());
-    } catch (int) {
+    {
+        // In place of the port dialog while the device is asked: up to ten
+        // seconds a byte when nothing answers.
+        const std::string asking = Glib::ustring::compose(CResourceLibrary::LoadString(IDS_IDENTIFYING),
+                                                          portDlg.GetPortNumber());
+        CBusyWindow waiting(IDD_IDENTIFYING, IDC_WAIT_TEXT, asking);
+        // An Open that failed leaves a port on which the identification times out.
+        port->Open(portDlg.GetPortNumber(), &settings);
+        try {
+            bConfirmed = IdentifyAccessPoint(port.get());
+        } catch (int) {
+        }
     }
 
     if (bConfirmed) {
@@ -53,6 +63,11 @@ BOOL CUtilityApp::InitInstance()
     }
     port->Close();
     return FALSE;
+}
+
+std::unique_ptr<CSerialPort> CUtilityApp::CreatePort()
+{
+    return std::make_unique<CSerialPort>();
 }
 
 int CUtilityApp::ExitInstance()

@@ -1,9 +1,14 @@
 #include "app/pages/link_list_box.h"
 
+#include "protocol/posix/manufacturer_registry.h"
+
+// The store exists from the start: a page whose window never came to be
+// still clears its list when it goes.
+CLinkListBox::CLinkListBox() : m_store(Gtk::ListStore::create(m_columns)) {}
+
 void CLinkListBox::Attach(Gtk::TreeView* view)
 {
     m_pView = view;
-    m_store = Gtk::ListStore::create(m_columns);
     if (!m_pView)
         return;
     m_pView->set_model(m_store);
@@ -16,7 +21,7 @@ void CLinkListBox::Attach(Gtk::TreeView* view)
     m_pView->get_selection()->signal_changed().connect([this] { m_selChange.emit(); });
 }
 
-void CLinkListBox::AddRecords(const std::vector<LinkRecord>& records)
+void CLinkListBox::AddRecords(const std::vector<LinkRecord>& records, const CManufacturerRegistry* registry)
 {
     // Filled while detached, the view does not lay out each row in turn: a
     // list of 65 535 entries appears at once.
@@ -25,6 +30,8 @@ void CLinkListBox::AddRecords(const std::vector<LinkRecord>& records)
     for (const LinkRecord& record : records) {
         auto row = *m_store->append();
         row.set_value(m_columns.text, Glib::ustring(FormatLinkAddress(record)));
+        if (registry)
+            row.set_value(m_columns.manufacturer, Glib::ustring(registry->Lookup(record)));
         row.set_value(m_columns.record, record);
     }
     if (m_pView)
@@ -59,12 +66,30 @@ std::vector<LinkRecord> CLinkListBox::GetSelectedRecords() const
     return records;
 }
 
+std::vector<std::string> CLinkListBox::GetSelectedTexts() const
+{
+    std::vector<std::string> texts;
+    if (!m_pView)
+        return texts;
+    for (const Gtk::TreeModel::Path& path : m_pView->get_selection()->get_selected_rows())
+        texts.push_back(Glib::ustring((*m_store->get_iter(path))[m_columns.text]));
+    return texts;
+}
+
 std::vector<std::string> CLinkListBox::GetTexts() const
 {
     std::vector<std::string> texts;
     for (const auto& row : m_store->children())
         texts.push_back(Glib::ustring(row[m_columns.text]));
     return texts;
+}
+
+std::vector<std::string> CLinkListBox::GetManufacturers() const
+{
+    std::vector<std::string> makers;
+    for (const auto& row : m_store->children())
+        makers.push_back(Glib::ustring(row[m_columns.manufacturer]));
+    return makers;
 }
 
 void CLinkListBox::SetSel(int index, bool select)

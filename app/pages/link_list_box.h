@@ -8,20 +8,29 @@
 
 #include "protocol/link_record.h"
 
-// The paired devices list box: one entry per device, shown by its address,
-// each entry owning a copy of its record. Several entries can be selected.
+class CManufacturerRegistry;
+
+// The paired devices list box: one entry per device, shown by its address
+// and the maker its address is registered to, each entry owning a copy of
+// its record. Several entries can be selected.
 class CLinkListBox : public sigc::trackable {
 public:
+    CLinkListBox();
+
     void Attach(Gtk::TreeView* view);
 
-    // Appends an entry per record, in order.
-    void AddRecords(const std::vector<LinkRecord>& records);
+    // Appends an entry per record, in order; the makers come from registry
+    // (null: none).
+    void AddRecords(const std::vector<LinkRecord>& records, const CManufacturerRegistry* registry = nullptr);
     void ResetContent();
     int GetCount() const;
     int GetSelCount() const;
     // The records of the selected entries, from the first position to the last.
     std::vector<LinkRecord> GetSelectedRecords() const;
+    // The addresses of the selected entries, in list order.
+    std::vector<std::string> GetSelectedTexts() const;
     std::vector<std::string> GetTexts() const;
+    std::vector<std::string> GetManufacturers() const;
     // Selects (or clears) the entry at a position, as the user could.
     void SetSel(int index, bool select);
 
@@ -32,9 +41,11 @@ private:
         Columns()
         {
             add(text);
+            add(manufacturer);
             add(record);
         }
         Gtk::TreeModelColumn<Glib::ustring> text;
+        Gtk::TreeModelColumn<Glib::ustring> manufacturer;
         Gtk::TreeModelColumn<LinkRecord> record;
     };
 

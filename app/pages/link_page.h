@@ -1,13 +1,16 @@
 #pragma once
 
+#include <gtkmm/menu.h>
+
 #include "app/framework/dialog.h"
 #include "app/pages/link_list_box.h"
 
 class CSerialPort;
 
-// The paired devices page: lists them when first shown, and deletes the
-// selected ones after the user confirms. Lives on the heap and deletes itself
-// once its window is gone.
+// The paired devices page: lists them when first shown, with the maker of
+// each and a count, and deletes the selected ones after the user confirms.
+// Their addresses can be copied. Lives on the heap and deletes itself once
+// its window is gone.
 class CLinkPage : public CDialog {
 public:
     explicit CLinkPage(CSerialPort* pPort);
@@ -16,6 +19,8 @@ public:
     void RefreshLinkList();
     // Empties the list, freeing every record.
     void ClearLinkList();
+    // Puts the selected addresses on the clipboard, one a line, in list order.
+    void OnCopyAddresses();
     CLinkListBox& GetLinkList() { return m_linkList; }
     bool IsListed() const { return m_bListed; }
 
@@ -33,4 +38,14 @@ protected:
     CLinkListBox m_linkList;
     CSerialPort* m_pPort;
     bool m_bListed;
+
+private:
+    // The line above the list: what is being read, or how many there are.
+    void ShowStatus(const std::string& text);
+    void ShowCount();
+    bool OnListKeyPress(GdkEventKey* event);
+    bool OnListButtonPress(GdkEventButton* event);
+    void PopUpMenu(const GdkEvent* event);
+
+    Gtk::Menu m_contextMenu;
 };

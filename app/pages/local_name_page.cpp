@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/framework/wait_cursor.h"
 #include "app/pages/name_edit_dlg.h"
 #include "app/resource_ids.h"
 #include "protocol/device_name_codec.h"
@@ -35,9 +36,12 @@ void CLocalNamePage::ReadDeviceName()
 {
     char name[kNameBufferSize];
     bool read = false;
-    try {
-        read = ::ReadDeviceName(m_pPort, name) && Utf8ToAnsiInPlace(name);
-    } catch (int) {
+    {
+        CWaitCursor wait(GetToplevel());
+        try {
+            read = ::ReadDeviceName(m_pPort, name) && Utf8ToAnsiInPlace(name);
+        } catch (int) {
+        }
     }
     if (read)
         SetDlgItemText(IDC_NAME, name);
@@ -51,17 +55,20 @@ void CLocalNamePage::OnChangeName()
     if (entry.DoModal() != IDOK)
         return;
     bool changed = false;
-    try {
-        if (ChangeDeviceName(m_pPort, entry.m_strName.c_str())) {
-            // Shown as sent, converted back: the name is not read again.
-            std::vector<char> name(entry.m_strName.begin(), entry.m_strName.end());
-            name.push_back('\0');
-            if (Utf8ToAnsiInPlace(name.data())) {
-                SetDlgItemText(IDC_NAME, name.data());
-                changed = true;
+    {
+        CWaitCursor wait(GetToplevel());
+        try {
+            if (ChangeDeviceName(m_pPort, entry.m_strName.c_str())) {
+                // Shown as sent, converted back: the name is not read again.
+                std::vector<char> name(entry.m_strName.begin(), entry.m_strName.end());
+                name.push_back('\0');
+                if (Utf8ToAnsiInPlace(name.data())) {
+                    SetDlgItemText(IDC_NAME, name.data());
+                    changed = true;
+                }
             }
+        } catch (int) {
         }
-    } catch (int) {
     }
     MessageBox(changed ? IDS_UPDATE_DONE : IDS_UPDATE_FAILED, IDS_NAME_CAPTION, MB_OK);
 }

@@ -2,6 +2,7 @@
 
 #include <gtkmm/button.h>
 
+#include "app/framework/wait_cursor.h"
 #include "app/resource_ids.h"
 #include "protocol/exchanges.h"
 
@@ -29,9 +30,12 @@ void CPinPage::OnChangePin()
     }
     const std::string pinInForce = GetDlgItemText(IDC_PIN_IN_FORCE, kMaxPinBytes);
     bool accepted = false;
-    try {
-        accepted = ChangePin(m_pPort, pinInForce.c_str(), newPin.c_str());
-    } catch (int) {
+    {
+        CWaitCursor wait(GetToplevel());
+        try {
+            accepted = ChangePin(m_pPort, pinInForce.c_str(), newPin.c_str());
+        } catch (int) {
+        }
     }
     MessageBox(accepted ? IDS_UPDATE_DONE : IDS_UPDATE_FAILED, IDS_PIN_CAPTION, MB_OK);
 }

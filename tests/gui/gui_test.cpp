@@ -13,6 +13,7 @@
 
 #include "app/framework/resource_library.h"
 #include "protocol/line_settings.h"
+#include "protocol/posix/manufacturer_registry.h"
 #include "app/resource_ids.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/tick_count.h"
@@ -38,6 +39,8 @@ void GuiTest::SetUp()
     // Only the ports a test lays out: none of the machine's own.
     CComPortResolver::SetSysfsRoot(m_folder + "/no-sysfs");
     CComPortResolver::SetHardwareNames(nullptr);
+    // Makers only where a test gives its own registry.
+    CManufacturerRegistry::SetSharedFolder(m_folder + "/no-registry");
 }
 
 void GuiTest::TearDown()
@@ -53,6 +56,7 @@ void GuiTest::TearDown()
     CTickCount::SetSource(nullptr);
     CComPortResolver::SetDeviceFolder("/dev");
     CComPortResolver::SetSysfsRoot("/sys");
+    CManufacturerRegistry::SetSharedFolder(CManufacturerRegistry::kDebianFolder);
     std::error_code ignored;
     std::filesystem::remove_all(m_folder, ignored);
 }
@@ -64,20 +68,20 @@ void GuiTest::StartDevice(AccessPointState state)
     ASSERT_FALSE(m_device->LinkAsCom(m_folder, kPort));
 }
 
-CSerialPort& GuiTest::OpenPort()
+CSerialPort& GuiTest::OpenPort(std::unique_ptr<CSerialPort> port)
 {
     if (m_port)
         m_port->Close();
-    m_port = std::make_unique<CSerialPort>();
+    m_port = port ? std::move(port) : std::make_unique<CSerialPort>();
     const DCB settings = AccessPointLineSettings();
     EXPECT_TRUE(m_port->Open(kPort, &settings));
     SetReplyTimeout(kConversationTimeoutMs);
     return *m_port;
 }
 
-int GuiTest::RunMainWindow(std::function<void(CMainDlg&)> script)
+int GuiTest::RunMainWindow(std::function<void(CMainDlg&)> script, std::unique_ptr<CSerialPort> port)
 {
-    CMainDlg main(&OpenPort());
+    CMainDlg main(&OpenPort(std::move(port)));
     WhenShown(IDD_MAIN, [script](CDialog& shown) {
         script(static_cast<CMainDlg&>(shown));
         shown.EndDialog(IDOK);

@@ -27,11 +27,12 @@ protected:
     void StartDevice(AccessPointState state = {});
     CPtyAccessPoint& Device() { return *m_device; }
     const std::string& DeviceFolder() const { return m_folder; }
-    // Opens a port on the device with the conversation's settings.
-    CSerialPort& OpenPort();
+    // Opens a port on the device with the conversation's settings: port,
+    // when given, else a plain one.
+    CSerialPort& OpenPort(std::unique_ptr<CSerialPort> port = nullptr);
     // Runs the main window on a port opened on the device; script acts once
     // the window shows, then the window is closed. Returns DoModal's result.
-    int RunMainWindow(std::function<void(CMainDlg&)> script);
+    int RunMainWindow(std::function<void(CMainDlg&)> script, std::unique_ptr<CSerialPort> port = nullptr);
     // Selects a tab as the user does, with its notifications.
     static void SelectTab(CMainDlg& main, int index);
     // The commands the device has received, in order.

@@ -72,7 +72,7 @@ TEST_F(LinkPageTest, EntriesShowAddressesOnlyInTheirDisplayOrder)
         EXPECT_EQ(page.GetLinkList().GetTexts(),
                   (std::vector<std::string>{"44:55:33:00:11:22", "05:06:04:01:02:03", "FE:FF:FD:FA:FB:FC"}));
         auto* view = page.GetDlgItem<Gtk::TreeView>(IDC_LINK_LIST);
-        ASSERT_EQ(view->get_n_columns(), 1u) << "one column: the address, never the link key";
+        ASSERT_EQ(view->get_n_columns(), 2u) << "the address and its maker, never the link key";
         EXPECT_FALSE(DeleteEnabled(page)) << "nothing selected after a listing";
     });
     EXPECT_TRUE(m_responder.Boxes().empty());

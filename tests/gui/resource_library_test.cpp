@@ -32,13 +32,14 @@ std::vector<Template> Templates()
         {120, {{"dialog", GTK_TYPE_DIALOG}, {"1", GTK_TYPE_BUTTON}}},
         {121, {{"dialog", GTK_TYPE_DIALOG}, {"caption", GTK_TYPE_HEADER_BAR},
                {"1000", GTK_TYPE_NOTEBOOK}}},
-        {122, {{"page", GTK_TYPE_CONTAINER}, {"1016", GTK_TYPE_TREE_VIEW},
+        {122, {{"page", GTK_TYPE_CONTAINER}, {"1016", GTK_TYPE_TREE_VIEW}, {"1018", GTK_TYPE_LABEL},
                {"1003", GTK_TYPE_BUTTON}}},
         {123, {{"page", GTK_TYPE_CONTAINER}, {"1005", GTK_TYPE_ENTRY}, {"1006", GTK_TYPE_ENTRY},
                {"1009", GTK_TYPE_ENTRY}, {"1015", GTK_TYPE_BUTTON}}},
         {125, {{"page", GTK_TYPE_CONTAINER}, {"1017", GTK_TYPE_ENTRY}, {"1013", GTK_TYPE_BUTTON}}},
         {126, {{"dialog", GTK_TYPE_DIALOG}, {"1017", GTK_TYPE_ENTRY}, {"1", GTK_TYPE_BUTTON},
                {"2", GTK_TYPE_BUTTON}}},
+        {127, {{"window", GTK_TYPE_WINDOW}, {"1020", GTK_TYPE_LABEL}}},
     };
 }
 
@@ -176,6 +177,9 @@ TEST_F(ResourceLibraryTest, StringTableHoldsExactlyTheNumbersAskedFor)
         wanted.insert(std::to_string(n));
     // The port dialog's item texts, details and hints.
     for (int n = 57400; n <= 57422; ++n)
+        wanted.insert(std::to_string(n));
+    // The paired devices' count and menu, and what the program waits for.
+    for (int n = 57440; n <= 57445; ++n)
         wanted.insert(std::to_string(n));
 
     std::set<std::string> present;

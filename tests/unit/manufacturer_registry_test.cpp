@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "protocol/posix/manufacturer_registry.h"
+
+namespace {
+
+// The record whose address is shown as the given six bytes.
+LinkRecord Shown(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3, unsigned char b4,
+                 unsigned char b5)
+{
+    // Shown bytes are the record's bytes 4, 5, 3, 0, 1, 2.
+    LinkRecord record{};
+    record.address[4] = b0;
+    record.address[5] = b1;
+    record.address[3] = b2;
+    record.address[0] = b3;
+    record.address[1] = b4;
+    record.address[2] = b5;
+    return record;
+}
+
+class RegistryFixture : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char folder[] = "/tmp/apconfig-ieeeXXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        m_folder = folder;
+    }
+    void TearDown() override { std::filesystem::remove_all(m_folder); }
+    void Write(const std::string& name, const std::string& text) { std::ofstream(m_folder + "/" + name) << text; }
+
+    std::string m_folder;
+};
+
+TEST_F(RegistryFixture, TheLongestRegisteredBlockNamesTheAddress)
+{
+    Write("oui.csv",
+          "Registry,Assignment,Organization Name,Organization Address\n"
+          "MA-L,001A7D,cyber-blue(HK)Ltd,\"Room 1408, Shenzhen CN 518028 \"\n"
+          "MA-L,70B3D5,IEEE Registration Authority,445 Hoes Lane Piscataway NJ US 08554 \n"
+          "MA-L,00197D,\"Hon Hai Precision Ind. Co.,Ltd.\",\"Building D21 CN\"\n");
+    Write("mam.csv",
+          "Registry,Assignment,Organization Name,Organization Address\n"
+          "MA-M,70B3D5A,\"Medium \"\"Block\"\" Maker\",Somewhere\n");
+    Write("oui36.csv",
+          "Registry,Assignment,Organization Name,Organization Address\n"
+          "MA-S,70B3D5A2F,TELEPLATFORMS,\"Polbina st., 3/1 Moscow  RU 109388 \"\n");
+    CManufacturerRegistry registry(m_folder);
+    registry.Load();
+    EXPECT_EQ(registry.Size(), 5u);
+
+    EXPECT_EQ(registry.Lookup(Shown(0x00, 0x1A, 0x7D, 0xDA, 0x71, 0x13)), "cyber-blue(HK)Ltd");
+    EXPECT_EQ(registry.Lookup(Shown(0x00, 0x19, 0x7D, 0x01, 0x02, 0x03)), "Hon Hai Precision Ind. Co.,Ltd.");
+    // Inside the IEEE's own large block: the medium block, and inside that
+    // the small one, win.
+    EXPECT_EQ(registry.Lookup(Shown(0x70, 0xB3, 0xD5, 0x11, 0x22, 0x33)), "IEEE Registration Authority");
+    EXPECT_EQ(registry.Lookup(Shown(0x70, 0xB3, 0xD5, 0xA1, 0x22, 0x33)), "Medium \"Block\" Maker");
+    EXPECT_EQ(registry.Lookup(Shown(0x70, 0xB3, 0xD5, 0xA2, 0xF4, 0x56)), "TELEPLATFORMS");
+    EXPECT_EQ(registry.Lookup(Shown(0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC)), "") << "no block holds it";
+}
+
+TEST_F(RegistryFixture, BrokenLinesAndOldEncodingsAreReadWithoutHarm)
+{
+    Write("oui.csv",
+          "Registry,Assignment,Organization Name,Organization Address\n"
+          "MA-L,00112\n"
+          "MA-L,GGGGGG,Not hex,\n"
+          "MA-L,0011223,Seven digits for a large block,\n"
+          "MA-X,001122,Unknown registry,\n"
+          "MA-L,001122,\"Unclosed quote,\n"
+          "\n"
+          "garbage without commas\n"
+          "MA-L,00AABB,Soci\xe9t\xe9 G\xe9n\xe9rale,Paris\r\n"
+          "MA-L,00CCDD,  Padded Name  ,\n"
+          "MA-L,00EEFF,\xff\xfe\x81 Bytes,\n"
+          "MA-L,0A0B0C,,empty name\n");
+    CManufacturerRegistry registry(m_folder);
+    registry.Load();
+    EXPECT_EQ(registry.Lookup(Shown(0x00, 0xAA, 0xBB, 0, 0, 0)), "Soci\xc3\xa9t\xc3\xa9 G\xc3\xa9n\xc3\xa9rale")
+        << "Latin-1 is read as such";
+    EXPECT_EQ(registry.Lookup(Shown(0x00, 0xCC, 0xDD, 0, 0, 0)), "Padded Name");
+    // Not Windows-1252 either (0x81 is unassigned there): each stray byte
+    // becomes a replacement character.
+    EXPECT_EQ(registry.Lookup(Shown(0x00, 0xEE, 0xFF, 0, 0, 0)), "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd Bytes");
+    EXPECT_EQ(registry.Lookup(Shown(0x00, 0x11, 0x22, 0, 0, 0)), "");
+    EXPECT_EQ(registry.Lookup(Shown(0x0A, 0x0B, 0x0C, 0, 0, 0)), "");
+    EXPECT_EQ(registry.Size(), 3u);
+}
+
+TEST_F(RegistryFixture, AMissingRegistryNamesNothing)
+{
+    CManufacturerRegistry registry(m_folder + "/absent");
+    registry.Load();
+    EXPECT_TRUE(registry.IsLoaded());
+    EXPECT_EQ(registry.Size(), 0u);
+    EXPECT_EQ(registry.Lookup(Shown(0x00, 0x1A, 0x7D, 0xDA, 0x71, 0x13)), "");
+}
+
+TEST_F(RegistryFixture, ItIsReadOnce)
+{
+    Write("oui.csv", "MA-L,001A7D,First,\n");
+    CManufacturerRegistry registry(m_folder);
+    EXPECT_EQ(registry.Lookup(Shown(0x00, 0x1A, 0x7D, 0, 0, 0)), "") << "nothing before Load";
+    registry.Load();
+    Write("oui.csv", "MA-L,001A7D,Second,\n");
+    registry.Load();
+    EXPECT_EQ(registry.Lookup(Shown(0x00, 0x1A, 0x7D, 0, 0, 0)), "First");
+}
+
+TEST(DebianRegistry, NamesAWellKnownBlock)
+{
+    if (!std::filesystem::exists(std::string(CManufacturerRegistry::kDebianFolder) + "/oui.csv"))
+        GTEST_SKIP() << "ieee-data is not installed";
+    CManufacturerRegistry registry;
+    registry.Load();
+    EXPECT_GT(registry.Size(), 30000u);
+    // 00:1B:63 has been Apple's since 2007.
+    EXPECT_EQ(registry.Lookup(Shown(0x00, 0x1B, 0x63, 0x01, 0x02, 0x03)), "Apple, Inc.");
+}
+
+}  // namespace
