@@ -5,24 +5,12 @@
 #include <gtkmm/comboboxtext.h>
 #include <gtkmm/label.h>
 
-#include <cstdio>
-
 #include "app/port_hints.h"
 #include "app/port_item_text.h"
 #include "app/resource_ids.h"
-#include "protocol/line_settings.h"
+#include "protocol/posix/port_line_settings.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/port_probe.h"
-#include "serial/posix/tty_device.h"
-
-namespace {
-std::string PortName(int nPort)
-{
-    char name[8];
-    std::snprintf(name, sizeof name, "COM%d", nPort);
-    return name;
-}
-}  // namespace
 
 CPortSelectDlg::CPortSelectDlg(CDialog* pParent) : CDialog(IDD_PORT_SELECT, pParent), m_nPort(0) {}
 
@@ -150,15 +138,5 @@ void CPortSelectDlg::ShowDetails()
 
 BOOL CPortSelectDlg::BuildLineSettings(DCB* pSettings)
 {
-    if (m_nPort == 0)
-        return FALSE;
-    int fd = CTtyDevice::OpenExclusive(PortName(m_nPort).c_str());
-    if (fd < 0)
-        return FALSE;
-    bool read = CTtyDevice::GetCommState(fd, *pSettings);
-    CTtyDevice::CloseExclusive(fd);
-    if (!read)
-        return FALSE;
-    ApplyAccessPointLineSettings(*pSettings);
-    return TRUE;
+    return BuildAccessPointLineSettings(m_nPort, *pSettings) ? TRUE : FALSE;
 }

@@ -10,7 +10,7 @@ bool IdentifyAccessPoint(CSerialPort* port)
     return ExpectReply(port, kIdentifyAnswer);
 }
 
-void ReadPairedDevices(CSerialPort* port, std::vector<LinkRecord>& records)
+void ReadPairedDevices(CSerialPort* port, std::vector<LinkRecord>& records, const ListingProgress& progress)
 {
     records.clear();
     try {
@@ -19,11 +19,15 @@ void ReadPairedDevices(CSerialPort* port, std::vector<LinkRecord>& records)
             throw kListNotAcknowledged;
         const int count = ReadReplyNumber(port, kCountBytes);
         records.reserve(static_cast<size_t>(count));
+        if (progress)
+            progress(0, count);
         for (int i = 0; i < count; ++i) {
             LinkRecord record;
             ReadReplyBytes(port, reinterpret_cast<char*>(record.address), kAddressBytes);
             ReadReplyBytes(port, reinterpret_cast<char*>(record.linkKey), kLinkKeyBytes);
             records.push_back(record);
+            if (progress)
+                progress(i + 1, count);
         }
     } catch (int) {
         // The rest of a broken listing would be read as the next reply.

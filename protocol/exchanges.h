@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "protocol/commands.h"
@@ -18,8 +19,11 @@ bool IdentifyAccessPoint(CSerialPort* port);
 // Lists the paired devices into records. Throws kListNotAcknowledged when the
 // listing is refused; on any failure every record of the listing is dropped
 // and the bytes already received are thrown away before the code leaves.
+// progress, when given, hears of the listing as it comes: once the count is
+// in (read 0), then after each record.
 inline constexpr int kListNotAcknowledged = 1;
-void ReadPairedDevices(CSerialPort* port, std::vector<LinkRecord>& records);
+using ListingProgress = std::function<void(int read, int count)>;
+void ReadPairedDevices(CSerialPort* port, std::vector<LinkRecord>& records, const ListingProgress& progress = {});
 
 // Asks the device to forget the given devices, sending back their addresses
 // as received; true when it acknowledged.

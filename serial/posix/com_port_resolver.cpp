@@ -1,5 +1,6 @@
 #include "serial/posix/com_port_resolver.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <memory>
@@ -16,6 +17,8 @@ struct ResolverState {
     CComPortNumbers numbers;
     bool ownNames = true;
     const IHardwareNames* names = nullptr;
+    // Devices named by their paths, from COM21 on.
+    std::vector<std::string> byPath;
 };
 
 ResolverState& State()
@@ -57,6 +60,9 @@ std::string CComPortResolver::DevicePath(const std::string& comName)
         return {};
     ResolverState& state = State();
     std::lock_guard guard(state.lock);
+    const size_t pathIndex = static_cast<size_t>(number - CComPortNumbers::kLast - 1);
+    if (number > CComPortNumbers::kLast && pathIndex < state.byPath.size())
+        return state.byPath[pathIndex];
     for (const NumberedPort& port : ListLocked(state).ports)
         if (port.number == number)
             return port.info.OpenPath();
@@ -65,6 +71,25 @@ std::string CComPortResolver::DevicePath(const std::string& comName)
     if (CComPortNumbers::kFirst <= number && number <= CComPortNumbers::kLast)
         return {};  // nothing listed under that number in this run
     return std::filesystem::exists(link, error) ? link : std::string();
+}
+
+int CComPortResolver::NumberForPath(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path device = std::filesystem::canonical(path, error);
+    if (error)
+        return 0;
+    ResolverState& state = State();
+    std::lock_guard guard(state.lock);
+    for (const NumberedPort& port : ListLocked(state).ports) {
+        std::error_code unresolved;
+        if (std::filesystem::canonical(port.info.OpenPath(), unresolved) == device && !unresolved)
+            return port.number;
+    }
+    auto known = std::find(state.byPath.begin(), state.byPath.end(), path);
+    if (known == state.byPath.end())
+        known = state.byPath.insert(known, path);
+    return CComPortNumbers::kLast + 1 + static_cast<int>(known - state.byPath.begin());
 }
 
 NumberedPorts CComPortResolver::ListPorts()
@@ -80,6 +105,7 @@ void CComPortResolver::SetDeviceFolder(std::string folder)
     std::lock_guard guard(state.lock);
     state.folder = std::move(folder);
     state.numbers = CComPortNumbers();
+    state.byPath.clear();
 }
 
 const std::string& CComPortResolver::DeviceFolder()

@@ -16,6 +16,10 @@ public:
     static std::string DevicePath(const std::string& comName);
     // Finds the ports now and numbers the new ones.
     static NumberedPorts ListPorts();
+    // The number that opens the device at path: its own when it is listed,
+    // else one past 20, which the port dialog never offers; 0 when nothing
+    // is there.
+    static int NumberForPath(const std::string& path);
 
     static void SetDeviceFolder(std::string folder);
     static const std::string& DeviceFolder();

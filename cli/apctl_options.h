@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What a command line asks of apctl.
+struct ApctlOptions {
+    enum class ECommand { Identify, List, Delete, Pin, Name };
+
+    ECommand command = ECommand::Identify;
+    // A COM name as the port dialog gives it, or a device path; empty: the
+    // only port that can be opened.
+    std::string port;
+    bool json = false;
+    // delete: the addresses as displayed; name: the new name, if any.
+    std::vector<std::string> arguments;
+    std::optional<std::string> currentPin;
+    std::optional<std::string> newPin;
+    bool help = false;
+};
+
+// Reads the command line; on a usage error returns nothing and says why in
+// error (one line, without the program's name).
+std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::string& error);
+
+// The text --help prints.
+const char* ApctlUsage();

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// apctl's answers for scripts, as JSON text with a final line feed.
+class CJsonOutput {
+public:
+    // [{"address": …, "manufacturer": … or null}, …]
+    static std::string PairedDevices(const std::vector<std::pair<std::string, std::string>>& devices);
+    // {"name": …}
+    static std::string Name(const std::string& utf8Name);
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+// The port a run of apctl talks through: the one --port names (a COM name
+// resolved as apconfig's port dialog resolves it, or a device path), else
+// the only one that can be opened now.
+struct PortChoice {
+    // 0 when there is none; then error says why and exitCode what to end with.
+    int number = 0;
+    // How messages name it: "COM5 (/dev/ttyUSB0)".
+    std::string name;
+    std::string error;
+    int exitCode = 0;
+};
+
+class CPortChooser {
+public:
+    static constexpr int kExitPort = 3;
+    static constexpr int kExitUsage = 64;
+
+    static PortChoice Choose(const std::string& requested);
+
+private:
+    static PortChoice ByComName(const std::string& comName);
+    static PortChoice ByPath(const std::string& path);
+    static PortChoice TheOnlyOne();
+    // The choice, unless the port cannot be opened now: then why.
+    static PortChoice Checked(int number, const std::string& name, const std::string& path);
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "serial/dcb.h"
+
+// Reads the settings of port "COM<nPort>" as it stands and changes them into
+// the access point's line (115200 baud, 8 data bits, even parity, one stop
+// bit, CTS flow, RTS and DTR held on). False when the port cannot be opened
+// or its settings cannot be read.
+bool BuildAccessPointLineSettings(int nPort, DCB& settings);

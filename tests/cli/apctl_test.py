@@ -1,0 +1,287 @@
+#!/usr/bin/python3
+"""apctl against apsim: every command, with the device's faults, as a script
+sees it: what it prints (JSON read with a real parser), its exit status, and
+what the access point received and holds afterwards.
+
+Run by CTest with the folder holding apctl and apsim as APCONFIG_BIN; one
+test class per CTest test (python3 apctl_test.py ClassName)."""
+import json
+import os
+import pty
+import select
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+BIN = os.environ.get("APCONFIG_BIN", os.path.join(os.path.dirname(__file__), "../../build/bin"))
+# Paired devices in wire order; shown as bytes 4, 5, 3, 0, 1, 2.
+DEVICES = ["da71137d001a", "8b12c4705cf3", "36e09fa52811"]
+SHOWN = ["00:1A:7D:DA:71:13", "5C:F3:70:8B:12:C4", "28:11:A5:36:E0:9F"]
+
+DONE, REFUSED, NO_ANSWER, PORT, USAGE = 0, 1, 2, 3, 64
+
+
+class Device:
+    """apsim on a pty of its own, recording requests and its state."""
+
+    def __init__(self, *options, devices=DEVICES):
+        self.folder = tempfile.TemporaryDirectory(prefix="apctl-test.")
+        self.record = os.path.join(self.folder.name, "record")
+        self.state = os.path.join(self.folder.name, "state")
+        args = [os.path.join(BIN, "apsim"), "--record", self.record, "--state", self.state]
+        for address in devices:
+            args += ["--device", address]
+        self.process = subprocess.Popen(args + list(options), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                        text=True)
+        self.path = self.process.stdout.readline().strip()
+        assert self.path.startswith("/dev/"), "apsim did not start: " + self.process.stderr.read()
+
+    def requests(self):
+        """The command names received, in order."""
+        if not os.path.exists(self.record):
+            return []
+        with open(self.record) as lines:
+            return [line.split()[0] for line in lines if line.strip()]
+
+    def payloads(self, command):
+        with open(self.record) as lines:
+            return [line.split()[1] if len(line.split()) > 1 else "" for line in lines
+                    if line.split() and line.split()[0] == command]
+
+    def held(self, key):
+        with open(self.state) as lines:
+            return [line.split(None, 1)[1].strip() for line in lines if line.split(None, 1)[0] == key]
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+        self.folder.cleanup()
+
+
+def apctl(*args, timeout=60):
+    started = time.monotonic()
+    run = subprocess.run([os.path.join(BIN, "apctl")] + list(args), capture_output=True, text=True,
+                         timeout=timeout)
+    run.seconds = time.monotonic() - started
+    return run
+
+
+class ApctlTestCase(unittest.TestCase):
+    def device(self, *options, devices=DEVICES):
+        device = Device(*options, devices=devices)
+        self.addCleanup(device.stop)
+        return device
+
+    def assertOneLineError(self, run, *words):
+        self.assertEqual(run.stdout, "")
+        self.assertTrue(run.stderr.startswith("apctl: "), run.stderr)
+        self.assertEqual(run.stderr.count("\n"), 1, "one line: " + run.stderr)
+        for word in words:
+            self.assertIn(word, run.stderr)
+
+
+class Identify(ApctlTestCase):
+    def test_an_access_point_answers(self):
+        device = self.device()
+        run = apctl("--port", device.path, "identify")
+        self.assertEqual(run.returncode, DONE, run.stderr)
+        self.assertIn(device.path, run.stdout)
+        self.assertEqual(device.requests(), ["IDENTIFY", "EXIT"])
+
+    def test_a_wrong_answer_is_no_access_point_and_nothing_follows_it(self):
+        device = self.device("--wrong-ack", "--fault-on", "IDENTIFY")
+        run = apctl("--port", device.path, "list")
+        self.assertEqual(run.returncode, NO_ANSWER)
+        self.assertOneLineError(run, "no access point answered")
+        self.assertEqual(device.requests(), ["IDENTIFY"])
+
+    def test_silence_ends_after_the_reply_time(self):
+        device = self.device("--silent")
+        run = apctl("--port", device.path, "identify")
+        self.assertEqual(run.returncode, NO_ANSWER)
+        self.assertOneLineError(run, "no access point answered")
+        self.assertLess(run.seconds, 15, "one byte awaited for ten seconds")
+        self.assertEqual(device.requests(), ["IDENTIFY"])
+
+
+class List(ApctlTestCase):
+    def test_text_and_json(self):
+        device = self.device()
+        text = apctl("--port", device.path, "list")
+        self.assertEqual(text.returncode, DONE, text.stderr)
+        self.assertEqual([line.split()[0] for line in text.stdout.splitlines()], SHOWN)
+        self.assertEqual(text.stderr, "", "no progress line off a terminal")
+        listed = apctl("--port", device.path, "list", "--json")
+        self.assertEqual(listed.returncode, DONE)
+        devices = json.loads(listed.stdout)
+        self.assertEqual([entry["address"] for entry in devices], SHOWN)
+        for entry in devices:
+            self.assertEqual(sorted(entry), ["address", "manufacturer"])
+            self.assertTrue(entry["manufacturer"] is None or isinstance(entry["manufacturer"], str))
+        self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD", "EXIT"] * 2)
+
+    def test_an_empty_list_is_an_empty_array(self):
+        device = self.device(devices=[])
+        run = apctl("--port", device.path, "list", "--json")
+        self.assertEqual(run.returncode, DONE)
+        self.assertEqual(json.loads(run.stdout), [])
+        self.assertEqual(apctl("--port", device.path, "list").stdout, "")
+
+    def test_a_refused_listing_exits_1_and_still_ends_the_conversation(self):
+        device = self.device("--wrong-ack", "--fault-on", "LINKREAD")
+        run = apctl("--port", device.path, "list", "--json")
+        self.assertEqual(run.returncode, REFUSED)
+        self.assertOneLineError(run, "refused")
+        self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD", "EXIT"])
+
+    def test_a_cut_listing_exits_2_with_nothing_on_stdout(self):
+        device = self.device("--cut-after", "30", "--fault-on", "LINKREAD")
+        run = apctl("--port", device.path, "list", "--json")
+        self.assertEqual(run.returncode, NO_ANSWER)
+        self.assertOneLineError(run, "late or cut short")
+        self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD", "EXIT"])
+
+
+class Progress(ApctlTestCase):
+    def test_a_terminal_sees_the_progress_line_and_a_pipe_does_not(self):
+        device = self.device("--devices", "400", "--throttle")
+        master, slave = pty.openpty()
+        process = subprocess.Popen([os.path.join(BIN, "apctl"), "--port", device.path, "list"],
+                                   stdout=subprocess.PIPE, stderr=slave, text=True)
+        os.close(slave)
+        seen = b""
+        while True:
+            ready, _, _ = select.select([master], [], [], 30)
+            if not ready:
+                break
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            seen += chunk
+        output = process.stdout.read()
+        self.assertEqual(process.wait(30), DONE)
+        os.close(master)
+        terminal = seen.decode()
+        self.assertIn("of 403", terminal)
+        self.assertIn(" left", terminal)
+        self.assertTrue(terminal.endswith("\r\x1b[K"), "the line is wiped at the end: %r" % terminal[-40:])
+        self.assertEqual(len(output.splitlines()), 403)
+
+        piped = apctl("--port", device.path, "list")
+        self.assertEqual(piped.returncode, DONE)
+        self.assertEqual(piped.stderr, "")
+
+
+class Delete(ApctlTestCase):
+    def test_deletes_the_named_devices_sending_their_addresses_as_received(self):
+        device = self.device()
+        run = apctl("--port", device.path, "delete", SHOWN[2], SHOWN[0].lower())
+        self.assertEqual(run.returncode, DONE, run.stderr)
+        self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD", "LINKDEL", "EXIT"])
+        # Count 2, then the wire bytes of the devices in list order.
+        self.assertEqual(device.payloads("LINKDEL"), ["0200" + DEVICES[0] + DEVICES[2]])
+        self.assertEqual([line.split()[0] for line in device.held("device")], [DEVICES[1]])
+
+    def test_an_address_it_does_not_hold_deletes_nothing(self):
+        device = self.device()
+        run = apctl("--port", device.path, "delete", SHOWN[0], "11:22:33:44:55:66")
+        self.assertEqual(run.returncode, REFUSED)
+        self.assertOneLineError(run, "11:22:33:44:55:66", "nothing was deleted")
+        self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD", "EXIT"])
+        self.assertEqual(len(device.held("device")), 3)
+
+    def test_a_malformed_address_is_a_usage_error_before_any_exchange(self):
+        device = self.device()
+        for bad in ("00:1A:7D", "00-1A-7D-DA-71-13", "zz:1A:7D:DA:71:13"):
+            run = apctl("--port", device.path, "delete", bad)
+            self.assertEqual(run.returncode, USAGE, bad)
+            self.assertOneLineError(run, bad)
+        self.assertEqual(device.requests(), [])
+
+    def test_a_refused_or_unanswered_deletion(self):
+        refusing = self.device("--wrong-ack", "--fault-on", "LINKDEL")
+        run = apctl("--port", refusing.path, "delete", SHOWN[1])
+        self.assertEqual(run.returncode, REFUSED)
+        self.assertOneLineError(run, "refused")
+        self.assertEqual(refusing.requests(), ["IDENTIFY", "LINKREAD", "LINKDEL", "EXIT"])
+        silent = self.device("--silent", "--fault-on", "LINKDEL")
+        run = apctl("--port", silent.path, "delete", SHOWN[1])
+        self.assertEqual(run.returncode, NO_ANSWER)
+        self.assertOneLineError(run, "in time")
+
+
+class PinAndName(ApctlTestCase):
+    def test_pin_change_accepted_refused_and_unanswered(self):
+        device = self.device("--pin", "2468")
+        wrong = apctl("--port", device.path, "pin", "--current", "0000", "--new", "1111")
+        self.assertEqual(wrong.returncode, REFUSED)
+        self.assertOneLineError(wrong, "refused")
+        right = apctl("--port", device.path, "pin", "--current", "2468", "--new", "1111")
+        self.assertEqual(right.returncode, DONE, right.stderr)
+        self.assertEqual(device.held("pin"), ["1111"])
+        silent = self.device("--silent", "--fault-on", "PINUPDAT")
+        self.assertEqual(apctl("--port", silent.path, "pin", "--current", "0000", "--new", "1").returncode, NO_ANSWER)
+        self.assertEqual(silent.requests(), ["IDENTIFY", "PINUPDAT", "EXIT"])
+
+    def test_pin_usage(self):
+        self.assertEqual(apctl("pin", "--current", "0000").returncode, USAGE)
+        self.assertEqual(apctl("pin", "--current", "0000", "--new", "1" * 17).returncode, USAGE)
+
+    def test_name_read_as_text_and_json_and_changed(self):
+        device = self.device("--name", "Lobby AP")
+        self.assertEqual(apctl("--port", device.path, "name").stdout, "Lobby AP\n")
+        self.assertEqual(json.loads(apctl("--port", device.path, "name", "--json").stdout), {"name": "Lobby AP"})
+        changed = apctl("--port", device.path, "name", "Front Desk")
+        self.assertEqual(changed.returncode, DONE, changed.stderr)
+        self.assertEqual(device.held("name"), ["Front Desk"])
+        self.assertEqual(device.payloads("LNAMUPDAT"), [("Front Desk\n").encode().hex()])
+
+    def test_names_the_entry_dialog_refuses_are_refused_before_any_exchange(self):
+        device = self.device()
+        for bad in ("", "x" * 21):
+            run = apctl("--port", device.path, "name", bad)
+            self.assertEqual(run.returncode, USAGE, repr(bad))
+            self.assertOneLineError(run)
+        self.assertEqual(device.requests(), [])
+
+    def test_a_name_that_is_not_text_or_a_refusal(self):
+        # A continuation byte cannot begin a character.
+        broken = self.device("--raw-name", "80410a")
+        run = apctl("--port", broken.path, "name", "--json")
+        self.assertEqual(run.returncode, NO_ANSWER)
+        self.assertOneLineError(run, "name")
+        refusing = self.device("--wrong-ack", "--fault-on", "LNAMREAD")
+        self.assertEqual(apctl("--port", refusing.path, "name").returncode, REFUSED)
+        refusing_change = self.device("--wrong-ack", "--fault-on", "LNAMUPDAT")
+        self.assertEqual(apctl("--port", refusing_change.path, "name", "New").returncode, REFUSED)
+
+
+class Usage(ApctlTestCase):
+    def test_usage_errors_exit_64_in_one_line(self):
+        for args in ([], ["frob"], ["list", "--frob"], ["identify", "extra"], ["delete"], ["pin"],
+                     ["identify", "--json"], ["--port"]):
+            run = apctl(*args)
+            self.assertEqual(run.returncode, USAGE, args)
+            self.assertOneLineError(run)
+
+    def test_help(self):
+        run = apctl("--help")
+        self.assertEqual(run.returncode, DONE)
+        self.assertIn("apctl [--port PORT] list [--json]", run.stdout)
+
+    def test_a_port_that_is_not_there(self):
+        run = apctl("--port", "/dev/apctl-no-such-port", "list")
+        self.assertEqual(run.returncode, PORT)
+        self.assertOneLineError(run, "/dev/apctl-no-such-port")
+        run = apctl("--port", "COM19", "list")
+        self.assertEqual(run.returncode, PORT)
+        self.assertOneLineError(run, "COM19")
+
+
+if __name__ == "__main__":
+    unittest.main()
