@@ -51,6 +51,10 @@ E2E_OWN_LINK=0
 E2E_APP_STARTED=0
 APP_PID=
 APSIM_PID=
+# Further helpers a test starts (a console server, a bridge): stopped first;
+# then the commands a test left to undo what it set up, in order.
+E2E_HELPER_PIDS=()
+E2E_UNDO=()
 MAIN_WINDOW=
 
 fail() {
@@ -94,6 +98,14 @@ e2e_cleanup() {
             echo "screen at the failure: $E2E_ARTIFACTS/$E2E_NAME-failure.png" >&2
     fi
     stop_process "$APP_PID"
+    local helper
+    for helper in "${E2E_HELPER_PIDS[@]}"; do
+        stop_process "$helper"
+    done
+    local undo
+    for undo in "${E2E_UNDO[@]}"; do
+        eval "$undo" >/dev/null 2>&1
+    done
     stop_process "$APSIM_PID"
     if [ "$E2E_OWN_LINK" = 1 ] && [ -L "$E2E_COM_LINK" ]; then
         rm -f "$E2E_COM_LINK"
