@@ -27,7 +27,7 @@ char CWatchedPort::ReadByteTimeout(int ms)
 {
     if (m_bHeld.exchange(false)) {
         m_bHoldMet = WaitUntil([this] {
-            return Delivered() >= m_nHoldTarget || (Waiting() == kRingCapacity && m_bReceiveHeldBack);
+            return Delivered() >= m_nHoldTarget || (Waiting() == kRingCapacity && m_nReceiveHeldBack.load() != 0);
         });
         m_nWaitingAtRelease = Waiting();
     }
