@@ -88,6 +88,7 @@ void CSerialPort::Close()
     m_transmitRing.Free();
     m_receiveRing.Free();
     m_nReceiveHeldBack = 0;
+    m_nStalledAtLook.reset();
 }
 
 void CSerialPort::Write(const void* pData, int nCount)
@@ -127,6 +128,19 @@ char CSerialPort::ReadByteTimeout(int ms)
     const uint32_t start = CTickCount::Now();
     if (m_receiveRing.GetCount() == 0) {
         const uint32_t limit = static_cast<uint32_t>(ms);
+        const int spin = m_bQuickReplies ? kReadLongSpinPasses : kReadSpinPasses;
+        const auto waitStart = std::chrono::steady_clock::now();
+        // A late read leaves the spin as it was, for it cannot tell.
+        struct QuickWatch {
+            bool& quick;
+            std::chrono::steady_clock::time_point since;
+            bool done = false;
+            ~QuickWatch()
+            {
+                if (done)
+                    quick = std::chrono::steady_clock::now() - since < kQuickReply;
+            }
+        } watch{m_bQuickReplies, waitStart};
         // The time test comes first: a byte arriving in the pass in which the
         // time runs out does not prevent the throw.
         for (int pass = 0;; ++pass) {
@@ -135,12 +149,13 @@ char CSerialPort::ReadByteTimeout(int ms)
                 throw kReadTimeoutCode;
             if (m_receiveRing.GetCount() != 0)
                 break;
-            // Past a short spin, sleep until the worker pushes a byte or the
-            // time may have run out (its first late millisecond), in slices,
-            // and test the time again.
-            if (pass >= kReadSpinPasses)
+            // Past the spin, sleep until the worker pushes a byte or the time
+            // may have run out (its first late millisecond), in slices, and
+            // test the time again.
+            if (pass >= spin)
                 AwaitReceived(static_cast<uint32_t>(std::min<uint64_t>(uint64_t{limit} - passed + 1, m_nReadSliceMs)));
         }
+        watch.done = true;
     }
     return ReadByte();
 }
@@ -154,13 +169,10 @@ char CSerialPort::ReadByte()
 {
     if (m_receiveRing.GetCount() == 0 && m_nReceiveHeldBack.load() != 0)
         AwaitHeldBack();
-    unsigned char byte;
-    int left;
-    {
-        std::lock_guard lock(m_csReceive);
-        byte = m_receiveRing.Pop();
-        left = m_receiveRing.GetCount();
-    }
+    // No lock: the reader is the ring's only consumer and the worker its
+    // only producer, which the ring allows to run at the same time.
+    const unsigned char byte = m_receiveRing.Pop();
+    const int left = m_receiveRing.GetCount();
     // A worker holding bytes back waits until the ring is down to the refill
     // level; waking it as for a write is harmless when nothing is queued.
     if (left == RefillLevel() && m_nReceiveHeldBack.load() != 0 && m_hTransmitEvent)
@@ -170,14 +182,18 @@ char CSerialPort::ReadByte()
 
 void CSerialPort::AwaitHeldBack()
 {
+    if (m_nStalledAtLook == m_nWorkerLooks.load())
+        return;
     if (m_hTransmitEvent)
         m_hTransmitEvent->Set();
     // One worker period: by then it has looked at the driver again, unless
-    // it is stuck in a write; a port that misreports is given up on.
+    // it is stuck (in a write that the line does not take).
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWorkerWaitMs);
     const auto arrived = [this] { return m_receiveRing.GetCount() != 0 || m_nReceiveHeldBack.load() == 0; };
     while (!arrived() && std::chrono::steady_clock::now() < deadline)
         m_receiveSignal.SleepUnless(arrived, kReadSliceMs);
+    if (!arrived())
+        m_nStalledAtLook = m_nWorkerLooks.load();
 }
 
 unsigned CSerialPort::WorkerThread(CSerialPort* pThis)
@@ -207,6 +223,7 @@ unsigned CSerialPort::WorkerThread(CSerialPort* pThis)
 
 bool CSerialPort::TakeReceived(CSerialPort* pThis)
 {
+    ++pThis->m_nWorkerLooks;
     const int waiting = pThis->m_pDriver->ClearCommError(pThis->m_hPort);
     if (waiting != 0 && ReceiveRingHasRoom(pThis)) {
         FillReceive(pThis);
@@ -281,9 +298,8 @@ bool CSerialPort::ReceiveRingHasRoom(const CSerialPort* pThis)
 
 void CSerialPort::SetHeldBack(CSerialPort* pThis, int bytes)
 {
-    pThis->m_nReceiveHeldBack.store(bytes);
     // A reader waiting for held-back bytes that are gone goes on.
-    if (bytes == 0)
+    if (pThis->m_nReceiveHeldBack.exchange(bytes) != 0 && bytes == 0)
         pThis->m_receiveSignal.Signal();
 }
 
@@ -298,16 +314,24 @@ int CSerialPort::MoveReceivedToRing(CSerialPort* pThis)
 {
     IPortDriver& driver = *pThis->m_pDriver;
     const HANDLE port = pThis->m_hPort;
+    // A sleeping reader is woken by the first byte of a pass, and again at
+    // its end should it have gone back to sleep: not once per byte.
+    int pushed = 0;
+    const auto done = [pThis, &pushed](int left) {
+        if (pushed != 0)
+            pThis->m_receiveSignal.Signal();
+        return left;
+    };
     for (int waiting = driver.ClearCommError(port); waiting != 0; waiting = driver.ClearCommError(port)) {
         // A full ring leaves the rest in the driver rather than lose it.
         if (ReceiveRingFull(pThis))
-            return waiting;
+            return done(waiting);
         unsigned char byte = 0;
         uint32_t received = 1;
         EIoStart started = driver.ReadFile(port, byte, pThis->m_overlapped);
         if (started == EIoStart::Failed) {
             driver.ClearCommError(port);
-            return 0;
+            return done(0);
         }
         if (started == EIoStart::Pending) {
             EIoWait waited;
@@ -315,16 +339,14 @@ int CSerialPort::MoveReceivedToRing(CSerialPort* pThis)
             }
             if (waited == EIoWait::Failed) {
                 driver.ClearCommError(port);
-                return 0;
+                return done(0);
             }
         }
         if (received == 1) {
-            {
-                std::lock_guard lock(pThis->m_csReceive);
-                pThis->m_receiveRing.Push(byte);
-            }
-            pThis->m_receiveSignal.Signal();
+            pThis->m_receiveRing.Push(byte);
+            if (++pushed == 1)
+                pThis->m_receiveSignal.Signal();
         }
     }
-    return 0;
+    return done(0);
 }

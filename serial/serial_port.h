@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "serial/dcb.h"
@@ -22,10 +24,14 @@ public:
     static constexpr uint32_t kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
     static constexpr uint32_t kWorkerWaitMs = 100;
     // How often the worker looks at CTS while bytes wait for it to come on.
-    static constexpr uint32_t kCtsLookMs = 2;
+    static constexpr uint32_t kCtsLookMs = 4;
     // Passes a timed read spins before it sleeps, so that a burst the worker
-    // is still moving is taken at full speed.
+    // is still moving is taken at full speed (about 5 us).
     static constexpr int kReadSpinPasses = 100;
+    // While replies come quickly, a read spins longer (about 200 us) before
+    // it sleeps: waking a sleeping reader costs more than that spin saves.
+    static constexpr int kReadLongSpinPasses = 4000;
+    static constexpr std::chrono::microseconds kQuickReply{200};
     // The longest sleep of a timed read between two looks at the clock, so
     // that any tick source, also one faster than real time, is followed.
     static constexpr uint32_t kReadSliceMs = 5;
@@ -88,6 +94,8 @@ protected:
     static void ResetOrCreate(std::unique_ptr<CManualResetEvent>& event);
 
     std::mutex m_csTransmit;
+    // The worker and the reader need no lock on the receive ring: one
+    // producer and one consumer. Anything else that pushes takes this one.
     std::mutex m_csReceive;
     std::unique_ptr<CManualResetEvent> m_hStopEvent;
     HANDLE m_hPort;
@@ -101,9 +109,16 @@ protected:
     std::atomic<int> m_nReceiveHeldBack{0};
     // Wakes a reader that sleeps on an empty ring.
     CArrivalSignal m_receiveSignal;
+    // The worker's looks at the driver so far, and the count at which a
+    // reader last waited in vain for held-back bytes: a stuck worker is not
+    // waited for again until it looks once more.
+    std::atomic<unsigned> m_nWorkerLooks{0};
+    std::optional<unsigned> m_nStalledAtLook;
     // A timed read's longest sleep; tests may lengthen it to show that a
     // byte, not the end of a slice, woke the reader.
     uint32_t m_nReadSliceMs = kReadSliceMs;
+    // The last wait for a byte ended within kQuickReply (reader thread only).
+    bool m_bQuickReplies = false;
     std::thread m_hThread;
     std::unique_ptr<IPortDriver> m_pDriver;
 };
