@@ -3,8 +3,11 @@
 // batches so machine noise falls on both alike; then the CPU time the port's
 // worker uses while the line is idle, and while a request waits for CTS.
 #include <getopt.h>
+#include <poll.h>
+#include <time.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -188,6 +191,22 @@ bool MeasureIdleWorker(CBenchPort& port, const Options& options)
     return met;
 }
 
+// The CPU share of a thread that only sleeps ms at a time until stopped.
+double BareSleepPercent(uint32_t ms, const std::atomic<bool>& stop)
+{
+    const auto threadCpu = [] {
+        timespec used{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+        return static_cast<double>(used.tv_sec) + used.tv_nsec / 1e9;
+    };
+    const double cpuBefore = threadCpu();
+    const auto wallBefore = Clock::now();
+    while (!stop)
+        poll(nullptr, 0, static_cast<int>(ms));
+    const double wall = std::chrono::duration<double>(Clock::now() - wallBefore).count();
+    return 100.0 * (threadCpu() - cpuBefore) / wall;
+}
+
 // A name read whose request waits in the transmit ring while CTS is held
 // off: the worker's CPU meanwhile, then the request must go out and be
 // answered once CTS comes on.
@@ -201,11 +220,18 @@ bool MeasureCtsHeldOff(const Options& options)
     if (!port.Open(CApsimProcess::kComNumber, &settings))
         throw std::runtime_error("cannot open the port for the CTS measurement");
     port.WriteString(kNameReadCommand);
+    // Alongside, a thread that does nothing but sleep the look period: what
+    // the wake-ups alone cost on this machine.
+    std::atomic<bool> stop{false};
+    double floorPercent = 0;
+    std::thread floor([&] { floorPercent = BareSleepPercent(CSerialPort::kCtsLookMs, stop); });
     const auto cpuBefore = port.WorkerCpuTime();
     const auto wallBefore = Clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(options.idleSeconds));
     const auto cpu = port.WorkerCpuTime() - cpuBefore;
     const auto wall = Clock::now() - wallBefore;
+    stop = true;
+    floor.join();
     cts.HoldCtsOff(false);
     std::string reply;
     try {
@@ -224,6 +250,9 @@ bool MeasureCtsHeldOff(const Options& options)
                 Fixed(percent, 4) + " % of a core", "< 1 %", percent < 1.0);
     PrintResult("the queued request once CTS comes on", answered ? "sent and answered" : "not answered", "answered",
                 answered);
+    std::printf("a bare thread sleeping %u ms at a time: %.4f %% of a core\n", CSerialPort::kCtsLookMs, floorPercent);
+    PrintResult("a bare " + std::to_string(CSerialPort::kCtsLookMs) + " ms sleep loop on this machine, same run",
+                Fixed(floorPercent, 4) + " % of a core", "-");
     return percent < 1.0 && answered;
 }
 
