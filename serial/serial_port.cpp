@@ -130,17 +130,6 @@ char CSerialPort::ReadByteTimeout(int ms)
         const uint32_t limit = static_cast<uint32_t>(ms);
         const int spin = m_bQuickReplies ? kReadLongSpinPasses : kReadSpinPasses;
         const auto waitStart = std::chrono::steady_clock::now();
-        // A late read leaves the spin as it was, for it cannot tell.
-        struct QuickWatch {
-            bool& quick;
-            std::chrono::steady_clock::time_point since;
-            bool done = false;
-            ~QuickWatch()
-            {
-                if (done)
-                    quick = std::chrono::steady_clock::now() - since < kQuickReply;
-            }
-        } watch{m_bQuickReplies, waitStart};
         // The time test comes first: a byte arriving in the pass in which the
         // time runs out does not prevent the throw.
         for (int pass = 0;; ++pass) {
@@ -155,7 +144,8 @@ char CSerialPort::ReadByteTimeout(int ms)
             if (pass >= spin)
                 AwaitReceived(static_cast<uint32_t>(std::min<uint64_t>(uint64_t{limit} - passed + 1, m_nReadSliceMs)));
         }
-        watch.done = true;
+        // A read that throws leaves the spin as it was: it cannot tell.
+        m_bQuickReplies = std::chrono::steady_clock::now() - waitStart < kQuickReply;
     }
     return ReadByte();
 }
