@@ -30,7 +30,9 @@ void CBenchPort::Write(const void* pData, int nCount)
 char CBenchPort::ReadByteTimeout(int ms)
 {
     const char byte = CSerialPort::ReadByteTimeout(ms);
-    m_lastByte = Clock::now();
+    if (m_bStampBytes)
+        m_lastByte = Clock::now();
     ++m_nBytesRead;
     return byte;
 }
+

@@ -11,6 +11,8 @@ path as its argument and then one command a line on standard input:
         closes the port, and answers
         "ok <fnv1a-64 hex of the reply after OK> <round trip ns>..." or
         "error <why>"
+    cpu
+        answers "cpu <ns>": the CPU time the peer has used so far
     quit
 
 The port is open only during a batch, so the benchmark can take turns with
@@ -113,6 +115,9 @@ def main():
             continue
         if words[0] == "quit":
             break
+        if words == ["cpu"]:
+            print("cpu %d" % time.process_time_ns(), flush=True)
+            continue
         try:
             if words[0] != "run" or len(words) != 3 or words[1] not in EXCHANGES:
                 raise ExchangeError("unknown command: %s" % line.strip())

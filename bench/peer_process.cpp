@@ -25,6 +25,26 @@ CPeerProcess::Batch CPeerProcess::Run(const std::string& exchange, int count)
     return ParseAnswer(*answer, count);
 }
 
+double CPeerProcess::CpuSeconds()
+{
+    if (!m_process.WriteLine("cpu"))
+        throw std::runtime_error("the peer has gone");
+    std::optional<std::string> answer = m_process.ReadLine(kBatchPatience);
+    if (!answer)
+        throw std::runtime_error("the peer did not answer");
+    return ParseCpuAnswer(*answer);
+}
+
+double CPeerProcess::ParseCpuAnswer(const std::string& answer)
+{
+    std::istringstream words(answer);
+    std::string status;
+    long long nanoseconds = -1;
+    if (!(words >> status >> nanoseconds) || status != "cpu" || nanoseconds < 0 || !(words >> std::ws).eof())
+        throw std::runtime_error("peer: unexpected answer: " + answer);
+    return static_cast<double>(nanoseconds) / 1e9;
+}
+
 CPeerProcess::Batch CPeerProcess::ParseAnswer(const std::string& answer, int count)
 {
     std::istringstream words(answer);

@@ -23,11 +23,15 @@ public:
     // One untimed exchange, then `count` timed ones. Throws
     // std::runtime_error with the peer's own complaint when it fails.
     Batch Run(const std::string& exchange, int count);
+    // The CPU time the peer has used so far, in seconds.
+    double CpuSeconds();
 
     // Reads the peer's answer to a batch: "ok <digest hex> <ns>..." or
     // "error <why>". Throws std::runtime_error unless it is a well-formed
     // "ok" with exactly `count` times.
     static Batch ParseAnswer(const std::string& answer, int count);
+    // Reads "cpu <ns>" as seconds; throws std::runtime_error otherwise.
+    static double ParseCpuAnswer(const std::string& answer);
 
 private:
     CChildProcess m_process;

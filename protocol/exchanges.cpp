@@ -90,6 +90,8 @@ bool EndConversation(CSerialPort* port)
 
 void DiscardReceived(CSerialPort* port)
 {
-    while (!port->IsReceiveEmpty())
+    // No more can be waiting than the ring and the driver hold: a port that
+    // keeps saying otherwise is not believed for ever.
+    for (int left = port->ReceiveCapacity(); left > 0 && !port->IsReceiveEmpty(); --left)
         port->ReadByte();
 }

@@ -4,8 +4,12 @@
 #include <memory>
 
 // Fixed-capacity FIFO of bytes. Every slot is usable: the count, not a spare
-// slot, tells a full ring from an empty one. The ring takes no lock; its owner
-// serialises Push and Pop, while GetCount may be read from any thread.
+// slot, tells a full ring from an empty one. The ring takes no lock. One
+// thread may Push while another Pops: the producer alone moves the write
+// slot, the consumer alone the read slot, and a byte is stored before the
+// count admits it and taken before the count gives its slot back. More
+// producers or consumers than one each need their owner's lock; GetCount may
+// be read from any thread.
 class CRingBuffer {
 public:
     CRingBuffer();

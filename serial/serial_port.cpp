@@ -1,5 +1,7 @@
 #include "serial/serial_port.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
@@ -85,7 +87,8 @@ void CSerialPort::Close()
     m_waitHandles[0] = m_waitHandles[1] = nullptr;
     m_transmitRing.Free();
     m_receiveRing.Free();
-    m_bReceiveHeldBack = false;
+    m_nReceiveHeldBack = 0;
+    m_nStalledAtLook.reset();
 }
 
 void CSerialPort::Write(const void* pData, int nCount)
@@ -124,32 +127,63 @@ char CSerialPort::ReadByteTimeout(int ms)
 {
     const uint32_t start = CTickCount::Now();
     if (m_receiveRing.GetCount() == 0) {
+        const uint32_t limit = static_cast<uint32_t>(ms);
+        const int spin = m_bQuickReplies ? kReadLongSpinPasses : kReadSpinPasses;
+        const auto waitStart = std::chrono::steady_clock::now();
         // The time test comes first: a byte arriving in the pass in which the
         // time runs out does not prevent the throw.
-        for (;;) {
-            if (CTickCount::Now() - start > static_cast<uint32_t>(ms))
+        for (int pass = 0;; ++pass) {
+            const uint32_t passed = CTickCount::Now() - start;
+            if (passed > limit)
                 throw kReadTimeoutCode;
             if (m_receiveRing.GetCount() != 0)
                 break;
+            // Past the spin, sleep until the worker pushes a byte or the time
+            // may have run out (its first late millisecond), in slices, and
+            // test the time again.
+            if (pass >= spin)
+                AwaitReceived(static_cast<uint32_t>(std::min<uint64_t>(uint64_t{limit} - passed + 1, m_nReadSliceMs)));
         }
+        // A read that throws leaves the spin as it was: it cannot tell.
+        m_bQuickReplies = std::chrono::steady_clock::now() - waitStart < kQuickReply;
     }
     return ReadByte();
 }
 
+void CSerialPort::AwaitReceived(uint32_t ms)
+{
+    m_receiveSignal.SleepUnless([this] { return m_receiveRing.GetCount() != 0; }, ms);
+}
+
 char CSerialPort::ReadByte()
 {
-    bool madeRoom;
-    unsigned char byte;
-    {
-        std::lock_guard lock(m_csReceive);
-        madeRoom = m_receiveRing.GetCount() != 0 && ReceiveRingFull(this);
-        byte = m_receiveRing.Pop();
-    }
-    // A worker held back by the full ring goes on at once; waking it as for
-    // a write is harmless when nothing is queued.
-    if (madeRoom && m_hTransmitEvent)
+    if (m_receiveRing.GetCount() == 0 && m_nReceiveHeldBack.load() != 0)
+        AwaitHeldBack();
+    // No lock: the reader is the ring's only consumer and the worker its
+    // only producer, which the ring allows to run at the same time.
+    const unsigned char byte = m_receiveRing.Pop();
+    const int left = m_receiveRing.GetCount();
+    // A worker holding bytes back waits until the ring is down to the refill
+    // level; waking it as for a write is harmless when nothing is queued.
+    if (left == RefillLevel() && m_nReceiveHeldBack.load() != 0 && m_hTransmitEvent)
         m_hTransmitEvent->Set();
     return static_cast<char>(byte);
+}
+
+void CSerialPort::AwaitHeldBack()
+{
+    if (m_nStalledAtLook == m_nWorkerLooks.load())
+        return;
+    if (m_hTransmitEvent)
+        m_hTransmitEvent->Set();
+    // One worker period: by then it has looked at the driver again, unless
+    // it is stuck (in a write that the line does not take).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWorkerWaitMs);
+    const auto arrived = [this] { return m_receiveRing.GetCount() != 0 || m_nReceiveHeldBack.load() == 0; };
+    while (!arrived() && std::chrono::steady_clock::now() < deadline)
+        m_receiveSignal.SleepUnless(arrived, kReadSliceMs);
+    if (!arrived())
+        m_nStalledAtLook = m_nWorkerLooks.load();
 }
 
 unsigned CSerialPort::WorkerThread(CSerialPort* pThis)
@@ -157,32 +191,58 @@ unsigned CSerialPort::WorkerThread(CSerialPort* pThis)
     IPortDriver& driver = *pThis->m_pDriver;
     const HANDLE port = pThis->m_hPort;
     driver.PurgeComm(port, kPurgeAll);
+    bool awaitingCts = false;
     for (;;) {
-        // Only the worker fills the ring, so room seen here stays.
-        const bool room = !ReceiveRingFull(pThis);
         uint32_t mask = 0;
-        if (room && driver.GetCommMask(port, mask) && (mask & EV_RXCHAR) && driver.ClearCommError(port) != 0) {
-            // Received bytes come first; look again before waiting.
-            FillReceive(pThis);
+        const bool receiving = driver.GetCommMask(port, mask) && (mask & EV_RXCHAR);
+        // Received bytes come first; look again before waiting.
+        if (receiving && TakeReceived(pThis))
             continue;
-        }
-        // With the ring full, bytes wait in the driver until the reader makes
-        // room: waking for them would only spin, so the worker looks again
-        // after a short while instead.
-        int signalled =
-            driver.WaitForMultipleObjects(pThis->m_waitHandles, room ? kWorkerWaitMs : kFullRingWaitMs, room);
+        // With no room the bytes wait in the driver until the reader makes
+        // some and wakes the worker: waking for them would only spin. While
+        // bytes wait for CTS, the line is looked at every few milliseconds.
+        const int signalled = driver.WaitForMultipleObjects(pThis->m_waitHandles, awaitingCts ? kCtsLookMs : kWorkerWaitMs,
+                                                            receiving && ReceiveRingHasRoom(pThis));
         if (signalled == 0)
             break;
-        if (signalled == 1) {
-            uint32_t status = 0;
-            if (driver.GetCommModemStatus(port, status) && (status & MS_CTS_ON))
-                DrainTransmit(pThis);
-            // Bytes left over (CTS off, or a failed write) keep the worker going.
-            if (pThis->m_transmitRing.GetCount() != 0)
-                pThis->m_hTransmitEvent->Set();
-        }
+        if (signalled == 1 || awaitingCts)
+            awaitingCts = !SendQueued(pThis, signalled == 1);
     }
     return 0;
+}
+
+bool CSerialPort::TakeReceived(CSerialPort* pThis)
+{
+    ++pThis->m_nWorkerLooks;
+    const int waiting = pThis->m_pDriver->ClearCommError(pThis->m_hPort);
+    if (waiting != 0 && ReceiveRingHasRoom(pThis)) {
+        FillReceive(pThis);
+        return true;
+    }
+    // What waits for room is counted as the driver reports it now, so bytes
+    // it has lost since (an unplugged adapter) are never waited for.
+    SetHeldBack(pThis, waiting);
+    return waiting != 0 && ReceiveRingHasRoom(pThis);
+}
+
+bool CSerialPort::SendQueued(CSerialPort* pThis, bool woken)
+{
+    uint32_t status = 0;
+    const bool ctsOn = pThis->m_pDriver->GetCommModemStatus(pThis->m_hPort, status) && (status & MS_CTS_ON);
+    if (ctsOn)
+        DrainTransmit(pThis);
+    if (pThis->m_transmitRing.GetCount() == 0)
+        return true;
+    if (ctsOn) {
+        // A failed write: the next cycle goes on with the rest at once.
+        pThis->m_hTransmitEvent->Set();
+        return true;
+    }
+    // CTS is off: the worker looks again after a short wait instead of
+    // spinning on the event. A write that comes meanwhile sets it again.
+    if (woken)
+        pThis->m_hTransmitEvent->Reset();
+    return false;
 }
 
 void CSerialPort::DrainTransmit(CSerialPort* pThis)
@@ -219,29 +279,49 @@ bool CSerialPort::ReceiveRingFull(const CSerialPort* pThis)
     return pThis->m_receiveRing.GetCount() >= pThis->m_receiveRing.GetCapacity();
 }
 
+bool CSerialPort::ReceiveRingHasRoom(const CSerialPort* pThis)
+{
+    const int count = pThis->m_receiveRing.GetCount();
+    return pThis->m_nReceiveHeldBack.load() == 0 ? count < pThis->m_receiveRing.GetCapacity()
+                                                 : count <= pThis->RefillLevel();
+}
+
+void CSerialPort::SetHeldBack(CSerialPort* pThis, int bytes)
+{
+    // A reader waiting for held-back bytes that are gone goes on.
+    if (pThis->m_nReceiveHeldBack.exchange(bytes) != 0 && bytes == 0)
+        pThis->m_receiveSignal.Signal();
+}
+
 void CSerialPort::FillReceive(CSerialPort* pThis)
 {
     // Set only once the bytes are in the ring: a reader emptying the port
     // always sees the one or the other.
-    pThis->m_bReceiveHeldBack = MoveReceivedToRing(pThis);
+    SetHeldBack(pThis, MoveReceivedToRing(pThis));
 }
 
-bool CSerialPort::MoveReceivedToRing(CSerialPort* pThis)
+int CSerialPort::MoveReceivedToRing(CSerialPort* pThis)
 {
     IPortDriver& driver = *pThis->m_pDriver;
     const HANDLE port = pThis->m_hPort;
-    if (driver.ClearCommError(port) == 0)
-        return false;
-    do {
+    // A sleeping reader is woken by the first byte of a pass, and again at
+    // its end should it have gone back to sleep: not once per byte.
+    int pushed = 0;
+    const auto done = [pThis, &pushed](int left) {
+        if (pushed != 0)
+            pThis->m_receiveSignal.Signal();
+        return left;
+    };
+    for (int waiting = driver.ClearCommError(port); waiting != 0; waiting = driver.ClearCommError(port)) {
         // A full ring leaves the rest in the driver rather than lose it.
         if (ReceiveRingFull(pThis))
-            return true;
+            return done(waiting);
         unsigned char byte = 0;
         uint32_t received = 1;
         EIoStart started = driver.ReadFile(port, byte, pThis->m_overlapped);
         if (started == EIoStart::Failed) {
             driver.ClearCommError(port);
-            return false;
+            return done(0);
         }
         if (started == EIoStart::Pending) {
             EIoWait waited;
@@ -249,13 +329,14 @@ bool CSerialPort::MoveReceivedToRing(CSerialPort* pThis)
             }
             if (waited == EIoWait::Failed) {
                 driver.ClearCommError(port);
-                return false;
+                return done(0);
             }
         }
         if (received == 1) {
-            std::lock_guard lock(pThis->m_csReceive);
             pThis->m_receiveRing.Push(byte);
+            if (++pushed == 1)
+                pThis->m_receiveSignal.Signal();
         }
-    } while (driver.ClearCommError(port) != 0);
-    return false;
+    }
+    return done(0);
 }

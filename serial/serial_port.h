@@ -1,12 +1,15 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "serial/dcb.h"
 #include "serial/port_driver.h"
+#include "serial/posix/arrival_signal.h"
 #include "serial/ring_buffer.h"
 
 // The one serial port the program talks through. A worker thread moves bytes
@@ -20,9 +23,18 @@ public:
     static constexpr uint32_t kEventMask = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD;
     static constexpr uint32_t kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
     static constexpr uint32_t kWorkerWaitMs = 100;
-    // How soon a worker held back by a full receive ring looks for room:
-    // 4096 bytes per 10 ms outpaces any serial line.
-    static constexpr uint32_t kFullRingWaitMs = 10;
+    // How often the worker looks at CTS while bytes wait for it to come on.
+    static constexpr uint32_t kCtsLookMs = 4;
+    // Passes a timed read spins before it sleeps, so that a burst the worker
+    // is still moving is taken at full speed (about 5 us).
+    static constexpr int kReadSpinPasses = 100;
+    // While replies come quickly, a read spins longer (about 200 us) before
+    // it sleeps: waking a sleeping reader costs more than that spin saves.
+    static constexpr int kReadLongSpinPasses = 4000;
+    static constexpr std::chrono::microseconds kQuickReply{200};
+    // The longest sleep of a timed read between two looks at the clock, so
+    // that any tick source, also one faster than real time, is followed.
+    static constexpr uint32_t kReadSliceMs = 5;
     static constexpr int kReadTimeoutCode = 666;
 
     // Uses the platform's tty driver.
@@ -41,26 +53,49 @@ public:
     virtual void Write(const void* pData, int nCount);
     virtual void WriteString(const char* pszText);
     virtual void WriteByte(char byte);
-    // Busy-waits until a byte is received; throws kReadTimeoutCode when more
-    // than ms milliseconds pass first.
+    // Waits until a byte is received; throws kReadTimeoutCode when more than
+    // ms milliseconds pass first.
     virtual char ReadByteTimeout(int ms);
-    // Oldest received byte, or 0 when none is waiting.
+    // Oldest received byte, or 0 when none is waiting. Bytes a full ring left
+    // in the driver count as received: when the reader has emptied the ring
+    // ahead of the worker, it waits (one worker period at most) for them.
     virtual char ReadByte();
     // Nothing received is waiting: bytes a full ring left in the driver count
-    // as received, so emptying the port reaches them too.
-    bool IsReceiveEmpty() const { return m_receiveRing.GetCount() == 0 && !m_bReceiveHeldBack; }
+    // as received, so emptying the port reaches them too. Held back first:
+    // bytes the worker moves on are in the ring before it says none are left.
+    bool IsReceiveEmpty() const { return m_nReceiveHeldBack.load() == 0 && m_receiveRing.GetCount() == 0; }
+    // The most received bytes that can wait at once: the ring's and the
+    // driver queue's worth.
+    int ReceiveCapacity() const { return m_receiveRing.GetCapacity() + kDriverQueueSize; }
 
 protected:
     static unsigned WorkerThread(CSerialPort* pThis);
     static void DrainTransmit(CSerialPort* pThis);
     static void FillReceive(CSerialPort* pThis);
     // Moves received bytes into the ring until the driver has none or the
-    // ring is full; true when a full ring left bytes in the driver.
-    static bool MoveReceivedToRing(CSerialPort* pThis);
+    // ring is full; the bytes a full ring left in the driver.
+    static int MoveReceivedToRing(CSerialPort* pThis);
+    // Runs FillReceive when bytes wait and the ring has room; true when it
+    // did, or when the reader made room meanwhile.
+    static bool TakeReceived(CSerialPort* pThis);
+    // Sends the queued bytes while CTS is on; false when they wait for it.
+    static bool SendQueued(CSerialPort* pThis, bool woken);
     static bool ReceiveRingFull(const CSerialPort* pThis);
+    // Room to take bytes: any, or once bytes were held back, down to the
+    // refill level, so that each hand-over moves half a ring at least.
+    static bool ReceiveRingHasRoom(const CSerialPort* pThis);
+    int RefillLevel() const { return m_receiveRing.GetCapacity() / 2; }
+    static void SetHeldBack(CSerialPort* pThis, int bytes);
+    // Waits (boundedly) until the worker has moved held-back bytes into the
+    // ring or found that the driver no longer has them.
+    void AwaitHeldBack();
+    // Sleeps until the worker pushes a byte or ms pass.
+    void AwaitReceived(uint32_t ms);
     static void ResetOrCreate(std::unique_ptr<CManualResetEvent>& event);
 
     std::mutex m_csTransmit;
+    // The worker and the reader need no lock on the receive ring: one
+    // producer and one consumer. Anything else that pushes takes this one.
     std::mutex m_csReceive;
     std::unique_ptr<CManualResetEvent> m_hStopEvent;
     HANDLE m_hPort;
@@ -69,8 +104,21 @@ protected:
     OVERLAPPED m_overlapped;
     CRingBuffer m_transmitRing;
     CRingBuffer m_receiveRing;
-    // The worker left received bytes in the driver for want of ring room.
-    std::atomic<bool> m_bReceiveHeldBack{false};
+    // Received bytes the worker left in the driver for want of ring room, as
+    // the driver reported them at the worker's last look.
+    std::atomic<int> m_nReceiveHeldBack{0};
+    // Wakes a reader that sleeps on an empty ring.
+    CArrivalSignal m_receiveSignal;
+    // The worker's looks at the driver so far, and the count at which a
+    // reader last waited in vain for held-back bytes: a stuck worker is not
+    // waited for again until it looks once more.
+    std::atomic<unsigned> m_nWorkerLooks{0};
+    std::optional<unsigned> m_nStalledAtLook;
+    // A timed read's longest sleep; tests may lengthen it to show that a
+    // byte, not the end of a slice, woke the reader.
+    uint32_t m_nReadSliceMs = kReadSliceMs;
+    // The last wait for a byte ended within kQuickReply (reader thread only).
+    bool m_bQuickReplies = false;
     std::thread m_hThread;
     std::unique_ptr<IPortDriver> m_pDriver;
 };

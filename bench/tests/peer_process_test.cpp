@@ -27,3 +27,13 @@ TEST(PeerAnswer, ComplaintsAndMalformedAnswersThrow)
     EXPECT_THROW(CPeerProcess::ParseAnswer("", 0), std::runtime_error);
     EXPECT_THROW(CPeerProcess::ParseAnswer("Traceback (most recent call last):", 0), std::runtime_error);
 }
+
+TEST(PeerAnswer, CpuTimeInNanosecondsOrAThrow)
+{
+    EXPECT_DOUBLE_EQ(CPeerProcess::ParseCpuAnswer("cpu 350000000"), 0.35);
+    EXPECT_DOUBLE_EQ(CPeerProcess::ParseCpuAnswer("cpu 0"), 0.0);
+    EXPECT_THROW(CPeerProcess::ParseCpuAnswer("cpu"), std::runtime_error);
+    EXPECT_THROW(CPeerProcess::ParseCpuAnswer("cpu -5"), std::runtime_error);
+    EXPECT_THROW(CPeerProcess::ParseCpuAnswer("cpu 12 13"), std::runtime_error);
+    EXPECT_THROW(CPeerProcess::ParseCpuAnswer("error unknown command: cpu"), std::runtime_error);
+}

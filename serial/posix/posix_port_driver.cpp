@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdint>
+#include <utility>
 
 #include "serial/posix/tty_device.h"
 
@@ -15,6 +17,8 @@ HANDLE CPosixPortDriver::CreateFile(const char* name)
 {
     m_fd = CTtyDevice::OpenExclusive(name);
     m_bHungUp = false;
+    m_bNoModemLines = false;
+    m_bPortQuiet = false;
     m_pending = EPending::None;
     m_nOutput = 0;
     ClearInputQueue();
@@ -90,7 +94,8 @@ int CPosixPortDriver::ClearCommError(HANDLE port)
 {
     // Bytes already taken from the tty wait without asking it again.
     int waiting = static_cast<int>(Queued());
-    if (waiting == 0 && (m_bHungUp || ioctl(static_cast<int>(port), FIONREAD, &waiting) != 0))
+    const bool quiet = std::exchange(m_bPortQuiet, false);
+    if (waiting == 0 && (m_bHungUp || quiet || ioctl(static_cast<int>(port), FIONREAD, &waiting) != 0))
         waiting = 0;
     // The worker looks here first after a drain. Counted before the request
     // goes out, its reply cannot slip in ahead of the wait that follows: the
@@ -103,14 +108,16 @@ bool CPosixPortDriver::GetCommModemStatus(HANDLE port, uint32_t& status)
 {
     FlushOutput();
     int lines = 0;
-    if (m_bHungUp || ioctl(static_cast<int>(port), TIOCMGET, &lines) != 0) {
-        if (!m_bHungUp && errno == EIO)
+    if (m_bHungUp || m_bNoModemLines || ioctl(static_cast<int>(port), TIOCMGET, &lines) != 0) {
+        if (!m_bHungUp && !m_bNoModemLines && errno == EIO)
             m_bHungUp = true;
+        if (!m_bHungUp && !m_bNoModemLines && (errno == ENOTTY || errno == EINVAL))
+            m_bNoModemLines = true;
         // A tty without modem lines (a pty) behaves as a three-wire line
         // with CTS looped back. A hung-up line says the same: its writes
         // fail and lose their bytes, so the queue empties instead of the
         // worker spinning for a CTS that will never come.
-        if (m_bHungUp || errno == ENOTTY || errno == EINVAL) {
+        if (m_bHungUp || m_bNoModemLines) {
             status = MS_CTS_ON;
             return true;
         }
@@ -126,6 +133,8 @@ ssize_t CPosixPortDriver::FillInputQueue(int fd)
     const ssize_t n = read(fd, m_input.data(), m_input.size());
     m_inputNext = 0;
     m_inputEnd = n > 0 ? static_cast<size_t>(n) : 0;
+    if (n > 0)
+        m_trickle.BlockRead(m_inputEnd, CTrickleWatch::Clock::now());
     return n;
 }
 
@@ -162,6 +171,8 @@ EIoStart CPosixPortDriver::WriteFile(HANDLE port, unsigned char byte, OVERLAPPED
 
 void CPosixPortDriver::FlushOutput()
 {
+    if (m_nOutput != 0)
+        m_trickle.Wrote();
     size_t done = 0;
     while (done < m_nOutput && m_fd >= 0) {
         const ssize_t n = write(m_fd, m_output.data() + done, m_nOutput - done);
@@ -228,11 +239,24 @@ int CPosixPortDriver::WaitForMultipleObjects(CManualResetEvent* const events[2],
     // Bytes in the input queue are waiting data as much as the tty's.
     if (portData && Queued() != 0)
         ms = 0;
+    // While a reply trickles in, the bytes gather for a moment before the
+    // port is looked at, within the time asked for; the events still end
+    // the wait at once.
+    if (portData && ms != 0 && !m_bHungUp && m_trickle.Trickling(CTrickleWatch::Clock::now())) {
+        const uint32_t gather = std::min(kGatherMs, ms);
+        ++m_nGathers;
+        const int result = CManualResetEvent::WaitAny(events, -1, gather);
+        if (result != WAIT_TIMEOUT)
+            return result;
+        ms -= gather;
+    }
     short portEvents = 0;
-    int result = CManualResetEvent::WaitAny(events, portData && !m_bHungUp ? m_fd : -1, ms, &portEvents);
+    const bool watchPort = portData && !m_bHungUp;
+    int result = CManualResetEvent::WaitAny(events, watchPort ? m_fd : -1, ms, &portEvents);
     if (portEvents & (POLLHUP | POLLERR | POLLNVAL))
         m_bHungUp = true;
     else if (portEvents & POLLIN)
         ++m_nDataWakeups;
+    m_bPortQuiet = watchPort && portEvents == 0;
     return result;
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "serial/port_driver.h"
+#include "serial/posix/trickle_watch.h"
 
 // The port operations over a Linux tty: a non-blocking descriptor, poll for
 // operations under way, FIONREAD for the bytes waiting, and the wait that
@@ -14,9 +15,14 @@
 // Like a serial driver, it keeps queues of its own, so the engine's one-byte
 // reads and writes do not each cost a system call: written bytes gather and
 // reach the tty in one write when the worker next looks at the line or
-// waits, and received bytes are taken from the tty in blocks.
+// waits, and received bytes are taken from the tty in blocks. Bytes that
+// trickle in at the line's pace gather for a moment before the wait ends,
+// as a UART's FIFO gathers them before it interrupts.
 class CPosixPortDriver : public IPortDriver {
 public:
+    // How long a trickle may gather: about 40 bytes at 115200 baud.
+    static constexpr uint32_t kGatherMs = 4;
+
     HANDLE CreateFile(const char* name) override;
     void CloseHandle(HANDLE port) override;
     bool SetCommTimeouts(HANDLE port, const COMMTIMEOUTS& timeouts) override;
@@ -37,6 +43,8 @@ public:
     // event: lets tests see that replies do not wait for the idle period.
     unsigned long DataWakeups() const { return m_nDataWakeups; }
     unsigned long Waits() const { return m_nWaits; }
+    // Waits that let a trickle gather before they ended.
+    unsigned long Gathers() const { return m_nGathers; }
 
 private:
     enum class EPending { None, Read };
@@ -47,7 +55,11 @@ private:
     size_t Queued() const { return m_inputEnd - m_inputNext; }
     // Reads from the tty into the empty input queue; read()'s result.
     ssize_t FillInputQueue(int fd);
-    void ClearInputQueue() { m_inputNext = m_inputEnd = 0; }
+    void ClearInputQueue()
+    {
+        m_inputNext = m_inputEnd = 0;
+        m_trickle.Reset();
+    }
 
     // Hands the queued bytes to the tty, waiting while it takes no more for
     // at most the write time-out; what it does not take by then is lost, as
@@ -60,6 +72,12 @@ private:
     // The other end hung up: reads fail and the port leaves the wait, which
     // would otherwise end at once for ever.
     bool m_bHungUp = false;
+    // The tty has no modem lines (a pty): asking again would only cost.
+    bool m_bNoModemLines = false;
+    // The wait that just ended watched the port and saw no data: the next
+    // look at the queue need not ask the tty. Bytes that came since end the
+    // next wait at once.
+    bool m_bPortQuiet = false;
     EPending m_pending = EPending::None;
     unsigned char* m_pPendingRead = nullptr;
     std::array<unsigned char, kOutputQueueSize> m_output{};
@@ -67,6 +85,8 @@ private:
     std::array<unsigned char, kInputQueueSize> m_input{};
     size_t m_inputNext = 0;
     size_t m_inputEnd = 0;
+    CTrickleWatch m_trickle;
     std::atomic<unsigned long> m_nDataWakeups{0};
     std::atomic<unsigned long> m_nWaits{0};
+    std::atomic<unsigned long> m_nGathers{0};
 };

@@ -85,6 +85,34 @@ TEST_F(SerialPortTest, CtsOffHoldsBytesUntilCtsComesOn)
     EXPECT_EQ(m_driver->WriteCalls(), 9) << "one write per byte";
 }
 
+TEST_F(SerialPortTest, WhileBytesWaitForCtsTheWorkerWaitsBetweenLooksAndSendsOnceItIsOn)
+{
+    m_driver->SetCts(false);
+    ASSERT_TRUE(Open());
+    m_port->WriteString("PINUPDAT\n");
+    int looks = m_driver->ModemStatusReads();
+    ASSERT_TRUE(WaitUntil([&] { return m_driver->ModemStatusReads() > looks + 3; }));
+    m_driver->ResetLongestWait();
+    looks = m_driver->ModemStatusReads();
+    const int timedOut = m_driver->TimedOutWaits();
+    ASSERT_TRUE(WaitUntil([&] { return m_driver->ModemStatusReads() >= looks + 20; }));
+    const int newLooks = m_driver->ModemStatusReads() - looks;
+    // Each look follows a wait that ran its time: no spinning on the event.
+    EXPECT_GE(m_driver->TimedOutWaits() - timedOut, newLooks - 1);
+    // And no wait is longer than the look period, so CTS coming on is seen
+    // within it: under 5 ms.
+    EXPECT_LE(m_driver->LongestWaitMs(), CSerialPort::kCtsLookMs);
+    EXPECT_LT(CSerialPort::kCtsLookMs, 5u);
+    EXPECT_EQ(m_driver->WriteCalls(), 0);
+
+    m_driver->SetCts(true);
+    ASSERT_TRUE(WaitUntil([&] { return m_driver->Written() == "PINUPDAT\n"; }));
+    // Nothing queued any more: the idle period again.
+    m_driver->ResetLongestWait();
+    LetWorkerCycle(2);
+    EXPECT_EQ(m_driver->LongestWaitMs(), CSerialPort::kWorkerWaitMs);
+}
+
 TEST_F(SerialPortTest, EmptyWriteStillWakesTheWorker)
 {
     ASSERT_TRUE(Open());

@@ -6,11 +6,14 @@
 #include <chrono>
 #include <thread>
 
+#include "protocol/exchanges.h"
 #include "protocol/line_settings.h"
 #include "serial/posix/posix_port_driver.h"
 #include "serial/posix/tty_device.h"
+#include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 #include "tests/support/pty_pair.h"
+#include "tests/support/thrown.h"
 #include "tests/support/wait_until.h"
 
 // The engine over the real tty driver, on a pty whose other end the test holds.
@@ -116,6 +119,40 @@ TEST_F(TtyPortTest, HangUpFailsReadsWithoutSpinningAndCloseReturns)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_LT(m_driver->Waits() - waits, 50u);
     m_port->Close();
+}
+
+// A flood nobody reads fills the ring and leaves more in the driver; then
+// the other end goes away, and with it what the kernel still held. The
+// listing after it must fail, empty the port and end; the next exchange
+// fails cleanly and the port closes. Run a few times: whether the kernel
+// loses bytes depends on where they are when the line goes.
+TEST(TtyPortFreeze, AFloodThenAHangUpThenAListingEndsAndTheNextExchangeFails)
+{
+    class CPeekPort : public CSerialPort {
+    public:
+        bool FullAndHoldingBack() const
+        {
+            return m_receiveRing.GetCount() == kRingCapacity && m_nReceiveHeldBack.load() != 0;
+        }
+    };
+    const DCB settings = AccessPointLineSettings();
+    SetReplyTimeout(300);
+    for (int run = 0; run < 6; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        CPtyPair pty(7);
+        CPeekPort port;
+        ASSERT_TRUE(port.Open(7, &settings));
+        EXPECT_GT(pty.SendWhatFits(std::string(25000, 'f')), 2u * CSerialPort::kRingCapacity);
+        ASSERT_TRUE(WaitUntil([&] { return port.FullAndHoldingBack(); }));
+        pty.HangUp();
+
+        std::vector<LinkRecord> records;
+        EXPECT_EQ(Thrown([&] { ReadPairedDevices(&port, records); }), kListNotAcknowledged);
+        EXPECT_TRUE(records.empty());
+        EXPECT_TRUE(port.IsReceiveEmpty()) << "the discard ended with the port empty";
+        EXPECT_EQ(Thrown([&] { ChangePin(&port, "0000", "0000"); }), 999) << "nothing answers any more";
+        port.Close();
+    }
 }
 
 }  // namespace

@@ -1,7 +1,14 @@
 #include "tests/faults/counting_port_driver.h"
 
+int CCountingPortDriver::ClearCommError(HANDLE port)
+{
+    return m_bUnplugged ? 0 : CPosixPortDriver::ClearCommError(port);
+}
+
 EIoStart CCountingPortDriver::ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED& overlapped)
 {
+    if (m_bUnplugged)
+        return EIoStart::Failed;
     const EIoStart started = CPosixPortDriver::ReadFile(port, byte, overlapped);
     m_bReadPending = started == EIoStart::Pending;
     if (started == EIoStart::Done)
@@ -12,6 +19,8 @@ EIoStart CCountingPortDriver::ReadFile(HANDLE port, unsigned char& byte, OVERLAP
 EIoStart CCountingPortDriver::WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped)
 {
     m_bReadPending = false;
+    if (m_bUnplugged)
+        return EIoStart::Failed;
     return CPosixPortDriver::WriteFile(port, byte, overlapped);
 }
 

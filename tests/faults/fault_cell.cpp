@@ -16,6 +16,7 @@ const char* FaultName(EFault fault)
     case EFault::LongName: return "LongName";
     case EFault::HangUp: return "HangUp";
     case EFault::GoneBeforeExit: return "GoneBeforeExit";
+    case EFault::UnplugAfterFlood: return "UnplugAfterFlood";
     }
     return "?";
 }
@@ -83,6 +84,12 @@ FaultPlan PlanFor(const FaultCell& cell)
         // The listing at the first showing is the last reply before the end.
         plan.onCommand = ApCommand::LinkRead;
         plan.hangupAfter = std::numeric_limits<size_t>::max();
+        break;
+    case EFault::UnplugAfterFlood:
+        // The flood answers a request made before the listing, which nobody
+        // reads; the adapter is pulled out before the listing is sent.
+        plan.onCommand = ApCommand::NameRead;
+        plan.garbageBytes = kUnplugFloodBytes;
         break;
     }
     return plan;

@@ -16,6 +16,9 @@ enum class EFault {
     LongName,         // a name of 250 bytes
     HangUp,           // the line hangs up part-way through the reply
     GoneBeforeExit,   // the line hangs up after the last reply before "EXIT\n"
+    // More than a ring of bytes nobody reads, then the adapter is pulled out
+    // and its driver's bytes are lost with it.
+    UnplugAfterFlood,
 };
 
 // The exchange it does it in.
@@ -45,6 +48,8 @@ struct FaultCell {
 };
 
 inline constexpr size_t kGarbageFloodBytes = 5000;
+// More than the ring and the driver's queue hold together.
+inline constexpr size_t kUnplugFloodBytes = 12000;
 
 const char* FaultName(EFault fault);
 const char* ExchangeName(EExchange exchange);

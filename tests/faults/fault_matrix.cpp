@@ -44,6 +44,8 @@ std::vector<FaultCell> BuildMatrix()
     AddReplyFaults(cells, EExchange::Listing, {IDS_LIST_FAILED}, ELineAfter::Clean,
                    "the flood filled the receive ring before the listing read and the rest waited in the driver; "
                    "the discard took all of it, the reply with it");
+    cells.push_back(Cell(EFault::UnplugAfterFlood, EExchange::Listing, {IDS_LIST_FAILED}, ELineAfter::Gone,
+                         "the discard took what the ring held and did not wait for what the driver lost"));
 
     AddReplyFaults(cells, EExchange::Deletion, {IDS_CONFIRM_DELETE, IDS_DELETE_FAILED}, ELineAfter::TailLeft);
 
@@ -89,6 +91,10 @@ std::vector<LeftOutCell> BuildLeftOut()
                                EExchange::NameRead, EExchange::NameChange, EExchange::PinChange})
         cells.push_back({EFault::GoneBeforeExit, exchange,
                          "a fault of the end; a device that goes during this exchange is the HangUp row"});
+    for (EExchange exchange : {EExchange::Identification, EExchange::Deletion, EExchange::NameRead,
+                               EExchange::NameChange, EExchange::PinChange, EExchange::End})
+        cells.push_back({EFault::UnplugAfterFlood, exchange,
+                         "only the listing empties the port; a line lost before another exchange is its HangUp row"});
     return cells;
 }
 

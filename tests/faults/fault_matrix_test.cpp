@@ -71,6 +71,7 @@ protected:
 
     void RunThroughStartup();
     void RunOnPages();
+    void FloodThenUnplug();
     void Act(CMainDlg& main);
     void CheckPage(CMainDlg& main);
     void Probe(CMainDlg& main);
@@ -170,10 +171,17 @@ void FaultMatrix::RunOnPages()
         m_nDeliveredBefore = m_port->Delivered();
         m_port->HoldNextRead(kGarbageFloodBytes + kListingReplyBytes);
     }
+    if (Cell().fault == EFault::UnplugAfterFlood)
+        FloodThenUnplug();
 
     CMainDlg main(m_port.get());
-    WhenShown(IDD_MAIN, [this](CDialog& shown) {
+    const auto opened = std::chrono::steady_clock::now();
+    WhenShown(IDD_MAIN, [this, opened](CDialog& shown) {
         auto& main = static_cast<CMainDlg&>(shown);
+        // Far beyond what the failed listing may take; a freeze never ends.
+        if (Cell().fault == EFault::UnplugAfterFlood) {
+            EXPECT_LT(std::chrono::steady_clock::now() - opened, kHangupPatience) << "the listing did not end in time";
+        }
         Act(main);
         CheckPage(main);
         Probe(main);
@@ -191,6 +199,17 @@ void FaultMatrix::RunOnPages()
     const std::vector<ApCommand> commands = ExpectedPageCommands();
     Device().WaitForExchanges(commands.size(), kHangupPatience);
     EXPECT_EQ(Commands(), commands);
+}
+
+// More than a ring of bytes that nobody reads, the answer to a request sent
+// before the main window opens; once the ring is full and the rest waits in
+// the driver, the adapter is pulled out and the device is gone.
+void FaultMatrix::FloodThenUnplug()
+{
+    m_port->WriteString(kNameReadCommand);
+    ASSERT_TRUE(m_port->WaitForFullRing()) << "the flood did not fill the ring";
+    m_port->Unplug();
+    Device().Stop();
 }
 
 // Does what the user does to start the cell's exchange; the listing needs
@@ -230,6 +249,9 @@ void FaultMatrix::CheckPage(CMainDlg& main)
             EXPECT_EQ(m_port->Delivered() - m_nDeliveredBefore, kGarbageFloodBytes + kListingReplyBytes)
                 << "every byte of flood and reply came through the ring: none was dropped";
         }
+        if (Cell().fault == EFault::UnplugAfterFlood) {
+            EXPECT_TRUE(m_port->IsReceiveEmpty()) << "the discard ended with nothing left to wait for";
+        }
         break;
     case EExchange::Deletion:
         EXPECT_EQ(LinkPage(main).GetLinkList().GetCount(), kDevices);
@@ -264,6 +286,9 @@ void FaultMatrix::Probe(CMainDlg& main)
 
 std::vector<ApCommand> FaultMatrix::ExpectedPageCommands() const
 {
+    // The unplugged adapter carried nothing after the request of the flood.
+    if (Cell().fault == EFault::UnplugAfterFlood)
+        return {ApCommand::NameRead};
     std::vector<ApCommand> commands{ApCommand::LinkRead};
     switch (Cell().exchange) {
     case EExchange::Deletion: commands.push_back(ApCommand::LinkDelete); break;

@@ -17,6 +17,16 @@ size_t CWatchedPort::Delivered() const
     return m_pCounter->Delivered();
 }
 
+bool CWatchedPort::WaitForFullRing() const
+{
+    return WaitUntil([this] { return Waiting() == kRingCapacity && m_nReceiveHeldBack.load() != 0; });
+}
+
+void CWatchedPort::Unplug()
+{
+    m_pCounter->Unplug();
+}
+
 void CWatchedPort::HoldNextRead(size_t bytes)
 {
     m_nHoldTarget = Delivered() + bytes;
@@ -27,7 +37,7 @@ char CWatchedPort::ReadByteTimeout(int ms)
 {
     if (m_bHeld.exchange(false)) {
         m_bHoldMet = WaitUntil([this] {
-            return Delivered() >= m_nHoldTarget || (Waiting() == kRingCapacity && m_bReceiveHeldBack);
+            return Delivered() >= m_nHoldTarget || (Waiting() == kRingCapacity && m_nReceiveHeldBack.load() != 0);
         });
         m_nWaitingAtRelease = Waiting();
     }

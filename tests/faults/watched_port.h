@@ -27,6 +27,11 @@ public:
     int Waiting() const { return m_receiveRing.GetCount(); }
     // Bytes the driver has handed the engine since the port was opened.
     size_t Delivered() const;
+    // Waits (ten seconds at most) until the receive ring is full and the
+    // worker has left further bytes in the driver.
+    bool WaitForFullRing() const;
+    // The adapter is pulled out; see CCountingPortDriver::Unplug.
+    void Unplug();
 
     char ReadByteTimeout(int ms) override;
 

@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <stdexcept>
 
@@ -50,6 +51,26 @@ void CPtyPair::Send(const std::string& bytes)
             throw std::runtime_error("pty write failed");
         done += static_cast<size_t>(n);
     }
+}
+
+size_t CPtyPair::SendWhatFits(const std::string& bytes)
+{
+    const int flags = fcntl(m_master, F_GETFL);
+    fcntl(m_master, F_SETFL, flags | O_NONBLOCK);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = write(m_master, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        pollfd p{m_master, POLLOUT, 0};
+        if (n < 0 && errno == EAGAIN && poll(&p, 1, 200) > 0)
+            continue;
+        break;
+    }
+    fcntl(m_master, F_SETFL, flags);
+    return done;
 }
 
 std::string CPtyPair::Receive(size_t count)

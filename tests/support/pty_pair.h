@@ -17,6 +17,10 @@ public:
     const std::string& Folder() const { return m_folder; }
 
     void Send(const std::string& bytes);
+    // Sends as much of bytes as the pty takes while the program reads, up to
+    // all of them; stops once the pty has taken nothing for a while, as when
+    // nobody reads. Returns how many went.
+    size_t SendWhatFits(const std::string& bytes);
     // Reads what the program sent until `count` bytes came or a generous
     // deadline passed.
     std::string Receive(size_t count);

@@ -12,6 +12,13 @@ void CSimulatedPortDriver::Arrive(const std::string& bytes)
         m_inputWaiting.Set();
 }
 
+void CSimulatedPortDriver::LoseInput()
+{
+    std::lock_guard lock(m_lock);
+    m_input.clear();
+    m_inputWaiting.Reset();
+}
+
 std::string CSimulatedPortDriver::Written() const
 {
     std::lock_guard lock(m_lock);
@@ -236,5 +243,12 @@ EIoWait CSimulatedPortDriver::GetOverlappedResult(HANDLE, OVERLAPPED& overlapped
 int CSimulatedPortDriver::WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData)
 {
     ++m_nWaits;
-    return CManualResetEvent::WaitAny(events, portData ? m_inputWaiting.Fd() : -1, ms);
+    uint32_t longest = m_nLongestWaitMs;
+    while (ms > longest && !m_nLongestWaitMs.compare_exchange_weak(longest, ms)) {
+    }
+    short dataEvents = 0;
+    const int result = CManualResetEvent::WaitAny(events, portData ? m_inputWaiting.Fd() : -1, ms, &dataEvents);
+    if (result == WAIT_TIMEOUT && dataEvents == 0)
+        ++m_nTimedOutWaits;
+    return result;
 }

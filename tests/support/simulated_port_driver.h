@@ -25,6 +25,13 @@ public:
     std::vector<std::string> Calls() const;
     int ModemStatusReads() const { return m_nModemStatusReads; }
     int WorkerWaits() const { return m_nWaits; }
+    // Waits that ran out their time rather than end for an event or data.
+    int TimedOutWaits() const { return m_nTimedOutWaits; }
+    // The longest wait the worker asked for since the last reset.
+    uint32_t LongestWaitMs() const { return m_nLongestWaitMs; }
+    void ResetLongestWait() { m_nLongestWaitMs = 0; }
+    // The driver loses the bytes it holds, as an adapter that is pulled out.
+    void LoseInput();
 
     // --- scripted outcomes ---
     void FailCreateFile() { m_bFailCreate = true; }
@@ -86,5 +93,7 @@ private:
     std::atomic<bool> m_bCts{true};
     std::atomic<int> m_nModemStatusReads{0};
     std::atomic<int> m_nWaits{0};
+    std::atomic<uint32_t> m_nLongestWaitMs{0};
+    std::atomic<int> m_nTimedOutWaits{0};
     std::atomic<bool> m_bFailCreate{false}, m_bFailTimeouts{false}, m_bFailGetMask{false};
 };
