@@ -8,7 +8,8 @@
 # removes the /dev/com4 link; on failure it keeps a screenshot of the whole
 # screen and prints the logs.
 #
-# Environment: APCONFIG_BIN (folder with apconfig, apsim and liblidany.so),
+# Environment: APCONFIG_BIN (folder with apconfig and apsim), APCONFIG_LIBRARY
+# (the resource library apconfig loads; default liblidany.so in APCONFIG_BIN),
 # APCONFIG_ARTIFACTS (folder for screenshots), APCONFIG_UPDATE_SCREENSHOTS=1
 # to also copy the documentation screenshots into docs/screenshots/.
 
@@ -70,8 +71,8 @@ e2e_begin() {
     trap 'echo "-- stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
     [ -n "${APCONFIG_BIN:-}" ] || fail "APCONFIG_BIN is not set (the folder with apconfig, apsim and liblidany.so)"
     local file
-    for file in apconfig apsim liblidany.so; do
-        [ -e "$APCONFIG_BIN/$file" ] || fail "$APCONFIG_BIN/$file is missing: build the project first"
+    for file in "$APCONFIG_BIN/apconfig" "$APCONFIG_BIN/apsim" "${APCONFIG_LIBRARY:-$APCONFIG_BIN/liblidany.so}"; do
+        [ -e "$file" ] || fail "$file is missing: build the project first"
     done
     [ -n "${DISPLAY:-}" ] || fail "DISPLAY is not set: run under xvfb-run -a -s \"-screen 0 1280x1024x24\""
     x11_require_tools || fail "a tool the test drives the program with is missing"
