@@ -5,8 +5,8 @@
 #
 # Environment (set by CTest): APCONFIG_BUILD_DIR, APCONFIG_APP_ID and the
 # install folders as the build was configured, full paths: APCONFIG_PREFIX,
-# APCONFIG_BINDIR, APCONFIG_LIBDIR, APCONFIG_DATADIR, APCONFIG_MANDIR; DISPLAY,
-# as for the end-to-end tests.
+# APCONFIG_BINDIR, APCONFIG_LIBRARY_DIR (the resource library's),
+# APCONFIG_DATADIR, APCONFIG_MANDIR; DISPLAY, as for the end-to-end tests.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -25,7 +25,7 @@ DESTDIR=$stage cmake --install "$build" >"$stage.log" 2>&1 || { cat "$stage.log"
 rm -f "$stage.log"
 prefix=$stage$APCONFIG_PREFIX
 bin=$stage$APCONFIG_BINDIR
-library=$stage$APCONFIG_LIBDIR/apconfig/liblidany.so
+library=$stage$APCONFIG_LIBRARY_DIR/liblidany.so
 share=$stage$APCONFIG_DATADIR
 man1=$stage$APCONFIG_MANDIR/man1
 
