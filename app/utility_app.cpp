@@ -49,11 +49,11 @@ BOOL CUtilityApp::InitInstance()
 
     if (bConfirmed) {
         SetReplyTimeout(kConversationTimeoutMs);
-        {
-            CMainDlg mainDlg(port.get());
-            CDialog::SetMainWnd(&mainDlg);
-            mainDlg.DoModal();
-        }
+        // The window is gone once DoModal returns; its object goes only
+        // after the closing exchange.
+        CMainDlg mainDlg(port.get());
+        CDialog::SetMainWnd(&mainDlg);
+        mainDlg.DoModal();
         try {
             EndConversation(port.get());
         } catch (int) {

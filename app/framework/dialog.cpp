@@ -43,6 +43,38 @@ Glib::ustring FitInBytes(const Glib::ustring& utf8, int nBytes)
     }
     return fitted;
 }
+
+void ForgetMainWnd(const CDialog* dialog)
+{
+    if (g_pMainWnd == dialog)
+        g_pMainWnd = nullptr;
+}
+
+bool IsModalRoot(Gtk::Widget* root)
+{
+    return dynamic_cast<Gtk::Dialog*>(root) != nullptr;
+}
+
+// A page goes inside another window: a container of its own, never a window.
+bool IsChildRoot(Gtk::Widget* root)
+{
+    return dynamic_cast<Gtk::Container*>(root) && !dynamic_cast<Gtk::Window*>(root) && !root->get_parent();
+}
+
+// Toplevel windows outlive the builder that made them, and a window with a
+// C++ wrapper goes only with its wrapper; everything else goes with the
+// builder.
+void DestroyToplevels(GtkBuilder* builder)
+{
+    std::vector<Gtk::Window*> toplevels;
+    GSList* objects = gtk_builder_get_objects(builder);
+    for (GSList* object = objects; object; object = object->next)
+        if (GTK_IS_WINDOW(object->data) && !gtk_widget_get_parent(GTK_WIDGET(object->data)))
+            toplevels.push_back(Glib::wrap(GTK_WINDOW(object->data)));
+    g_slist_free(objects);
+    for (Gtk::Window* window : toplevels)
+        delete window;
+}
 }  // namespace
 
 CDialog::CDialog(int nTemplateId, CDialog* pParentWnd) : m_nTemplateId(nTemplateId), m_pParentWnd(pParentWnd)
@@ -55,6 +87,7 @@ CDialog::~CDialog()
     // Only the base's notifications can run from here; owners destroy the
     // window first, so this is a safety net.
     DestroyWindow();
+    ForgetMainWnd(this);
     --g_nLiveDialogs;
 }
 
@@ -63,30 +96,33 @@ int CDialog::LiveCount()
     return g_nLiveDialogs;
 }
 
-bool CDialog::Build(int nTemplateId, const char* rootId)
+bool CDialog::Build(int nTemplateId, const char* rootId, bool (*fits)(Gtk::Widget*))
 {
     m_builder = CResourceLibrary::LoadTemplate(nTemplateId);
     if (!m_builder)
         return false;
-    auto root = m_builder->get_object(rootId);
-    m_pWindow = dynamic_cast<Gtk::Widget*>(root.get());
-    if (!m_pWindow) {
+    auto object = m_builder->get_object(rootId);
+    auto* root = dynamic_cast<Gtk::Widget*>(object.get());
+    if (!root || !fits(root)) {
+        // Never a window of this dialog: it hears of nothing, and nothing
+        // the template made stays behind.
+        object.reset();
+        DestroyToplevels(m_builder->gobj());
         m_builder.reset();
         return false;
     }
+    m_pWindow = root;
     m_pWindow->set_data(kDialogKey, this);
     return true;
 }
 
 int CDialog::DoModal()
 {
-    if (!Build(m_nTemplateId, "dialog"))
-        return -1;
-    m_pModal = dynamic_cast<Gtk::Dialog*>(m_pWindow);
-    if (!m_pModal) {
-        DestroyWindow();
+    if (!Build(m_nTemplateId, "dialog", IsModalRoot)) {
+        ForgetMainWnd(this);
         return -1;
     }
+    m_pModal = static_cast<Gtk::Dialog*>(m_pWindow);
     CDialog* owner = m_pParentWnd ? m_pParentWnd : g_pMainWnd;
     if (Gtk::Window* parent = owner && owner != this ? owner->GetToplevel() : nullptr)
         m_pModal->set_transient_for(*parent);
@@ -112,12 +148,8 @@ int CDialog::DoModal()
 
 bool CDialog::Create(int nTemplateId, CDialog* pParent)
 {
-    if (m_pWindow || !pParent || !Build(nTemplateId, "page"))
+    if (m_pWindow || !pParent || !Build(nTemplateId, "page", IsChildRoot))
         return false;
-    if (dynamic_cast<Gtk::Window*>(m_pWindow)) {
-        DestroyWindow();
-        return false;
-    }
     m_pParent = pParent;
     pParent->m_children.push_back(this);
     OnInitDialog();
@@ -164,8 +196,7 @@ void CDialog::DestroyWindow()
     }
     m_pWindow = nullptr;
     m_builder.reset();
-    if (g_pMainWnd == this)
-        g_pMainWnd = nullptr;
+    ForgetMainWnd(this);
     if (m_pParent) {
         auto& siblings = m_pParent->m_children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());

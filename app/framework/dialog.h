@@ -23,9 +23,11 @@ public:
     CDialog& operator=(const CDialog&) = delete;
 
     // IDOK, IDCANCEL or what EndDialog gave; -1 when the template cannot be
-    // created. The window is destroyed again before it returns.
+    // created (its root missing or no dialog), and then the dialog is no
+    // longer the main window. The window is destroyed again before it returns.
     int DoModal();
-    // A hidden child window from the template, destroyed with pParent.
+    // A hidden child window from the template, destroyed with pParent. False,
+    // with nothing notified, when the root is missing or no child container.
     bool Create(int nTemplateId, CDialog* pParent);
     // Ends a modal run; called from OnInitDialog the window never shows.
     void EndDialog(int nResult);
@@ -60,7 +62,8 @@ public:
     // The dialog whose window holds the widget, innermost first.
     static CDialog* FromWidget(Gtk::Widget* widget);
     // The application's main window: dialogs and message boxes without an
-    // owner of their own stay above it. Cleared when its window goes.
+    // owner of their own stay above it. Cleared when its window goes, when
+    // its window cannot be made, and when the dialog itself goes.
     static void SetMainWnd(CDialog* pMainWnd);
     static CDialog* GetMainWnd();
 
@@ -76,7 +79,8 @@ protected:
     virtual void PostNcDestroy();
 
 private:
-    bool Build(int nTemplateId, const char* rootId);
+    // The template's root when it is the kind of window the dialog needs.
+    bool Build(int nTemplateId, const char* rootId, bool (*fits)(Gtk::Widget*));
     bool OnKeyPress(GdkEventKey* event);
 
     int m_nTemplateId;

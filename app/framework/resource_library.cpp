@@ -7,7 +7,14 @@
 #include <glibmm/keyfile.h>
 #include <memory>
 
+// The install puts the library here, relative to the program's folder.
+#ifndef APCONFIG_LIBRARY_FROM_BINDIR
+#define APCONFIG_LIBRARY_FROM_BINDIR "../lib/apconfig"
+#endif
+
 namespace {
+constexpr const char* kInstalledFolder = APCONFIG_LIBRARY_FROM_BINDIR;
+
 std::string& FileName()
 {
     static std::string name = CResourceLibrary::kFileName;
@@ -33,14 +40,22 @@ const Glib::KeyFile* Strings()
 }
 }  // namespace
 
+std::vector<std::filesystem::path> CResourceLibrary::SearchPath(const std::filesystem::path& executable)
+{
+    const std::filesystem::path folder = executable.parent_path();
+    return {folder / FileName(), (folder / kInstalledFolder / FileName()).lexically_normal()};
+}
+
 bool CResourceLibrary::Load()
 {
-    const int flags = RTLD_NOW | RTLD_NODELETE;
     std::error_code error;
-    auto beside = std::filesystem::read_symlink("/proc/self/exe", error).parent_path() / FileName();
-    if (!error && dlopen(beside.c_str(), flags))
-        return true;
-    return dlopen(FileName().c_str(), flags) != nullptr;
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return false;
+    for (const auto& path : SearchPath(executable))
+        if (dlopen(path.c_str(), RTLD_NOW | RTLD_NODELETE))
+            return true;
+    return false;
 }
 
 void CResourceLibrary::SetFileName(std::string fileName)

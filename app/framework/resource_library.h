@@ -3,7 +3,9 @@
 #include <gdkmm/pixbuf.h>
 #include <gtkmm/builder.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 // The resource-only library that holds every text, dialog template and icon
 // of the program, asked for by number. Loading it registers its bundle; it is
@@ -11,8 +13,10 @@
 class CResourceLibrary {
 public:
     static constexpr const char* kFileName = "liblidany.so";
-
-    // Looks beside the executable first, then on the loader's path.
+    // Where Load looks for the library, in turn: beside the executable (the
+    // build tree), then in the private folder it is installed in, found from
+    // the installed executable's folder. No other path is searched.
+    static std::vector<std::filesystem::path> SearchPath(const std::filesystem::path& executable);
     static bool Load();
     // Tests point the loader at another file name (a missing one, say).
     static void SetFileName(std::string fileName);

@@ -1,11 +1,14 @@
 #!/bin/sh
 # Draws icon 100 (resources/icon/100.png): an access point box with an antenna
-# sending radio waves. Drawn at four times the size and scaled down so the
-# edges come out smooth; shapes and strokes are thick enough to survive 16x16.
-# Needs ImageMagick 6 (convert). Usage: draw_icon.sh [output.png]
+# sending radio waves. Drawn on a 256x256 canvas and scaled to the size asked
+# for (64 for the resource, four times smaller, so the edges come out smooth);
+# shapes and strokes are thick enough to survive 16x16. The build draws the
+# desktop's icon sizes with it too.
+# Needs ImageMagick 6 (convert). Usage: draw_icon.sh [output.png [size]]
 set -eu
 
 out=${1:-$(dirname "$0")/100.png}
+size=${2:-64}
 
 body='#3465a4'   # the box
 edge='#204a87'   # its base and the antenna
@@ -30,5 +33,5 @@ convert -size 256x256 xc:none \
     -fill "$led" \
     -draw 'circle 56,186 56,170' \
     -draw 'circle 108,186 108,170' \
-    -filter Lanczos -resize 64x64 \
+    -filter Lanczos -resize "${size}x${size}" \
     -depth 8 -define png:color-type=6 -strip "$out"

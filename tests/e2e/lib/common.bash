@@ -8,7 +8,8 @@
 # removes the /dev/com4 link; on failure it keeps a screenshot of the whole
 # screen and prints the logs.
 #
-# Environment: APCONFIG_BIN (folder with apconfig, apsim and liblidany.so),
+# Environment: APCONFIG_BIN (folder with apconfig and apsim), APCONFIG_LIBRARY
+# (the resource library apconfig loads; default liblidany.so in APCONFIG_BIN),
 # APCONFIG_ARTIFACTS (folder for screenshots), APCONFIG_UPDATE_SCREENSHOTS=1
 # to also copy the documentation screenshots into docs/screenshots/.
 
@@ -30,7 +31,7 @@ readonly CLOSE_BOX=(-27 27)        # the header bar's close button
 readonly TAB_PIN=(195 81)
 readonly TAB_NAME=(300 81)
 readonly LIST_ROW_X=105            # paired devices: rows from the list's top
-readonly LIST_ROW0_Y=148
+readonly LIST_ROW0_Y=173            # below the column titles
 readonly LIST_ROW_HEIGHT=23
 readonly DELETE_BUTTON=(-69 -48)
 
@@ -74,8 +75,8 @@ e2e_begin() {
     trap 'echo "-- stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
     [ -n "${APCONFIG_BIN:-}" ] || fail "APCONFIG_BIN is not set (the folder with apconfig, apsim and liblidany.so)"
     local file
-    for file in apconfig apsim liblidany.so; do
-        [ -e "$APCONFIG_BIN/$file" ] || fail "$APCONFIG_BIN/$file is missing: build the project first"
+    for file in "$APCONFIG_BIN/apconfig" "$APCONFIG_BIN/apsim" "${APCONFIG_LIBRARY:-$APCONFIG_BIN/liblidany.so}"; do
+        [ -e "$file" ] || fail "$file is missing: build the project first"
     done
     [ -n "${DISPLAY:-}" ] || fail "DISPLAY is not set: run under xvfb-run -a -s \"-screen 0 1280x1024x24\""
     x11_require_tools || fail "a tool the test drives the program with is missing"
@@ -235,6 +236,9 @@ open_main_window() {
     press "$port" Return
     MAIN_WINDOW=$(expect_window NORMAL '^apconfig$' "the main window")
     expect_request LINKREAD "the paired devices page"
+    # The window shows while the list is read; the rows are in place once
+    # it has settled.
+    shoot_window "$E2E_WORK/listed.png" "$MAIN_WINDOW" || true
 }
 
 # keep_screenshot FILE ID [doc]: saves the window as shown into the
