@@ -9,6 +9,7 @@
 #include "app/framework/resource_library.h"
 #include "app/port_item_text.h"
 #include "app/resource_ids.h"
+#include "serial/posix/port_probe.h"
 
 namespace {
 // Ports share a line when the same words would fix them.
@@ -29,6 +30,19 @@ Cause CauseOf(const PortAccess& access)
     }
 }
 }  // namespace
+
+ProbedPorts CPortHints::Probe(const std::vector<NumberedPort>& ports)
+{
+    ProbedPorts probed;
+    for (const NumberedPort& port : ports) {
+        PortAccess access = CPortProbe::Probe(port.info.OpenPath());
+        if (access.Openable())
+            probed.openable.push_back(port);
+        else
+            probed.refused.push_back({port, access});
+    }
+    return probed;
+}
 
 std::string CPortHints::Line(const std::string& ports, const PortAccess& access)
 {

@@ -10,7 +10,6 @@
 #include "app/resource_ids.h"
 #include "protocol/posix/port_line_settings.h"
 #include "serial/posix/com_port_resolver.h"
-#include "serial/posix/port_probe.h"
 
 CPortSelectDlg::CPortSelectDlg(CDialog* pParent) : CDialog(IDD_PORT_SELECT, pParent), m_nPort(0) {}
 
@@ -32,16 +31,8 @@ void CPortSelectDlg::FillPortList()
 {
     auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
     const NumberedPorts found = CComPortResolver::ListPorts();
-    std::vector<NumberedPort> openable;
-    std::vector<RefusedPort> refused;
     // COM1 to COM3 are never given out: numbering starts at 4.
-    for (const NumberedPort& port : found.ports) {
-        PortAccess access = CPortProbe::Probe(port.info.OpenPath());
-        if (access.Openable())
-            openable.push_back(port);
-        else
-            refused.push_back({port, access});
-    }
+    const auto [openable, refused] = CPortHints::Probe(found.ports);
     m_listed.clear();
     const std::vector<std::string> texts = CPortItemText::Items(openable);
     for (size_t i = 0; i < openable.size(); ++i) {

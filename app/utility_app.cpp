@@ -41,10 +41,7 @@ BOOL CUtilityApp::InitInstance()
         CBusyWindow waiting(IDD_IDENTIFYING, IDC_WAIT_TEXT, asking);
         // An Open that failed leaves a port on which the identification times out.
         port->Open(portDlg.GetPortNumber(), &settings);
-        try {
-            bConfirmed = IdentifyAccessPoint(port.get());
-        } catch (int) {
-        }
+        bConfirmed = AccessPointAnswers(port.get());
     }
 
     if (bConfirmed) {

@@ -82,12 +82,7 @@ Attempt RunMainWindow(const Options& options)
     const DCB settings = AccessPointLineSettings();
     if (!port.Open(CApsimProcess::kComNumber, &settings))
         throw std::runtime_error("cannot open the port");
-    bool identified = false;
-    try {
-        identified = IdentifyAccessPoint(&port);
-    } catch (int) {
-    }
-    if (!identified) {
+    if (!AccessPointAnswers(&port)) {
         port.Close();
         throw std::runtime_error("the access point did not identify itself");
     }

@@ -86,12 +86,7 @@ int CApctl::Run(const ApctlOptions& options)
         port.Close();
         return Fail(kPortUnusable, choice.name + ": cannot be opened");
     }
-    bool identified = false;
-    try {
-        identified = IdentifyAccessPoint(&port);
-    } catch (int) {
-    }
-    if (!identified) {
+    if (!AccessPointAnswers(&port)) {
         port.Close();
         return Fail(kNoAnswer, "no access point answered on " + choice.name);
     }

@@ -77,15 +77,7 @@ PortChoice CPortChooser::ByPath(const std::string& path)
 PortChoice CPortChooser::TheOnlyOne()
 {
     const NumberedPorts found = CComPortResolver::ListPorts();
-    std::vector<NumberedPort> openable;
-    std::vector<RefusedPort> refused;
-    for (const NumberedPort& port : found.ports) {
-        PortAccess access = CPortProbe::Probe(port.info.OpenPath());
-        if (access.Openable())
-            openable.push_back(port);
-        else
-            refused.push_back({port, access});
-    }
+    const auto [openable, refused] = CPortHints::Probe(found.ports);
     if (openable.size() == 1) {
         PortChoice choice;
         choice.number = openable[0].number;

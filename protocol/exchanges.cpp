@@ -10,6 +10,15 @@ bool IdentifyAccessPoint(CSerialPort* port)
     return ExpectReply(port, kIdentifyAnswer);
 }
 
+bool AccessPointAnswers(CSerialPort* port)
+{
+    try {
+        return IdentifyAccessPoint(port);
+    } catch (int) {
+        return false;
+    }
+}
+
 void ReadPairedDevices(CSerialPort* port, std::vector<LinkRecord>& records, const ListingProgress& progress)
 {
     records.clear();

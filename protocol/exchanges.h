@@ -15,6 +15,8 @@ class CSerialPort;
 // Asks the fixed question and sets the conversation's reply time-out before
 // reading the answer; true only when all of it matched.
 bool IdentifyAccessPoint(CSerialPort* port);
+// The same, a late byte counting as no answer.
+bool AccessPointAnswers(CSerialPort* port);
 
 // Lists the paired devices into records. Throws kListNotAcknowledged when the
 // listing is refused; on any failure every record of the listing is dropped

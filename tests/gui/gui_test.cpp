@@ -147,13 +147,14 @@ void GuiTest::Later(std::function<void()> action)
         10));
 }
 
-void GuiTest::SendKey(Gtk::Window& window, guint keyval)
+void GuiTest::SendKey(Gtk::Window& window, guint keyval, guint state)
 {
     GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
     event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
     event->key.send_event = TRUE;
     event->key.time = GDK_CURRENT_TIME;
     event->key.keyval = keyval;
+    event->key.state = state;
     gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
     gtk_widget_event(GTK_WIDGET(window.gobj()), event);
     gdk_event_free(event);

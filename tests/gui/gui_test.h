@@ -48,7 +48,7 @@ protected:
     // Runs action once from the toolkit's loop, after what is pending now.
     void Later(std::function<void()> action);
     // A key press as the window would receive it from the keyboard.
-    static void SendKey(Gtk::Window& window, guint keyval);
+    static void SendKey(Gtk::Window& window, guint keyval, guint state = 0);
     // Presses a dialog's OK (or Cancel, or the title bar's close box) the way
     // its buttons do.
     static void Respond(CDialog& dialog, int response);

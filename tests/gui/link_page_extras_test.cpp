@@ -62,16 +62,7 @@ protected:
     }
     static void Key(CMainDlg& main, guint keyval, GdkModifierType state)
     {
-        Gtk::Window& window = *main.GetToplevel();
-        GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
-        event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
-        event->key.send_event = TRUE;
-        event->key.time = GDK_CURRENT_TIME;
-        event->key.keyval = keyval;
-        event->key.state = state;
-        gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
-        gtk_widget_event(GTK_WIDGET(window.gobj()), event);
-        gdk_event_free(event);
+        SendKey(*main.GetToplevel(), keyval, state);
     }
     static std::string Clipboard() { return Gtk::Clipboard::get()->wait_for_text(); }
 
