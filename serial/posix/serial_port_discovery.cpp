@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <regex>
+
+#include <glib.h>
 
 #include "serial/posix/sysfs_text.h"
 
@@ -12,10 +13,9 @@ namespace {
 // Words that say only that a device is a serial port of some kind.
 bool IsGenericProduct(const std::string& product)
 {
-    static const std::regex generic(
+    return g_regex_match_simple(
         R"(^(\s|[-_./()]|usb|serial|port|uart|controller|converter|adapter|device|cable|2\.0|1\.1)*$)",
-        std::regex::icase);
-    return std::regex_match(product, generic);
+        product.c_str(), G_REGEX_CASELESS, GRegexMatchFlags(0));
 }
 
 bool IsWithin(const fs::path& path, const fs::path& folder)
