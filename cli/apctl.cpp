@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <regex>
 #include <set>
+
+#include <glibmm/regex.h>
 
 #include "app/pages/name_edit_dlg.h"
 #include "app/pages/pin_page.h"
@@ -27,8 +28,7 @@ std::string Upper(std::string text)
 
 bool IsDisplayedAddress(const std::string& text)
 {
-    static const std::regex address("^([0-9A-Fa-f]{2}:){5}[0-9A-Fa-f]{2}$");
-    return std::regex_match(text, address);
+    return Glib::Regex::match_simple(R"(\A([0-9A-Fa-f]{2}:){5}[0-9A-Fa-f]{2}\z)", text);
 }
 }  // namespace
 

@@ -14,7 +14,7 @@ namespace {
 bool IsGenericProduct(const std::string& product)
 {
     return g_regex_match_simple(
-        R"(^(\s|[-_./()]|usb|serial|port|uart|controller|converter|adapter|device|cable|2\.0|1\.1)*$)",
+        R"(\A(\s|[-_./()]|usb|serial|port|uart|controller|converter|adapter|device|cable|2\.0|1\.1)*\z)",
         product.c_str(), G_REGEX_CASELESS, GRegexMatchFlags(0));
 }
 
