@@ -31,7 +31,9 @@ def setUpModule():
     ENV.update(os.environ, ANSIBLE_HOME=home, ANSIBLE_CONFIG=config, ANSIBLE_LOCAL_TEMP=os.path.join(home, "tmp"),
                ANSIBLE_REMOTE_TEMP=os.path.join(home, "remote"), ANSIBLE_COLLECTIONS_PATH=os.path.join(home, "col"),
                ANSIBLE_COLLECTIONS_SCAN_SYS_PATH="false", ANSIBLE_NOCOLOR="1", ANSIBLE_RETRY_FILES_ENABLED="0",
-               ANSIBLE_CALLBACK_RESULT_FORMAT="json", ANSIBLE_DEPRECATION_WARNINGS="0")
+               ANSIBLE_CALLBACK_RESULT_FORMAT="json", ANSIBLE_DEPRECATION_WARNINGS="0",
+               # apctl takes a name in the locale's character set.
+               LC_ALL="C.UTF-8")
     galaxy = lambda *args: subprocess.run(["ansible-galaxy", "collection"] + list(args), env=ENV, check=True,
                                           capture_output=True, text=True)
     galaxy("build", COLLECTION, "--output-path", home)
@@ -81,13 +83,13 @@ class AccessPointTestCase(unittest.TestCase):
 class Converge(AccessPointTestCase):
     def test_first_run_changes_and_the_second_changes_nothing(self):
         device = self.device()
-        wanted = {"name": "Bay 3", "paired_only": [SHOWN[1].lower()]}
+        wanted = {"name": "Café 3", "paired_only": [SHOWN[1].lower()]}
         first = self.play(device, wanted)
         self.assertEqual(first.recap["changed"], 1, first.output)
-        self.assertEqual(first.result["name"], "Bay 3")
+        self.assertEqual(first.result["name"], "Café 3")
         self.assertEqual([entry["address"] for entry in first.result["paired"]], [SHOWN[1]])
         self.assertEqual([(a["action"], a["done"]) for a in first.result["actions"]], [("name", True), ("delete", True)])
-        self.assertDeviceHolds(device, "Bay 3", [DEVICES[1]])
+        self.assertDeviceHolds(device, "Café 3", [DEVICES[1]])
         self.assertEqual(device.requests(), READS + ["IDENTIFY", "LNAMUPDAT", "EXIT"]
                          + ["IDENTIFY", "LINKREAD", "LINKDEL", "EXIT"])
 

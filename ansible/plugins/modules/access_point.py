@@ -33,6 +33,8 @@ options:
       - The name the access point should have. Left as it is when not given.
       - apctl checks the name when it sends it (at most 20 bytes in the host's locale character set, not empty);
         check mode only compares it.
+      - "The name is taken, and read back, in the character set of the managed host's locale. For names beyond
+        ASCII, give the task a UTF-8 locale, for example C(environment: {LC_ALL: C.UTF-8})."
     type: str
   paired_absent:
     description:
@@ -200,7 +202,8 @@ def addresses(module, option):
     wanted = []
     for address in given:
         if not ADDRESS.match(address):
-            module.fail_json(msg="%s: '%s' is not an address such as 44:55:33:00:11:22" % (option, address))
+            module.fail_json(msg="%s: '%s' is not an address such as 44:55:33:00:11:22" % (option, address),
+                             actions=[])
         if address.upper() not in wanted:
             wanted.append(address.upper())
     return wanted
