@@ -178,7 +178,8 @@ class Apctl(object):
         command = [self.program]
         if self.port is not None:
             command.append('--port=' + self.port)
-        rc, out, err = self.module.run_command(command + list(arguments))
+        # Names and PINs go as typed: no "~" or "$VAR" expansion.
+        rc, out, err = self.module.run_command(command + list(arguments), expand_user_and_vars=False)
         if rc != 0:
             message = err.strip() or 'apctl ended with exit status %d and no message' % rc
             self.module.fail_json(msg=message, rc=rc, actions=self.actions,
@@ -213,7 +214,11 @@ def plan(params, name, paired, absent, only):
     actions = []
     if params['name'] is not None and params['name'] != name:
         actions.append({'action': 'name', 'before': name, 'after': params['name'], 'done': False})
-    held = [device['address'].upper() for device in paired]
+    # A device may list an address twice; apctl is asked once.
+    held = []
+    for device in paired:
+        if device['address'].upper() not in held:
+            held.append(device['address'].upper())
     if only is not None:
         deleted = [address for address in held if address not in only]
     else:
