@@ -11,6 +11,7 @@
 #include "cli/json_output.h"
 #include "cli/port_choice.h"
 #include "cli/progress_line.h"
+#include "cli/status_command.h"
 #include "protocol/device_name_codec.h"
 #include "protocol/exchanges.h"
 #include "protocol/posix/ansi_code_page.h"
@@ -110,6 +111,7 @@ int CApctl::Exchange(CSerialPort& port, const ApctlOptions& options)
     case C::Delete: return Delete(port, options.arguments);
     case C::Pin: return ChangePin(port, *options.currentPin, *options.newPin);
     case C::Name: return options.arguments.empty() ? ReadName(port, options.json) : ChangeName(port);
+    case C::Status: return CStatusCommand(m_pOut, m_pErr, m_portName).Run(port, options.json);
     }
     return kUsage;
 }

@@ -48,7 +48,8 @@ TEST(ApctlOptions, EachUsageErrorSaysWhat)
         {{"list", "--verbose"}, "unknown option --verbose"},
         {{"list", "--port"}, "option --port needs a value"},
         {{"pin", "--new", "1"}, "pin needs --current PIN and --new PIN"},
-        {{"delete", "--json", "44:55:33:00:11:22"}, "--json goes with list and name only"},
+        {{"delete", "--json", "44:55:33:00:11:22"}, "--json goes with list, name and status only"},
+        {{"status", "--json", "x"}, "unexpected argument 'x'"},
         {{"name", "a", "b"}, "name takes one new name (quote a name with spaces)"},
         {{"list", "--current", "1"}, "--current and --new go with pin only"},
     };

@@ -261,6 +261,48 @@ class PinAndName(ApctlTestCase):
         self.assertEqual(apctl("--port", refusing_change.path, "name", "New").returncode, REFUSED)
 
 
+class Status(ApctlTestCase):
+    def test_name_and_paired_devices_in_one_conversation(self):
+        device = self.device("--name", "Lobby AP")
+        run = apctl("--port", device.path, "status", "--json")
+        self.assertEqual(run.returncode, DONE, run.stderr)
+        status = json.loads(run.stdout)
+        self.assertEqual(sorted(status), ["name", "paired", "port"])
+        self.assertEqual(status["name"], "Lobby AP")
+        self.assertIn(device.path, status["port"])
+        self.assertEqual([entry["address"] for entry in status["paired"]], SHOWN)
+        listed = json.loads(apctl("--port", device.path, "list", "--json").stdout)
+        self.assertEqual(status["paired"], listed, "the same entries as list gives")
+        text = apctl("--port", device.path, "status")
+        self.assertEqual(text.returncode, DONE)
+        lines = text.stdout.splitlines()
+        self.assertEqual(lines[1:3], ["Name: Lobby AP", "Paired devices: 3"])
+        self.assertEqual([line.split()[0] for line in lines[3:]], SHOWN)
+        self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD", "LNAMREAD", "EXIT"] + ["IDENTIFY", "LINKREAD",
+                                             "EXIT"] + ["IDENTIFY", "LINKREAD", "LNAMREAD", "EXIT"])
+
+    def test_control_characters_of_a_name_are_escaped_in_text(self):
+        device = self.device("--raw-name", "411b5b324a420a")
+        self.assertEqual(apctl("--port", device.path, "status").stdout.splitlines()[1], "Name: A\\x1B[2JB")
+        self.assertEqual(json.loads(apctl("--port", device.path, "status", "--json").stdout)["name"], "A\x1b[2JB")
+
+    def test_either_reading_failing_prints_nothing(self):
+        for fault, code, words in ((("--wrong-ack", "--fault-on", "LINKREAD"), REFUSED, "refused to list"),
+                                   (("--silent", "--fault-on", "LNAMREAD"), NO_ANSWER, "name came late"),
+                                   (("--wrong-ack", "--fault-on", "LNAMREAD"), REFUSED, "refused to give")):
+            device = self.device(*fault)
+            run = apctl("--port", device.path, "status", "--json")
+            self.assertEqual(run.returncode, code, fault)
+            self.assertOneLineError(run, words)
+            self.assertEqual(device.requests()[-1], "EXIT", "the conversation is still ended")
+
+    def test_usage(self):
+        for args in (["status", "extra"], ["status", "--current", "1"]):
+            run = apctl(*args)
+            self.assertEqual(run.returncode, USAGE, args)
+            self.assertOneLineError(run)
+
+
 class Usage(ApctlTestCase):
     def test_usage_errors_exit_64_in_one_line(self):
         for args in ([], ["frob"], ["list", "--frob"], ["identify", "extra"], ["delete"], ["pin"],

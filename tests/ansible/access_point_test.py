@@ -1,0 +1,194 @@
+#!/usr/bin/python3
+"""The collection's access_point module against apsim: built and installed as
+an admin would, run by ansible-playbook on localhost, judged by what the
+playbook reports and by what the access point received and holds.
+
+Run by CTest with APCONFIG_BIN set; one test class per CTest test. Exits 77
+(skipped) when ansible-core is not installed."""
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cli"))
+from apctl_test import BIN, DEVICES, SHOWN, Device  # noqa: E402
+
+COLLECTION = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "ansible")
+MODULE = "apconfig.access_point.access_point"
+READS = ["IDENTIFY", "LINKREAD", "LNAMREAD", "EXIT"]
+ENV = {}
+
+
+def setUpModule():
+    # Ansible keeps everything it writes under these, never in ~/.ansible.
+    home = tempfile.mkdtemp(prefix="ansible-test.")
+    config = os.path.join(home, "ansible.cfg")
+    open(config, "w").close()
+    ENV.update(os.environ, ANSIBLE_HOME=home, ANSIBLE_CONFIG=config, ANSIBLE_LOCAL_TEMP=os.path.join(home, "tmp"),
+               ANSIBLE_REMOTE_TEMP=os.path.join(home, "remote"), ANSIBLE_COLLECTIONS_PATH=os.path.join(home, "col"),
+               ANSIBLE_COLLECTIONS_SCAN_SYS_PATH="false", ANSIBLE_NOCOLOR="1", ANSIBLE_RETRY_FILES_ENABLED="0",
+               ANSIBLE_CALLBACK_RESULT_FORMAT="json", ANSIBLE_DEPRECATION_WARNINGS="0",
+               # apctl takes a name in the locale's character set.
+               LC_ALL="C.UTF-8")
+    galaxy = lambda *args: subprocess.run(["ansible-galaxy", "collection"] + list(args), env=ENV, check=True,
+                                          capture_output=True, text=True)
+    galaxy("build", COLLECTION, "--output-path", home)
+    galaxy("install", os.path.join(home, "apconfig-access_point-0.1.0.tar.gz"), "-p", ENV["ANSIBLE_COLLECTIONS_PATH"])
+    with open(os.path.join(home, "hosts"), "w") as hosts:
+        hosts.write("localhost ansible_connection=local ansible_python_interpreter=%s\n" % sys.executable)
+
+
+def tearDownModule():
+    shutil.rmtree(ENV["ANSIBLE_HOME"], ignore_errors=True)
+
+
+class Play:
+    """One run of a one-task playbook: the task's result, the recap's counts
+    and the whole output."""
+
+    def __init__(self, device, options, *flags):
+        task = {MODULE: dict({"port": device.path, "apctl_path": os.path.join(BIN, "apctl")}, **options)}
+        path = os.path.join(device.folder.name, "play.yml")
+        with open(path, "w") as play:
+            # JSON is YAML too.
+            json.dump([{"hosts": "localhost", "gather_facts": False, "tasks": [task]}], play)
+        run = subprocess.run(["ansible-playbook", "-v", "-i", os.path.join(ENV["ANSIBLE_HOME"], "hosts"), path]
+                             + list(flags), env=ENV, capture_output=True, text=True, timeout=120)
+        self.output = run.stdout + run.stderr
+        match = re.search(r"^(ok|changed|fatal): \[localhost\](?:: FAILED!)? => ", run.stdout, re.M)
+        assert match, "no task result in:\n" + self.output
+        self.result = json.JSONDecoder().raw_decode(run.stdout, match.end())[0]
+        self.recap = {key: int(count) for key, count in
+                      re.findall(r"(ok|changed|failed)=(\d+)", run.stdout.rsplit("PLAY RECAP", 1)[-1])}
+
+    def steps(self):
+        """Each action the task reported, and whether it was carried out."""
+        return [(action["action"], action["done"]) for action in self.result["actions"]]
+
+
+class AccessPointTestCase(unittest.TestCase):
+    def device(self, *options, devices=DEVICES):
+        device = Device(*options, devices=devices)
+        self.addCleanup(device.stop)
+        return device
+
+    def play(self, device, options, *flags):
+        return Play(device, options, *flags)
+
+    def assertDeviceHolds(self, device, name, wire_addresses):
+        self.assertEqual(device.held("name"), [name])
+        self.assertEqual([line.split()[0] for line in device.held("device")], wire_addresses)
+
+
+class Converge(AccessPointTestCase):
+    def test_first_run_changes_and_the_second_changes_nothing(self):
+        device = self.device()
+        wanted = {"name": "Café ~$HOME", "paired_only": [SHOWN[1].lower()]}
+        first = self.play(device, wanted)
+        self.assertEqual(first.recap["changed"], 1, first.output)
+        self.assertEqual(first.result["name"], "Café ~$HOME")
+        self.assertEqual([entry["address"] for entry in first.result["paired"]], [SHOWN[1]])
+        self.assertEqual(first.steps(), [("name", True), ("delete", True)])
+        self.assertDeviceHolds(device, "Café ~$HOME", [DEVICES[1]])
+        self.assertEqual(device.requests(), READS + ["IDENTIFY", "LNAMUPDAT", "EXIT"]
+                         + ["IDENTIFY", "LINKREAD", "LINKDEL", "EXIT"])
+
+        second = self.play(device, wanted)
+        self.assertEqual((second.recap["changed"], second.recap["ok"]), (0, 1), second.output)
+        self.assertEqual(second.result["actions"], [])
+        self.assertEqual(device.requests()[-4:], READS, "one reading conversation, nothing else")
+        self.assertEqual(len(device.requests()), 15)
+
+    def test_paired_only_and_paired_absent_remove_exactly_what_they_say(self):
+        # Wire payload: the count, then the addresses as received, in list order.
+        for options, payload, kept in (
+                ({"paired_only": [SHOWN[1], "11:22:33:44:55:66"]}, "0200" + DEVICES[0] + DEVICES[2], [DEVICES[1]]),
+                ({"paired_only": []}, "0300" + "".join(DEVICES), []),
+                ({"paired_absent": [SHOWN[2].lower(), "11:22:33:44:55:66", SHOWN[2]]}, "0100" + DEVICES[2],
+                 DEVICES[:2])):
+            device = self.device()
+            run = self.play(device, options)
+            self.assertEqual(run.recap["changed"], 1, run.output)
+            self.assertEqual(device.payloads("LINKDEL"), [payload], options)
+            self.assertDeviceHolds(device, "apsim", kept)
+
+    def test_a_pin_change_is_never_idempotent_and_never_shown(self):
+        device = self.device("--pin", "2468")
+        for update, pin_now in (("always", "13579"), ("never", "13579")):
+            run = self.play(device, {"pin_current": "2468", "pin": "13579", "update_pin": update})
+            self.assertEqual(run.recap["changed"], 1 if update == "always" else 0, run.output)
+            self.assertEqual(device.held("pin"), [pin_now])
+            self.assertNotIn("13579", run.output)
+            self.assertNotIn("2468", run.output)
+        self.assertEqual(device.payloads("PINUPDAT"), [b"2468\n13579\n".hex()])
+
+
+class CheckAndDiff(AccessPointTestCase):
+    def test_check_mode_only_reads_and_diff_shows_before_and_after(self):
+        device = self.device()
+        run = self.play(device, {"name": "Bay 3", "paired_absent": [SHOWN[0]]}, "--check", "--diff")
+        self.assertEqual(run.recap["changed"], 1, run.output)
+        self.assertEqual(device.requests(), READS)
+        self.assertDeviceHolds(device, "apsim", DEVICES)
+        self.assertEqual(run.steps(), [("name", False), ("delete", False)])
+        self.assertEqual([entry["address"] for entry in run.result["paired"]], SHOWN[1:])
+        for line in ("-name: apsim", "+name: Bay 3", "-  - " + SHOWN[0]):
+            self.assertIn("\n" + line + "\n", run.output)
+        self.assertNotIn("+  - " + SHOWN[0], run.output)
+
+
+class Failures(AccessPointTestCase):
+    def test_a_silent_device_fails_with_apctls_message(self):
+        device = self.device("--silent")
+        run = self.play(device, {"name": "Bay 3"})
+        self.assertEqual(run.recap["failed"], 1, run.output)
+        self.assertEqual(run.result["msg"], "apctl: no access point answered on " + device.path)
+        self.assertEqual(run.result["rc"], 2)
+        self.assertEqual(device.requests(), ["IDENTIFY"])
+
+    def test_a_refusal_midway_says_what_was_already_done(self):
+        device = self.device("--wrong-ack", "--fault-on", "LINKDEL")
+        run = self.play(device, {"name": "Bay 3", "paired_absent": [SHOWN[0]]})
+        self.assertEqual(run.recap["failed"], 1, run.output)
+        self.assertEqual(run.result["msg"], "apctl: the access point refused the deletion")
+        self.assertEqual(run.result["rc"], 1)
+        self.assertTrue(run.result["changed"])
+        self.assertEqual(run.steps(), [("name", True), ("delete", False)])
+        self.assertEqual(device.held("name"), ["Bay 3"])
+        self.assertEqual(device.requests()[-4:], ["IDENTIFY", "LINKREAD", "LINKDEL", "EXIT"], "no PIN change after it")
+
+    def test_bad_options_fail_before_the_access_point_is_reached(self):
+        device = self.device()
+        for options, words in (({"paired_absent": ["00-1A-7D-DA-71-13"]}, "00-1A-7D-DA-71-13"),
+                               ({"paired_only": ["00:1A:7D:DA:71:1"]}, "00:1A:7D:DA:71:1"),
+                               ({"paired_only": [], "paired_absent": []}, "mutually exclusive"),
+                               ({"pin": "1"}, "pin_current"),
+                               ({"apctl_path": "/nonexistent/apctl"}, "/nonexistent/apctl")):
+            run = self.play(device, options)
+            self.assertEqual(run.recap["failed"], 1, run.output)
+            self.assertIn(words, run.result["msg"])
+        self.assertEqual(device.requests(), [])
+
+
+class Documentation(unittest.TestCase):
+    def test_ansible_doc_shows_every_option_example_and_return_value(self):
+        run = subprocess.run(["ansible-doc", "--json", MODULE], env=ENV, capture_output=True, text=True, check=True)
+        doc = json.loads(run.stdout)[MODULE]
+        self.assertEqual(sorted(doc["doc"]["options"]), ["apctl_path", "name", "paired_absent", "paired_only",
+                                                         "pin", "pin_current", "port", "update_pin"])
+        self.assertEqual(sorted(doc["return"]), ["actions", "name", "paired", "port", "rc"])
+        self.assertIn(MODULE + ":", doc["examples"])
+        self.assertEqual(doc["doc"]["attributes"]["check_mode"]["support"], "full")
+        text = subprocess.run(["ansible-doc", MODULE], env=ENV, capture_output=True, text=True, check=True).stdout
+        self.assertIn("paired_only", text)
+
+
+if __name__ == "__main__":
+    if not shutil.which("ansible-playbook"):
+        print("skipped: ansible-playbook is not installed (scripts/install-deps installs ansible-core)")
+        sys.exit(77)
+    unittest.main()
