@@ -24,7 +24,7 @@ fi
 read -r wx wy ww wh < <(window_box "$MAIN_WINDOW") || fail "cannot measure the main window"
 right=$(( wx + ww > mx + mw ? wx + ww : mx + mw ))
 bottom=$(( wy + wh > my + mh ? wy + wh : my + mh ))
-keep_region caption-menu.png "$wx" "$wy" $((right - wx)) $((bottom - wy)) doc
+keep_region caption-menu.png "$wx" "$wy" $((right - wx)) $((bottom - wy))
 
 note "choose the menu's item"
 click_in "$menu" $((mw / 2)) $((mh / 2))

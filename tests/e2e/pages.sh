@@ -13,7 +13,7 @@ open_main_window
 note "paired devices: select the first and the third entry, delete them"
 click_in "$MAIN_WINDOW" "$LIST_ROW_X" "$LIST_ROW0_Y"
 ctrl_click_in "$MAIN_WINDOW" "$LIST_ROW_X" $((LIST_ROW0_Y + 2 * LIST_ROW_HEIGHT))
-keep_screenshot paired-devices.png "$MAIN_WINDOW" doc
+keep_screenshot paired-devices.png "$MAIN_WINDOW"
 click_in "$MAIN_WINDOW" "${DELETE_BUTTON[@]}"
 answer_box '^Paired Devices$' "the confirmation of the deletion"
 expect_request "LINKDEL 0200${devices[0]}${devices[2]}" \
@@ -29,7 +29,7 @@ press "$MAIN_WINDOW" alt+n
 type_into "$MAIN_WINDOW" 9753
 press "$MAIN_WINDOW" alt+f
 type_into "$MAIN_WINDOW" 9753
-keep_screenshot pin-code.png "$MAIN_WINDOW" doc
+keep_screenshot pin-code.png "$MAIN_WINDOW"
 press "$MAIN_WINDOW" alt+c
 answer_box '^PIN Code$' "the confirmation of the PIN change"
 # "PINUPDAT" carries "2468\n9753\n".
@@ -46,7 +46,7 @@ press "$entry" Return
 expect_gone "$entry" "the name entry dialog"
 expect_request "LNAMUPDAT 4d656574696e6720526f6f6d20320a" "the name change"
 answer_box '^Device Name$' "the result of the name change"
-keep_screenshot device-name.png "$MAIN_WINDOW" doc
+keep_screenshot device-name.png "$MAIN_WINDOW"
 
 note "apsim holds the changes"
 [ "$(state_value devices)" = 2 ] || fail "apsim holds $(state_value devices) devices, expected 2"

@@ -10,8 +10,8 @@
 #
 # Environment: APCONFIG_BIN (folder with apconfig and apsim), APCONFIG_LIBRARY
 # (the resource library apconfig loads; default liblidany.so in APCONFIG_BIN),
-# APCONFIG_ARTIFACTS (folder for screenshots), APCONFIG_UPDATE_SCREENSHOTS=1
-# to also copy the documentation screenshots into docs/screenshots/.
+# APCONFIG_ARTIFACTS (folder for screenshots). The documentation's pictures
+# come from scripts/screenshots, not from here.
 
 set -euo pipefail
 
@@ -241,26 +241,20 @@ open_main_window() {
     shoot_window "$E2E_WORK/listed.png" "$MAIN_WINDOW" || true
 }
 
-# keep_screenshot FILE ID [doc]: saves the window as shown into the
-# artifacts; with "doc" and APCONFIG_UPDATE_SCREENSHOTS=1 also into
-# docs/screenshots/.
+# keep_screenshot FILE ID: saves the window as shown into the artifacts.
 keep_screenshot() {
     local box
     # Off the window, so that no control shows the pointer's hover.
     pointer_to 0 0 || true
     box=$(window_box "$2") || fail "cannot find the window for the screenshot $1"
     # shellcheck disable=SC2086  # the box is four numbers
-    keep_region "$1" $box "${3:-}"
+    keep_region "$1" $box
 }
 
-# keep_region FILE X Y WIDTH HEIGHT [doc]: the same for a part of the screen.
+# keep_region FILE X Y WIDTH HEIGHT: the same for a part of the screen.
 keep_region() {
     shoot_settled "$E2E_ARTIFACTS/$1" "$2" "$3" "$4" "$5" || fail "cannot take the screenshot $1"
     note "screenshot: $E2E_ARTIFACTS/$1"
-    if [ "${6:-}" = doc ] && [ "${APCONFIG_UPDATE_SCREENSHOTS:-0}" = 1 ]; then
-        mkdir -p "$E2E_SOURCE_DIR/docs/screenshots"
-        cp "$E2E_ARTIFACTS/$1" "$E2E_SOURCE_DIR/docs/screenshots/$1"
-    fi
 }
 
 # answer_box TITLE_REGEX WHAT [KEY...]: waits for a message box, answers it
