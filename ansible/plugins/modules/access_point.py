@@ -190,6 +190,9 @@ class Apctl(object):
         out = self.run('status', '--json')
         try:
             status = json.loads(out)
+            # The changes go to the port the reading found, even where apctl chose it.
+            if self.port is None:
+                self.port = status['port']
             return status['port'], status['name'], status['paired']
         except (ValueError, KeyError, TypeError):
             self.module.fail_json(msg='apctl status --json gave no status: %r' % out[:200], actions=self.actions)
