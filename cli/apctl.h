@@ -4,17 +4,20 @@
 #include <string>
 
 #include "cli/apctl_options.h"
+#include "cli/held_output.h"
 
 class CSerialPort;
 
 // One run of apctl: one conversation with the access point, as apconfig
 // holds it. The identification first, then the one exchange asked for, then
-// the closing command; the answer on out, errors on err in one line each.
+// the closing command; the answer on out once the closing command has gone,
+// errors on err in one line each.
 class CApctl {
 public:
-    enum EExit { kDone = 0, kRefused = 1, kNoAnswer = 2, kPortUnusable = 3, kUsage = 64 };
+    enum EExit { kDone = 0, kRefused = 1, kOutputFailed = 1, kNoAnswer = 2, kPortUnusable = 3, kUsage = 64 };
 
-    CApctl(std::FILE* out, std::FILE* err, bool errIsTerminal);
+    // outClosed: out's descriptor was closed when the program started.
+    CApctl(std::FILE* out, bool outClosed, std::FILE* err, bool errIsTerminal);
     int Run(const ApctlOptions& options);
 
 private:
@@ -26,10 +29,14 @@ private:
     int Delete(CSerialPort& port, const std::vector<std::string>& addresses);
     int ChangePin(CSerialPort& port, const std::string& current, const std::string& next);
     int ReadName(CSerialPort& port, bool json);
-    int ChangeName(CSerialPort& port);
+    int ChangeName(CSerialPort& port, bool json);
+    // Says message (escaped) on err; returns code.
     int Fail(int code, const std::string& message);
+    // Delivers the held answer; an output error is the run's outcome unless
+    // the exchange had failed already.
+    int Deliver(int result);
 
-    std::FILE* m_pOut;
+    CHeldOutput m_out;
     std::FILE* m_pErr;
     bool m_bErrIsTerminal;
     std::string m_portName;
