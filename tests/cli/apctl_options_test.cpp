@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "cli/apctl_options.h"
+#include "cli/held_output.h"
 #include "cli/progress_line.h"
+#include "cli/terminal_text.h"
+#include "protocol/posix/ansi_code_page.h"
 
 namespace {
 
@@ -46,7 +52,21 @@ TEST(ApctlOptions, EachUsageErrorSaysWhat)
         {{}, "no command given"},
         {{"erase"}, "unknown command 'erase'"},
         {{"list", "--verbose"}, "unknown option --verbose"},
+        {{"list", "--verbose=3"}, "unknown option --verbose"},
         {{"list", "--port"}, "option --port needs a value"},
+        {{"name", "--new"}, "option --new needs a value"},
+        // The letter at fault, not the argument before it.
+        {{"--port", "COM5", "list", "-xy"}, "unknown option -x"},
+        {{"list", "-"}, "unexpected argument '-'"},
+        {{"list", "--json=yes"}, "option --json takes no value"},
+        {{"--port=", "list"}, "option --port needs a value, a port such as COM5 or /dev/ttyUSB0"},
+        {{"--port", "", "list"}, "option --port needs a value, a port such as COM5 or /dev/ttyUSB0"},
+        {{"--port", "COM5", "--port", "COM6", "list"}, "option --port is given twice"},
+        {{"pin", "--current", "1", "--current", "2", "--new", "3"}, "option --current is given twice"},
+        {{"list", "extra"}, "unexpected argument 'extra'"},
+        {{"pin", "--current", "1", "--new", "2", "3"}, "unexpected argument '3'"},
+        {{"identify", "\x1b[2J"}, "unexpected argument '\\x1b[2J'"},
+        {{"name", "--json", "a", "b"}, "name takes one new name (quote a name with spaces)"},
         {{"pin", "--new", "1"}, "pin needs --current PIN and --new PIN"},
         {{"delete", "--json", "44:55:33:00:11:22"}, "--json goes with list and name only"},
         {{"name", "a", "b"}, "name takes one new name (quote a name with spaces)"},
@@ -57,6 +77,90 @@ TEST(ApctlOptions, EachUsageErrorSaysWhat)
         EXPECT_FALSE(Parse(args, error));
         EXPECT_EQ(error, expected);
     }
+}
+
+TEST(ApctlOptions, APortNamedCOMMustBeACOMName)
+{
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"COM5", true},      {"com5", true},     {"COM1", true},       {"COM255", true},  {"/dev/ttyUSB0", true},
+        {"./COM0", true},    {"COM0000005", false}, {"COM05", false},  {"COM0", false},   {"COM256", false},
+        {"COM99999999999", false}, {"COM5x", false}, {"COM", false},  {"COM-5", false},  {"COM 5", false},
+    };
+    for (const auto& [port, valid] : cases) {
+        std::string error;
+        auto options = Parse({"--port", port, "identify"}, error);
+        EXPECT_EQ(options.has_value(), valid) << port;
+        if (valid)
+            EXPECT_EQ(options->port, port);
+        else
+            EXPECT_EQ(error, "--port '" + port + "' is no port name: COM1 to COM255 without leading zeros, or a device path");
+    }
+}
+
+TEST(ApctlOptions, EveryCommandTakesJsonOrRefusesIt)
+{
+    for (const auto& [args, takes] : std::vector<std::pair<std::vector<std::string>, bool>>{
+             {{"identify"}, false},
+             {{"list"}, true},
+             {{"delete", "44:55:33:00:11:22"}, false},
+             {{"pin", "--current", "1", "--new", "2"}, false},
+             {{"name"}, true},
+             {{"name", "New"}, true},
+         }) {
+        std::vector<std::string> withJson = args;
+        withJson.push_back("--json");
+        std::string error;
+        auto options = Parse(withJson, error);
+        ASSERT_EQ(options.has_value(), takes) << args[0] << ": " << error;
+        if (takes)
+            EXPECT_TRUE(options->json);
+        else
+            EXPECT_EQ(error, "--json goes with list and name only");
+    }
+}
+
+TEST(TerminalText, ControlCharactersAreShownAsEscapes)
+{
+    CAnsiCodePage::Select("UTF-8");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Lobby AP", "Lobby AP"},
+        {"a\nb\r\tc", "a\\nb\\r\\tc"},
+        {std::string("\0\x1b[2J\x7f", 6), "\\x00\\x1b[2J\\x7f"},
+        {"back\\slash", "back\\\\slash"},
+        {"\xC2\x9B" "31m \xC2\xA0\xC3\xA9", "\\u009b31m \xC2\xA0\xC3\xA9"},  // CSI; NBSP and é stay
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(CTerminalText::Escaped(text), shown);
+    CAnsiCodePage::Select("ISO-8859-1");
+    EXPECT_EQ(CTerminalText::Escaped("\x9B" "2J\xE9"), "\\x9b2J\xE9");
+    CAnsiCodePage::Select("CP1252");
+    EXPECT_EQ(CTerminalText::Escaped("\x80"), "\x80") << "the euro sign";
+    CAnsiCodePage::Select("CP932");
+    EXPECT_EQ(CTerminalText::Escaped("\x95\x5C\n"), "\x95\x5C\\n") << "a backslash as second byte stays";
+    CAnsiCodePage::Select("");
+}
+
+TEST(HeldOutput, EveryWayTheOutputCanFailIsReported)
+{
+    std::FILE* full = std::fopen("/dev/full", "w");
+    ASSERT_TRUE(full);
+    CHeldOutput toFull(full, false);
+    toFull.Add("00:1A:7D:DA:71:13\n");
+    EXPECT_FALSE(toFull.Deliver());
+    EXPECT_EQ(toFull.Error(), std::strerror(ENOSPC));
+    std::fclose(full);
+
+    std::FILE* null = std::fopen("/dev/null", "w");
+    ASSERT_TRUE(null);
+    CHeldOutput closed(null, true);
+    EXPECT_TRUE(closed.Deliver()) << "nothing to say needs no output";
+    closed.Add("PIN changed.\n");
+    EXPECT_FALSE(closed.Deliver());
+    EXPECT_EQ(closed.Error(), std::strerror(EBADF));
+    CHeldOutput open(null, false);
+    open.Add("PIN changed.\n");
+    EXPECT_TRUE(open.Deliver());
+    std::fclose(null);
 }
 
 TEST(ProgressLine, SaysHowManyOfHowManyAndTheTimeLeftAtTheLineRate)
