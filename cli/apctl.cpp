@@ -94,8 +94,10 @@ int CApctl::Run(const ApctlOptions& options)
     if (int invalid = CheckArguments(options))
         return invalid;
     const PortChoice choice = CPortChooser::Choose(options.port);
+    // No port is never a success, whatever the chooser said.
     if (choice.number == 0)
-        return Fail(choice.exitCode, choice.error);
+        return Fail(choice.exitCode != kDone ? choice.exitCode : kPortUnusable,
+                    choice.error.empty() ? "no port " + options.port : choice.error);
     m_portName = choice.name;
     DCB settings;
     if (!BuildAccessPointLineSettings(choice.number, settings))

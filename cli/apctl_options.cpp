@@ -78,9 +78,9 @@ bool IsComName(const std::string& port)
     return std::stoi(digits) <= 255;
 }
 
-// Keeps the value of an option given once, refusing an empty or malformed
-// port.
-bool Take(int which, const char* value, std::optional<std::string>& into, std::string& error)
+// Keeps the value of an option given once; says in error why not, for a
+// repeat or an empty or malformed port.
+void Take(int which, const char* value, std::optional<std::string>& into, std::string& error)
 {
     const std::string text = value;
     if (into)
@@ -91,7 +91,6 @@ bool Take(int which, const char* value, std::optional<std::string>& into, std::s
         error = "--port " + Quoted(text) + " is no port name: COM1 to COM255 without leading zeros, or a device path";
     else
         into = text;
-    return error.empty();
 }
 
 // The option getopt_long could not take, as the user wrote it.
@@ -169,8 +168,9 @@ std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::strin
             break;
         if (option == -1) {
             // After "--" everything is an argument, a name starting with '-'
-            // included; before it, options may follow the command too.
-            if (std::string_view(argv[optind - 1]) == "--") {
+            // included; before it, options may follow the command too. (A
+            // "--" that getopt stepped over, not an option's value.)
+            if (optind > current && std::string_view(argv[optind - 1]) == "--") {
                 while (optind < argc)
                     options.arguments.emplace_back(argv[optind++]);
                 break;

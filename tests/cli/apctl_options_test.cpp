@@ -44,6 +44,12 @@ TEST(ApctlOptions, AfterADoubleDashANameMayStartWithADash)
     auto name = Parse({"name", "--", "-dash-"}, error);
     ASSERT_TRUE(name) << error;
     EXPECT_EQ(name->arguments, std::vector<std::string>{"-dash-"});
+
+    // An option's value "--" ends nothing.
+    auto pin = Parse({"--port", "COM5", "pin", "--current", "--", "--new", "-1"}, error);
+    ASSERT_TRUE(pin) << error;
+    EXPECT_EQ(*pin->currentPin, "--");
+    EXPECT_EQ(*pin->newPin, "-1");
 }
 
 TEST(ApctlOptions, EachUsageErrorSaysWhat)
