@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "cli/apctl_options.h"
-#include "cli/held_output.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_text.h"
 #include "protocol/posix/ansi_code_page.h"
@@ -144,29 +140,6 @@ TEST(TerminalText, ControlCharactersAreShownAsEscapes)
     CAnsiCodePage::Select("CP932");
     EXPECT_EQ(CTerminalText::Escaped("\x95\x5C\n"), "\x95\x5C\\n") << "a backslash as second byte stays";
     CAnsiCodePage::Select("");
-}
-
-TEST(HeldOutput, EveryWayTheOutputCanFailIsReported)
-{
-    std::FILE* full = std::fopen("/dev/full", "w");
-    ASSERT_TRUE(full);
-    CHeldOutput toFull(full, false);
-    toFull.Add("00:1A:7D:DA:71:13\n");
-    EXPECT_FALSE(toFull.Deliver());
-    EXPECT_EQ(toFull.Error(), std::strerror(ENOSPC));
-    std::fclose(full);
-
-    std::FILE* null = std::fopen("/dev/null", "w");
-    ASSERT_TRUE(null);
-    CHeldOutput closed(null, true);
-    EXPECT_TRUE(closed.Deliver()) << "nothing to say needs no output";
-    closed.Add("PIN changed.\n");
-    EXPECT_FALSE(closed.Deliver());
-    EXPECT_EQ(closed.Error(), std::strerror(EBADF));
-    CHeldOutput open(null, false);
-    open.Add("PIN changed.\n");
-    EXPECT_TRUE(open.Deliver());
-    std::fclose(null);
 }
 
 TEST(ProgressLine, SaysHowManyOfHowManyAndTheTimeLeftAtTheLineRate)
