@@ -36,6 +36,9 @@ inline constexpr int IDS_LINK_CAPTION = 57350;
 inline constexpr int IDS_CONFIRM_PIN = 57351;
 inline constexpr int IDS_PIN_CAPTION = 57352;
 inline constexpr int IDS_PIN_MISMATCH = 57353;
+// A PIN field holding a character that cannot be sent
+inline constexpr int IDS_PIN_IN_FORCE_UNSENDABLE = 57450;
+inline constexpr int IDS_PIN_NEW_UNSENDABLE = 57451;
 inline constexpr int IDS_UPDATE_DONE = 57354;
 inline constexpr int IDS_UPDATE_FAILED = 57355;
 inline constexpr int IDS_DELETE_DONE = 57356;

@@ -6,14 +6,13 @@
 
 #include <glibmm/regex.h>
 
-#include "app/pages/name_edit_dlg.h"
-#include "app/pages/pin_page.h"
 #include "cli/json_output.h"
 #include "cli/port_choice.h"
 #include "cli/progress_line.h"
-#include "cli/status_command.h"
+#include "cli/terminal_text.h"
 #include "protocol/device_name_codec.h"
 #include "protocol/exchanges.h"
+#include "protocol/sendable_text.h"
 #include "protocol/posix/ansi_code_page.h"
 #include "protocol/posix/manufacturer_registry.h"
 #include "protocol/posix/port_line_settings.h"
@@ -33,15 +32,23 @@ bool IsDisplayedAddress(const std::string& text)
 }
 }  // namespace
 
-CApctl::CApctl(std::FILE* out, std::FILE* err, bool errIsTerminal)
-    : m_pOut(out), m_pErr(err), m_bErrIsTerminal(errIsTerminal)
+CApctl::CApctl(std::FILE* out, bool outClosed, std::FILE* err, bool errIsTerminal)
+    : m_out(out, outClosed), m_pErr(err), m_bErrIsTerminal(errIsTerminal)
 {
 }
 
 int CApctl::Fail(int code, const std::string& message)
 {
-    std::fprintf(m_pErr, "apctl: %s\n", message.c_str());
+    std::fprintf(m_pErr, "apctl: %s\n", CTerminalText::Escaped(message).c_str());
     return code;
+}
+
+int CApctl::Deliver(int result)
+{
+    if (m_out.Deliver())
+        return result;
+    const int failed = Fail(kOutputFailed, "cannot write the output: " + m_out.Error());
+    return result != kDone ? result : failed;
 }
 
 int CApctl::CheckArguments(const ApctlOptions& options)
@@ -52,21 +59,32 @@ int CApctl::CheckArguments(const ApctlOptions& options)
             if (!IsDisplayedAddress(address))
                 return Fail(kUsage, "'" + address + "' is not an address such as 44:55:33:00:11:22");
     if (options.command == C::Pin)
-        for (const std::string* pin : {&*options.currentPin, &*options.newPin})
-            if (static_cast<int>(pin->size()) > CPinPage::kMaxPinBytes)
-                return Fail(kUsage, "a PIN takes at most " + std::to_string(CPinPage::kMaxPinBytes) + " bytes");
+        for (const auto& [pin, option] : {std::pair{&*options.currentPin, "--current"},
+                                          std::pair{&*options.newPin, "--new"}})
+            switch (CSendableText::CheckPin(*pin)) {
+            case CSendableText::EFault::None: break;
+            case CSendableText::EFault::TooLong:
+                return Fail(kUsage, std::string(option) + ": a PIN takes at most " +
+                                        std::to_string(CSendableText::kMaxPinBytes) + " bytes");
+            default:
+                return Fail(kUsage, std::string(option) +
+                                        ": the PIN holds a control character (such as a line feed), which cannot be sent");
+            }
     if (options.command == C::Name && !options.arguments.empty()) {
         // The name entry dialog's rules: what fits its field, and what it
         // accepts from there.
-        const std::string& name = options.arguments.front();
-        if (static_cast<int>(name.size()) > CNameEditDlg::kMaxNameChars)
-            return Fail(kUsage, "a name takes at most " + std::to_string(CNameEditDlg::kMaxNameChars) +
+        switch (CSendableText::CheckName(options.arguments.front(), m_utf8Name)) {
+        case CSendableText::EFault::None: break;
+        case CSendableText::EFault::TooLong:
+            return Fail(kUsage, "a name takes at most " + std::to_string(CSendableText::kMaxNameChars) +
                                     " bytes in this locale's character set");
-        if (name.empty())
-            return Fail(kUsage, "the name is empty");
-        if (!AnsiToUtf8Name(name, m_utf8Name))
+        case CSendableText::EFault::Empty: return Fail(kUsage, "the name is empty");
+        case CSendableText::EFault::ControlCharacter:
+            return Fail(kUsage, "the name holds a control character (such as a line feed), which cannot be sent");
+        case CSendableText::EFault::NotInCodePage:
             return Fail(kUsage, "the name must be made of single-byte characters valid in this locale's "
                                 "character set (" + CAnsiCodePage::Current().Name() + ")");
+        }
     }
     return kDone;
 }
@@ -76,8 +94,10 @@ int CApctl::Run(const ApctlOptions& options)
     if (int invalid = CheckArguments(options))
         return invalid;
     const PortChoice choice = CPortChooser::Choose(options.port);
+    // No port is never a success, whatever the chooser said.
     if (choice.number == 0)
-        return Fail(choice.exitCode, choice.error);
+        return Fail(choice.exitCode != kDone ? choice.exitCode : kPortUnusable,
+                    choice.error.empty() ? "no port " + options.port : choice.error);
     m_portName = choice.name;
     DCB settings;
     if (!BuildAccessPointLineSettings(choice.number, settings))
@@ -91,6 +111,8 @@ int CApctl::Run(const ApctlOptions& options)
         port.Close();
         return Fail(kNoAnswer, "no access point answered on " + choice.name);
     }
+    // From here on the closing command goes out whatever becomes of the
+    // exchange or of the output, which is held until it has.
     SetReplyTimeout(kConversationTimeoutMs);
     const int result = Exchange(port, options);
     // The conversation ends as apconfig ends it, however the exchange went.
@@ -99,7 +121,7 @@ int CApctl::Run(const ApctlOptions& options)
     } catch (int) {
     }
     port.Close();
-    return result;
+    return Deliver(result);
 }
 
 int CApctl::Exchange(CSerialPort& port, const ApctlOptions& options)
@@ -110,23 +132,23 @@ int CApctl::Exchange(CSerialPort& port, const ApctlOptions& options)
     case C::List: return List(port, options.json);
     case C::Delete: return Delete(port, options.arguments);
     case C::Pin: return ChangePin(port, *options.currentPin, *options.newPin);
-    case C::Name: return options.arguments.empty() ? ReadName(port, options.json) : ChangeName(port);
-    case C::Status: return CStatusCommand(m_pOut, m_pErr, m_portName).Run(port, options.json);
+    case C::Name: return options.arguments.empty() ? ReadName(port, options.json) : ChangeName(port, options.json);
+    case C::Status: return Status(port, options.json);
     }
     return kUsage;
 }
 
 int CApctl::Identify()
 {
-    std::fprintf(m_pOut, "An access point answers on %s.\n", m_portName.c_str());
+    m_out.Add("An access point answers on " + CTerminalText::Escaped(m_portName) + ".\n");
     return kDone;
 }
 
-int CApctl::List(CSerialPort& port, bool json)
+int CApctl::ReadDevices(CSerialPort& port, Devices& devices, bool showProgress)
 {
     std::vector<LinkRecord> records;
     try {
-        CProgressLine progress(m_pErr, m_bErrIsTerminal);
+        CProgressLine progress(m_pErr, showProgress && m_bErrIsTerminal);
         ReadPairedDevices(&port, records, [&progress](int read, int count) { progress.Update(read, count); });
     } catch (int code) {
         return code == kListNotAcknowledged ? Fail(kRefused, "the access point refused to list its paired devices")
@@ -134,16 +156,26 @@ int CApctl::List(CSerialPort& port, bool json)
     }
     CManufacturerRegistry& registry = CManufacturerRegistry::Shared();
     registry.Load();
-    std::vector<std::pair<std::string, std::string>> devices;
     for (const LinkRecord& record : records)
         devices.emplace_back(FormatLinkAddress(record), registry.Lookup(record));
-    if (json) {
-        std::fputs(CJsonOutput::PairedDevices(devices).c_str(), m_pOut);
-        return kDone;
-    }
+    return kDone;
+}
+
+std::string CApctl::DeviceLines(const Devices& devices, const std::string& indent)
+{
+    std::string lines;
     for (const auto& [address, manufacturer] : devices)
-        std::fprintf(m_pOut, "%s%s%s\n", address.c_str(), manufacturer.empty() ? "" : "  ",
-                     CAnsiCodePage::Current().FromUtf8(manufacturer).c_str());
+        lines += indent + address + (manufacturer.empty() ? "" : "  ") +
+                 CTerminalText::Escaped(CAnsiCodePage::Current().FromUtf8(manufacturer)) + "\n";
+    return lines;
+}
+
+int CApctl::List(CSerialPort& port, bool json)
+{
+    Devices devices;
+    if (int failed = ReadDevices(port, devices, true))
+        return failed;
+    m_out.Add(json ? CJsonOutput::PairedDevices(devices) : DeviceLines(devices, ""));
     return kDone;
 }
 
@@ -174,7 +206,7 @@ int CApctl::Delete(CSerialPort& port, const std::vector<std::string>& addresses)
     }
     if (!deleted)
         return Fail(kRefused, "the access point refused the deletion");
-    std::fprintf(m_pOut, "Deleted %zu paired device%s.\n", chosen.size(), chosen.size() == 1 ? "" : "s");
+    m_out.Add("Deleted " + std::to_string(chosen.size()) + " paired device" + (chosen.size() == 1 ? "" : "s") + ".\n");
     return kDone;
 }
 
@@ -188,13 +220,12 @@ int CApctl::ChangePin(CSerialPort& port, const std::string& current, const std::
     }
     if (!changed)
         return Fail(kRefused, "the access point refused the PIN change (is the current PIN right?)");
-    std::fputs("PIN changed.\n", m_pOut);
+    m_out.Add("PIN changed.\n");
     return kDone;
 }
 
-int CApctl::ReadName(CSerialPort& port, bool json)
+int CApctl::ReadNameText(CSerialPort& port, char (&name)[kNameBufferSize])
 {
-    char name[kNameBufferSize];
     bool acknowledged = false;
     try {
         acknowledged = ReadDeviceName(&port, name);
@@ -203,16 +234,43 @@ int CApctl::ReadName(CSerialPort& port, bool json)
     }
     if (!acknowledged)
         return Fail(kRefused, "the access point refused to give its name");
+    // Through the locale's character set, as the name page shows it.
     if (!Utf8ToAnsiInPlace(name))
         return Fail(kNoAnswer, "the access point's name is not text that can be shown");
-    if (json)
-        std::fputs(CJsonOutput::Name(CAnsiCodePage::Current().ToUtf8(name)).c_str(), m_pOut);
-    else
-        std::fprintf(m_pOut, "%s\n", name);
     return kDone;
 }
 
-int CApctl::ChangeName(CSerialPort& port)
+int CApctl::ReadName(CSerialPort& port, bool json)
+{
+    char name[kNameBufferSize];
+    if (int failed = ReadNameText(port, name))
+        return failed;
+    m_out.Add(json ? CJsonOutput::Name(CAnsiCodePage::Current().ToUtf8(name))
+                   : CTerminalText::Escaped(name) + "\n");
+    return kDone;
+}
+
+int CApctl::Status(CSerialPort& port, bool json)
+{
+    // In the order apconfig reads them: the paired devices page comes first.
+    Devices devices;
+    if (int failed = ReadDevices(port, devices, false))
+        return failed;
+    char name[kNameBufferSize];
+    if (int failed = ReadNameText(port, name))
+        return failed;
+    if (json) {
+        m_out.Add(CJsonOutput::Status(m_portName, CAnsiCodePage::Current().ToUtf8(name), devices));
+        return kDone;
+    }
+    m_out.Add("An access point answers on " + CTerminalText::Escaped(m_portName) + ".\n");
+    m_out.Add("Name: " + CTerminalText::Escaped(name) + "\n");
+    m_out.Add("Paired devices: " + std::to_string(devices.size()) + "\n");
+    m_out.Add(DeviceLines(devices, "  "));
+    return kDone;
+}
+
+int CApctl::ChangeName(CSerialPort& port, bool json)
 {
     bool changed = false;
     try {
@@ -222,6 +280,7 @@ int CApctl::ChangeName(CSerialPort& port)
     }
     if (!changed)
         return Fail(kRefused, "the access point refused the new name");
-    std::fputs("Name changed.\n", m_pOut);
+    // For scripts, the name the access point now holds, as it was sent.
+    m_out.Add(json ? CJsonOutput::Name(m_utf8Name) : "Name changed.\n");
     return kDone;
 }

@@ -2,34 +2,51 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/apctl_options.h"
+#include "cli/held_output.h"
+#include "protocol/commands.h"
 
 class CSerialPort;
 
 // One run of apctl: one conversation with the access point, as apconfig
 // holds it. The identification first, then the one exchange asked for, then
-// the closing command; the answer on out, errors on err in one line each.
+// the closing command; the answer on out once the closing command has gone,
+// errors on err in one line each.
 class CApctl {
 public:
-    enum EExit { kDone = 0, kRefused = 1, kNoAnswer = 2, kPortUnusable = 3, kUsage = 64 };
+    enum EExit { kDone = 0, kRefused = 1, kOutputFailed = 1, kNoAnswer = 2, kPortUnusable = 3, kUsage = 64 };
 
-    CApctl(std::FILE* out, std::FILE* err, bool errIsTerminal);
+    // outClosed: out's descriptor was closed when the program started.
+    CApctl(std::FILE* out, bool outClosed, std::FILE* err, bool errIsTerminal);
     int Run(const ApctlOptions& options);
 
 private:
     // Checks what can be checked before the port is opened.
     int CheckArguments(const ApctlOptions& options);
     int Exchange(CSerialPort& port, const ApctlOptions& options);
+    // Address as displayed, maker in UTF-8 (empty when unknown).
+    using Devices = std::vector<std::pair<std::string, std::string>>;
+
     int Identify();
+    int ReadDevices(CSerialPort& port, Devices& devices, bool showProgress);
+    static std::string DeviceLines(const Devices& devices, const std::string& indent);
     int List(CSerialPort& port, bool json);
     int Delete(CSerialPort& port, const std::vector<std::string>& addresses);
     int ChangePin(CSerialPort& port, const std::string& current, const std::string& next);
+    int ReadNameText(CSerialPort& port, char (&name)[kNameBufferSize]);
     int ReadName(CSerialPort& port, bool json);
-    int ChangeName(CSerialPort& port);
+    int Status(CSerialPort& port, bool json);
+    int ChangeName(CSerialPort& port, bool json);
+    // Says message (escaped) on err; returns code.
     int Fail(int code, const std::string& message);
+    // Delivers the held answer; an output error is the run's outcome unless
+    // the exchange had failed already.
+    int Deliver(int result);
 
-    std::FILE* m_pOut;
+    CHeldOutput m_out;
     std::FILE* m_pErr;
     bool m_bErrIsTerminal;
     std::string m_portName;

@@ -2,55 +2,176 @@
 
 #include <getopt.h>
 
-#include <map>
+#include <algorithm>
+#include <cctype>
+#include <limits>
 #include <string_view>
 
+#include "cli/terminal_text.h"
+
 namespace {
+using C = ApctlOptions::ECommand;
+
+// One row a command: what it takes and how --help shows it.
+struct CommandRule {
+    const char* name;
+    C command;
+    const char* usage;
+    bool json;
+    bool pins;
+    size_t minOperands;
+    size_t maxOperands;
+    // Said when the count of operands is wrong; null: the first extra one is
+    // named.
+    const char* operandsHint;
+};
+
+constexpr size_t kAny = std::numeric_limits<size_t>::max();
+
+constexpr CommandRule kCommands[] = {
+    {"identify", C::Identify, "identify", false, false, 0, 0, nullptr},
+    {"list", C::List, "list [--json]", true, false, 0, 0, nullptr},
+    {"delete", C::Delete, "delete ADDRESS...", false, false, 1, kAny,
+     "delete needs the addresses of the devices to delete"},
+    {"pin", C::Pin, "pin --current PIN --new PIN", false, true, 0, 0, nullptr},
+    {"name", C::Name, "name [--json] [NEW-NAME]", true, false, 0, 1,
+     "name takes one new name (quote a name with spaces)"},
+    {"status", C::Status, "status [--json]", true, false, 0, 0, nullptr},
+};
+
 enum Option { kPort = 256, kJson, kCurrent, kNew, kHelp };
 
 constexpr option kOptions[] = {
-    {"port", required_argument, nullptr, kPort},   {"json", no_argument, nullptr, kJson},
+    {"port", required_argument, nullptr, kPort},       {"json", no_argument, nullptr, kJson},
     {"current", required_argument, nullptr, kCurrent}, {"new", required_argument, nullptr, kNew},
-    {"help", no_argument, nullptr, kHelp},         {nullptr, 0, nullptr, 0},
+    {"help", no_argument, nullptr, kHelp},             {nullptr, 0, nullptr, 0},
 };
 
-const std::map<std::string, ApctlOptions::ECommand> kCommands = {
-    {"identify", ApctlOptions::ECommand::Identify}, {"list", ApctlOptions::ECommand::List},
-    {"delete", ApctlOptions::ECommand::Delete},     {"pin", ApctlOptions::ECommand::Pin},
-    {"name", ApctlOptions::ECommand::Name},         {"status", ApctlOptions::ECommand::Status},
-};
+std::string LongName(int value)
+{
+    for (const option& known : kOptions)
+        if (known.val == value && known.name)
+            return std::string("--") + known.name;
+    return "-" + std::string(1, static_cast<char>(value));
+}
+
+// Text of the user's own shown in an error: escaped, and quoted.
+std::string Quoted(std::string_view text)
+{
+    return "'" + CTerminalText::Escaped(text) + "'";
+}
+
+// A port given as COM<n> must be one a COM name can be: n from 1 to 255,
+// written without leading zeros. Anything else naming no COM port is a path.
+bool IsComLike(const std::string& port)
+{
+    return port.size() >= 3 && port.find('/') == std::string::npos &&
+           std::equal(port.begin(), port.begin() + 3, "COM",
+                      [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
+}
+
+bool IsComName(const std::string& port)
+{
+    const std::string digits = port.substr(3);
+    if (digits.empty() || digits.size() > 3 || digits[0] == '0' ||
+        !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return false;
+    return std::stoi(digits) <= 255;
+}
+
+// Keeps the value of an option given once; says in error why not, for a
+// repeat or an empty or malformed port.
+void Take(int which, const char* value, std::optional<std::string>& into, std::string& error)
+{
+    const std::string text = value;
+    if (into)
+        error = "option " + LongName(which) + " is given twice";
+    else if (which == kPort && text.empty())
+        error = "option --port needs a value, a port such as COM5 or /dev/ttyUSB0";
+    else if (which == kPort && IsComLike(text) && !IsComName(text))
+        error = "--port " + Quoted(text) + " is no port name: COM1 to COM255 without leading zeros, or a device path";
+    else
+        into = text;
+}
+
+// The option getopt_long could not take, as the user wrote it.
+std::string Unknown(char* argv[], int failedIndex)
+{
+    // A short option is reported by its letter alone: the argument may hold
+    // several ("-xy").
+    if (optopt > 0 && optopt < 256)
+        return "unknown option " + CTerminalText::Escaped(std::string("-") + static_cast<char>(optopt));
+    if (optopt >= 256)
+        return "option " + LongName(optopt) + " takes no value";
+    std::string_view written = argv[failedIndex];
+    return "unknown option " + CTerminalText::Escaped(written.substr(0, written.find('=')));
+}
+
+std::string JsonCommands()
+{
+    std::vector<std::string> names;
+    for (const CommandRule& rule : kCommands)
+        if (rule.json)
+            names.emplace_back(rule.name);
+    std::string joined;
+    for (size_t i = 0; i < names.size(); ++i)
+        joined += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return joined;
+}
+
+bool CheckCommand(const CommandRule& rule, const ApctlOptions& options, std::string& error)
+{
+    const size_t count = options.arguments.size();
+    if (options.json && !rule.json)
+        error = "--json goes with " + JsonCommands() + " only";
+    else if ((options.currentPin || options.newPin) && !rule.pins)
+        error = "--current and --new go with pin only";
+    else if (count > rule.maxOperands && !rule.operandsHint)
+        error = "unexpected argument " + Quoted(options.arguments[rule.maxOperands]);
+    else if (count < rule.minOperands || count > rule.maxOperands)
+        error = rule.operandsHint;
+    else if (rule.pins && (!options.currentPin || !options.newPin))
+        error = "pin needs --current PIN and --new PIN";
+    return error.empty();
+}
 }  // namespace
 
 const char* ApctlUsage()
 {
-    return "Usage:\n"
-           "  apctl [--port PORT] identify\n"
-           "  apctl [--port PORT] list [--json]\n"
-           "  apctl [--port PORT] delete ADDRESS...\n"
-           "  apctl [--port PORT] pin --current PIN --new PIN\n"
-           "  apctl [--port PORT] name [--json] [NEW-NAME]\n"
-           "  apctl [--port PORT] status [--json]\n"
-           "\n"
-           "Talks to a Bluetooth access point on a serial port, as apconfig does.\n"
-           "PORT is a COM name as apconfig's port dialog shows it (COM5) or a device\n"
-           "path (/dev/ttyUSB0); without --port, the only port that can be opened.\n"
-           "ADDRESS is a paired device's address as listed, e.g. 44:55:33:00:11:22.\n"
-           "\n"
-           "Exit status: 0 done, 1 the access point refused, 2 no access point answered\n"
-           "or its reply was late or malformed, 3 the port cannot be opened, 64 usage.\n";
+    static const std::string usage = [] {
+        std::string text = "Usage:\n";
+        for (const CommandRule& rule : kCommands)
+            text += std::string("  apctl [--port PORT] ") + rule.usage + "\n";
+        return text +
+               "\n"
+               "Talks to a Bluetooth access point on a serial port, as apconfig does.\n"
+               "PORT is a COM name as apconfig's port dialog shows it (COM5) or a device\n"
+               "path (/dev/ttyUSB0); without --port, the only port that can be opened.\n"
+               "ADDRESS is a paired device's address as listed, e.g. 44:55:33:00:11:22.\n"
+               "\n"
+               "Exit status: 0 done, 1 the access point refused or the output could not be\n"
+               "written, 2 no access point answered or its reply was late or malformed,\n"
+               "3 the port cannot be opened, 64 usage.\n";
+    }();
+    return usage.c_str();
 }
 
 std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::string& error)
 {
     ApctlOptions options;
+    std::optional<std::string> port;
     optind = 0;
     opterr = 0;
-    int option;
-    while ((option = getopt_long(argc, argv, "+:", kOptions, nullptr)) != -1 || optind < argc) {
+    for (;;) {
+        const int current = optind == 0 ? 1 : optind;
+        const int option = getopt_long(argc, argv, "+:", kOptions, nullptr);
+        if (option == -1 && optind >= argc)
+            break;
         if (option == -1) {
             // After "--" everything is an argument, a name starting with '-'
-            // included; before it, options may follow the command too.
-            if (std::string_view(argv[optind - 1]) == "--") {
+            // included; before it, options may follow the command too. (A
+            // "--" that getopt stepped over, not an option's value.)
+            if (optind > current && std::string_view(argv[optind - 1]) == "--") {
                 while (optind < argc)
                     options.arguments.emplace_back(argv[optind++]);
                 break;
@@ -59,56 +180,31 @@ std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::strin
             continue;
         }
         switch (option) {
-        case kPort: options.port = optarg; break;
+        case kPort: Take(kPort, optarg, port, error); break;
         case kJson: options.json = true; break;
-        case kCurrent: options.currentPin = optarg; break;
-        case kNew: options.newPin = optarg; break;
+        case kCurrent: Take(kCurrent, optarg, options.currentPin, error); break;
+        case kNew: Take(kNew, optarg, options.newPin, error); break;
         case kHelp: options.help = true; return options;
-        case ':': error = std::string("option ") + argv[optind - 1] + " needs a value"; return std::nullopt;
-        default:
-            error = std::string("unknown option ") + argv[optind - 1];
-            return std::nullopt;
+        case ':': error = "option " + LongName(optopt) + " needs a value"; break;
+        default: error = Unknown(argv, current); break;
         }
+        if (!error.empty())
+            return std::nullopt;
     }
+    options.port = port.value_or("");
     if (options.arguments.empty()) {
         error = "no command given";
         return std::nullopt;
     }
-    auto command = kCommands.find(options.arguments.front());
-    if (command == kCommands.end()) {
-        error = "unknown command '" + options.arguments.front() + "'";
+    const auto rule = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                   [&](const CommandRule& r) { return options.arguments.front() == r.name; });
+    if (rule == std::end(kCommands)) {
+        error = "unknown command " + Quoted(options.arguments.front());
         return std::nullopt;
     }
-    options.command = command->second;
+    options.command = rule->command;
     options.arguments.erase(options.arguments.begin());
-
-    using C = ApctlOptions::ECommand;
-    const size_t count = options.arguments.size();
-    if (options.json && options.command != C::List && options.command != C::Name && options.command != C::Status) {
-        error = "--json goes with list, name and status only";
+    if (!CheckCommand(*rule, options, error))
         return std::nullopt;
-    }
-    if ((options.currentPin || options.newPin) && options.command != C::Pin) {
-        error = "--current and --new go with pin only";
-        return std::nullopt;
-    }
-    if ((options.command == C::Identify || options.command == C::List || options.command == C::Pin ||
-         options.command == C::Status) &&
-        count != 0) {
-        error = "unexpected argument '" + options.arguments.front() + "'";
-        return std::nullopt;
-    }
-    if (options.command == C::Delete && count == 0) {
-        error = "delete needs the addresses of the devices to delete";
-        return std::nullopt;
-    }
-    if (options.command == C::Name && count > 1) {
-        error = "name takes one new name (quote a name with spaces)";
-        return std::nullopt;
-    }
-    if (options.command == C::Pin && (!options.currentPin || !options.newPin)) {
-        error = "pin needs --current PIN and --new PIN";
-        return std::nullopt;
-    }
     return options;
 }

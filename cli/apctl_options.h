@@ -21,7 +21,7 @@ struct ApctlOptions {
 };
 
 // Reads the command line; on a usage error returns nothing and says why in
-// error (one line, without the program's name).
+// error (one line, without the program's name, naming the argument at fault).
 std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::string& error);
 
 // The text --help prints.

@@ -21,9 +21,9 @@ std::string Generate(JsonBuilder* builder)
 }
 }  // namespace
 
-std::string CJsonOutput::PairedDevices(const std::vector<std::pair<std::string, std::string>>& devices)
+namespace {
+void AddDevices(JsonBuilder* builder, const std::vector<std::pair<std::string, std::string>>& devices)
 {
-    JsonBuilder* builder = json_builder_new();
     json_builder_begin_array(builder);
     for (const auto& [address, manufacturer] : devices) {
         json_builder_begin_object(builder);
@@ -38,6 +38,19 @@ std::string CJsonOutput::PairedDevices(const std::vector<std::pair<std::string, 
         json_builder_end_object(builder);
     }
     json_builder_end_array(builder);
+}
+
+void AddMember(JsonBuilder* builder, const char* member, const std::string& value)
+{
+    json_builder_set_member_name(builder, member);
+    json_builder_add_string_value(builder, value.c_str());
+}
+}  // namespace
+
+std::string CJsonOutput::PairedDevices(const std::vector<std::pair<std::string, std::string>>& devices)
+{
+    JsonBuilder* builder = json_builder_new();
+    AddDevices(builder, devices);
     return Generate(builder);
 }
 
@@ -45,8 +58,20 @@ std::string CJsonOutput::Name(const std::string& utf8Name)
 {
     JsonBuilder* builder = json_builder_new();
     json_builder_begin_object(builder);
-    json_builder_set_member_name(builder, "name");
-    json_builder_add_string_value(builder, utf8Name.c_str());
+    AddMember(builder, "name", utf8Name);
+    json_builder_end_object(builder);
+    return Generate(builder);
+}
+
+std::string CJsonOutput::Status(const std::string& port, const std::string& utf8Name,
+                                const std::vector<std::pair<std::string, std::string>>& devices)
+{
+    JsonBuilder* builder = json_builder_new();
+    json_builder_begin_object(builder);
+    AddMember(builder, "port", port);
+    AddMember(builder, "name", utf8Name);
+    json_builder_set_member_name(builder, "paired");
+    AddDevices(builder, devices);
     json_builder_end_object(builder);
     return Generate(builder);
 }

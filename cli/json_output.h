@@ -12,4 +12,7 @@ public:
     static std::string PairedDevices(const std::vector<std::pair<std::string, std::string>>& devices);
     // {"name": …}
     static std::string Name(const std::string& utf8Name);
+    // {"port": …, "name": …, "paired": [as PairedDevices]}
+    static std::string Status(const std::string& port, const std::string& utf8Name,
+                              const std::vector<std::pair<std::string, std::string>>& devices);
 };

@@ -1,5 +1,6 @@
 #include "protocol/exchanges.h"
 
+#include "protocol/sendable_text.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 
@@ -75,6 +76,8 @@ bool ReadDeviceName(CSerialPort* port, char (&name)[kNameBufferSize])
 
 bool ChangeDeviceName(CSerialPort* port, const char* utf8Name)
 {
+    if (CSendableText::HasControlCharacter(utf8Name))
+        return false;
     port->WriteString(kNameUpdateCommand);
     port->WriteString(utf8Name);
     port->WriteString(kLineFeed);
@@ -83,6 +86,8 @@ bool ChangeDeviceName(CSerialPort* port, const char* utf8Name)
 
 bool ChangePin(CSerialPort* port, const char* pinInForce, const char* newPin)
 {
+    if (CSendableText::HasControlCharacter(pinInForce) || CSendableText::HasControlCharacter(newPin))
+        return false;
     port->WriteString(kPinUpdateCommand);
     port->WriteString(pinInForce);
     port->WriteString(kLineFeed);

@@ -36,6 +36,8 @@ bool DeletePairedDevices(CSerialPort* port, const std::vector<LinkRecord>& devic
 // request was not acknowledged (no name byte is read then).
 bool ReadDeviceName(CSerialPort* port, char (&name)[kNameBufferSize]);
 
+// Both refuse (false, nothing written) a text holding a control character:
+// it would split the request into commands of its own.
 bool ChangeDeviceName(CSerialPort* port, const char* utf8Name);
 bool ChangePin(CSerialPort* port, const char* pinInForce, const char* newPin);
 // The closing command; its outcome changes nothing for the caller.

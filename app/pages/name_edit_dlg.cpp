@@ -2,7 +2,6 @@
 
 #include "app/framework/user_responder.h"
 #include "app/resource_ids.h"
-#include "protocol/device_name_codec.h"
 
 CNameEditDlg::CNameEditDlg(CDialog* pParent) : CDialog(IDD_NAME_EDIT, pParent) {}
 
@@ -17,7 +16,7 @@ void CNameEditDlg::OnOK()
 {
     m_strName = GetDlgItemText(IDC_NAME, kMaxNameChars);
     std::string utf8;
-    if (!AnsiToUtf8Name(m_strName, utf8)) {
+    if (CSendableText::CheckName(m_strName, utf8) != CSendableText::EFault::None) {
         SetDlgItemText(IDC_NAME, "");
         MessageBeep(MB_ICONEXCLAMATION);
         return;

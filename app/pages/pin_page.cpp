@@ -2,6 +2,8 @@
 
 #include <gtkmm/button.h>
 
+#include <utility>
+
 #include "app/framework/wait_cursor.h"
 #include "app/resource_ids.h"
 #include "protocol/exchanges.h"
@@ -22,13 +24,20 @@ void CPinPage::OnChangePin()
 {
     if (MessageBox(IDS_CONFIRM_PIN, IDS_PIN_CAPTION, MB_OKCANCEL) != IDOK)
         return;
-    // Sent as typed: no test of digits, length or emptiness.
+    // Sent as typed (no test of digits, length or emptiness), unless a
+    // field holds what would split the request.
     const std::string newPin = GetDlgItemText(IDC_PIN_NEW, kMaxPinBytes);
     if (newPin != GetDlgItemText(IDC_PIN_AGAIN, kMaxPinBytes)) {
         MessageBox(IDS_PIN_MISMATCH, IDS_PIN_CAPTION, MB_OK);
         return;
     }
     const std::string pinInForce = GetDlgItemText(IDC_PIN_IN_FORCE, kMaxPinBytes);
+    for (const auto& [pin, refusal] : {std::pair{&pinInForce, IDS_PIN_IN_FORCE_UNSENDABLE},
+                                       std::pair{&newPin, IDS_PIN_NEW_UNSENDABLE}})
+        if (CSendableText::CheckPin(*pin) != CSendableText::EFault::None) {
+            MessageBox(refusal, IDS_PIN_CAPTION, MB_OK);
+            return;
+        }
     bool accepted = false;
     {
         CWaitCursor wait(GetToplevel());

@@ -1,15 +1,16 @@
 #pragma once
 
 #include "app/framework/dialog.h"
+#include "protocol/sendable_text.h"
 
 class CSerialPort;
 
 // The PIN code page: sends the PIN in force and the new PIN, typed twice,
-// once the user confirms. Lives on the heap and deletes itself once its
-// window is gone.
+// once the user confirms and both can be sent. Lives on the heap and deletes
+// itself once its window is gone.
 class CPinPage : public CDialog {
 public:
-    static constexpr int kMaxPinBytes = 16;
+    static constexpr int kMaxPinBytes = CSendableText::kMaxPinBytes;
 
     explicit CPinPage(CSerialPort* pPort);
 

@@ -4,6 +4,8 @@
 
 #include "cli/apctl_options.h"
 #include "cli/progress_line.h"
+#include "cli/terminal_text.h"
+#include "protocol/posix/ansi_code_page.h"
 
 namespace {
 
@@ -38,6 +40,12 @@ TEST(ApctlOptions, AfterADoubleDashANameMayStartWithADash)
     auto name = Parse({"name", "--", "-dash-"}, error);
     ASSERT_TRUE(name) << error;
     EXPECT_EQ(name->arguments, std::vector<std::string>{"-dash-"});
+
+    // An option's value "--" ends nothing.
+    auto pin = Parse({"--port", "COM5", "pin", "--current", "--", "--new", "-1"}, error);
+    ASSERT_TRUE(pin) << error;
+    EXPECT_EQ(*pin->currentPin, "--");
+    EXPECT_EQ(*pin->newPin, "-1");
 }
 
 TEST(ApctlOptions, EachUsageErrorSaysWhat)
@@ -46,7 +54,21 @@ TEST(ApctlOptions, EachUsageErrorSaysWhat)
         {{}, "no command given"},
         {{"erase"}, "unknown command 'erase'"},
         {{"list", "--verbose"}, "unknown option --verbose"},
+        {{"list", "--verbose=3"}, "unknown option --verbose"},
         {{"list", "--port"}, "option --port needs a value"},
+        {{"name", "--new"}, "option --new needs a value"},
+        // The letter at fault, not the argument before it.
+        {{"--port", "COM5", "list", "-xy"}, "unknown option -x"},
+        {{"list", "-"}, "unexpected argument '-'"},
+        {{"list", "--json=yes"}, "option --json takes no value"},
+        {{"--port=", "list"}, "option --port needs a value, a port such as COM5 or /dev/ttyUSB0"},
+        {{"--port", "", "list"}, "option --port needs a value, a port such as COM5 or /dev/ttyUSB0"},
+        {{"--port", "COM5", "--port", "COM6", "list"}, "option --port is given twice"},
+        {{"pin", "--current", "1", "--current", "2", "--new", "3"}, "option --current is given twice"},
+        {{"list", "extra"}, "unexpected argument 'extra'"},
+        {{"pin", "--current", "1", "--new", "2", "3"}, "unexpected argument '3'"},
+        {{"identify", "\x1b[2J"}, "unexpected argument '\\x1b[2J'"},
+        {{"name", "--json", "a", "b"}, "name takes one new name (quote a name with spaces)"},
         {{"pin", "--new", "1"}, "pin needs --current PIN and --new PIN"},
         {{"delete", "--json", "44:55:33:00:11:22"}, "--json goes with list, name and status only"},
         {{"status", "--json", "x"}, "unexpected argument 'x'"},
@@ -58,6 +80,68 @@ TEST(ApctlOptions, EachUsageErrorSaysWhat)
         EXPECT_FALSE(Parse(args, error));
         EXPECT_EQ(error, expected);
     }
+}
+
+TEST(ApctlOptions, APortNamedCOMMustBeACOMName)
+{
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"COM5", true},      {"com5", true},     {"COM1", true},       {"COM255", true},  {"/dev/ttyUSB0", true},
+        {"./COM0", true},    {"COM0000005", false}, {"COM05", false},  {"COM0", false},   {"COM256", false},
+        {"COM99999999999", false}, {"COM5x", false}, {"COM", false},  {"COM-5", false},  {"COM 5", false},
+    };
+    for (const auto& [port, valid] : cases) {
+        std::string error;
+        auto options = Parse({"--port", port, "identify"}, error);
+        EXPECT_EQ(options.has_value(), valid) << port;
+        if (valid)
+            EXPECT_EQ(options->port, port);
+        else
+            EXPECT_EQ(error, "--port '" + port + "' is no port name: COM1 to COM255 without leading zeros, or a device path");
+    }
+}
+
+TEST(ApctlOptions, EveryCommandTakesJsonOrRefusesIt)
+{
+    for (const auto& [args, takes] : std::vector<std::pair<std::vector<std::string>, bool>>{
+             {{"identify"}, false},
+             {{"list"}, true},
+             {{"delete", "44:55:33:00:11:22"}, false},
+             {{"pin", "--current", "1", "--new", "2"}, false},
+             {{"name"}, true},
+             {{"name", "New"}, true},
+             {{"status"}, true},
+         }) {
+        std::vector<std::string> withJson = args;
+        withJson.push_back("--json");
+        std::string error;
+        auto options = Parse(withJson, error);
+        ASSERT_EQ(options.has_value(), takes) << args[0] << ": " << error;
+        if (takes)
+            EXPECT_TRUE(options->json);
+        else
+            EXPECT_EQ(error, "--json goes with list, name and status only");
+    }
+}
+
+TEST(TerminalText, ControlCharactersAreShownAsEscapes)
+{
+    CAnsiCodePage::Select("UTF-8");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Lobby AP", "Lobby AP"},
+        {"a\nb\r\tc", "a\\nb\\r\\tc"},
+        {std::string("\0\x1b[2J\x7f", 6), "\\x00\\x1b[2J\\x7f"},
+        {"back\\slash", "back\\\\slash"},
+        {"\xC2\x9B" "31m \xC2\xA0\xC3\xA9", "\\u009b31m \xC2\xA0\xC3\xA9"},  // CSI; NBSP and é stay
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(CTerminalText::Escaped(text), shown);
+    CAnsiCodePage::Select("ISO-8859-1");
+    EXPECT_EQ(CTerminalText::Escaped("\x9B" "2J\xE9"), "\\x9b2J\xE9");
+    CAnsiCodePage::Select("CP1252");
+    EXPECT_EQ(CTerminalText::Escaped("\x80"), "\x80") << "the euro sign";
+    CAnsiCodePage::Select("CP932");
+    EXPECT_EQ(CTerminalText::Escaped("\x95\x5C\n"), "\x95\x5C\\n") << "a backslash as second byte stays";
+    CAnsiCodePage::Select("");
 }
 
 TEST(ProgressLine, SaysHowManyOfHowManyAndTheTimeLeftAtTheLineRate)

@@ -283,7 +283,7 @@ class Status(ApctlTestCase):
 
     def test_control_characters_of_a_name_are_escaped_in_text(self):
         device = self.device("--raw-name", "411b5b324a420a")
-        self.assertEqual(apctl("--port", device.path, "status").stdout.splitlines()[1], "Name: A\\x1B[2JB")
+        self.assertEqual(apctl("--port", device.path, "status").stdout.splitlines()[1], "Name: A\\x1b[2JB")
         self.assertEqual(json.loads(apctl("--port", device.path, "status", "--json").stdout)["name"], "A\x1b[2JB")
 
     def test_either_reading_failing_prints_nothing(self):
@@ -301,12 +301,91 @@ class Status(ApctlTestCase):
             run = apctl(*args)
             self.assertEqual(run.returncode, USAGE, args)
             self.assertOneLineError(run)
+# The controls a typed text may not hold; NUL cannot stand in an argument.
+CONTROLS = {"LF": "\n", "CR": "\r", "ESC": "\x1b", "DEL": "\x7f"}
+
+
+class ControlCharacters(ApctlTestCase):
+    def test_refused_in_every_text_before_any_exchange(self):
+        device = self.device()
+        for label, control in CONTROLS.items():
+            for args in (["pin", "--current", "0000" + control + "1111", "--new", "2222"],
+                         ["pin", "--current", "0000", "--new", control + "2222"],
+                         ["name", "ab" + control + "LINKDEL"]):
+                run = apctl("--port", device.path, *args)
+                self.assertEqual(run.returncode, USAGE, (label, args))
+                self.assertOneLineError(run, "control character")
+        self.assertEqual(device.requests(), [])
+        self.assertEqual(device.held("pin"), ["0000"])
+
+    def test_device_text_is_shown_escaped_and_json_stays_json(self):
+        # "A", ESC "[2J", "\", CR, DEL, "B", then the name's line feed.
+        device = self.device("--raw-name", "411b5b324a5c0d7f420a")
+        run = apctl("--port", device.path, "name")
+        self.assertEqual(run.returncode, DONE, run.stderr)
+        self.assertEqual(run.stdout, "A\\x1b[2J\\\\\\r\\x7fB\n")
+        listed = apctl("--port", device.path, "name", "--json")
+        self.assertEqual(json.loads(listed.stdout), {"name": "A\x1b[2J\\\r\x7fB"})
+
+    def test_a_rename_with_json_answers_the_name_sent(self):
+        device = self.device()
+        run = apctl("--port", device.path, "name", "--json", "Front Desk")
+        self.assertEqual(run.returncode, DONE, run.stderr)
+        self.assertEqual(json.loads(run.stdout), {"name": "Front Desk"})
+        self.assertEqual(device.held("name"), ["Front Desk"])
+
+
+class Output(ApctlTestCase):
+    """Output that cannot be written: exit 1 in one line, and the access
+    point still hears EXIT."""
+
+    def run_into(self, device, stdout, *args):
+        run = subprocess.run([os.path.join(BIN, "apctl"), "--port", device.path] + list(args), stdout=stdout,
+                             stderr=subprocess.PIPE, text=True, timeout=60)
+        self.assertEqual(run.returncode, REFUSED, run.stderr)
+        self.assertTrue(run.stderr.startswith("apctl: cannot write the output: "), run.stderr)
+        self.assertEqual(run.stderr.count("\n"), 1, run.stderr)
+        self.assertEqual(device.requests()[-1], "EXIT")
+        return run
+
+    def test_closed_stdout_full_disk_and_a_pipe_already_closed(self):
+        device = self.device()
+        # The shell's ">&-": nothing on descriptor 1, which the port must not take.
+        run = subprocess.run("exec %s --port %s identify >&-" % (os.path.join(BIN, "apctl"), device.path),
+                             shell=True, stderr=subprocess.PIPE, text=True, timeout=60)
+        self.assertEqual(run.returncode, REFUSED, run.stderr)
+        self.assertIn("Bad file descriptor", run.stderr)
+        self.assertEqual(device.requests(), ["IDENTIFY", "EXIT"])
+        with open("/dev/full", "w") as full:
+            self.assertIn("No space left", self.run_into(device, full, "list").stderr)
+        reader, writer = os.pipe()
+        os.close(reader)
+        try:
+            # The child gets SIGPIPE's default back, as from a shell.
+            self.assertIn("Broken pipe", self.run_into(device, writer, "list", "--json").stderr)
+        finally:
+            os.close(writer)
+        self.assertEqual(device.requests(), ["IDENTIFY", "EXIT"] + ["IDENTIFY", "LINKREAD", "EXIT"] * 2)
+
+    def test_a_reader_that_stops_early_does_not_kill_it(self):
+        device = self.device("--devices", "600")
+        head = subprocess.Popen(["head", "-c10"], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        run = subprocess.run([os.path.join(BIN, "apctl"), "--port", device.path, "list"], stdout=head.stdin,
+                             stderr=subprocess.PIPE, text=True, timeout=60)
+        head.stdin.close()
+        self.assertEqual(len(head.stdout.read()), 10)
+        head.wait(10)
+        # Whether head was gone before the last write is a race: done, or an
+        # output error, but never a signal.
+        self.assertIn(run.returncode, (DONE, REFUSED), run.stderr)
+        self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD", "EXIT"])
 
 
 class Usage(ApctlTestCase):
     def test_usage_errors_exit_64_in_one_line(self):
         for args in ([], ["frob"], ["list", "--frob"], ["identify", "extra"], ["delete"], ["pin"],
-                     ["identify", "--json"], ["--port"]):
+                     ["identify", "--json"], ["--port"], ["--port", "COM0000005", "list"], ["--port=", "list"],
+                     ["-xy", "list"], ["name", "--json", "a", "b"]):
             run = apctl(*args)
             self.assertEqual(run.returncode, USAGE, args)
             self.assertOneLineError(run)

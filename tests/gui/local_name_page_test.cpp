@@ -197,6 +197,26 @@ TEST_F(LocalNamePageTest, DoubleByteEntryIsRefusedUnderADoubleByteCodePage)
     EXPECT_EQ(NameUpdates(), std::vector<std::string>{"Kanji-free\n"});
 }
 
+TEST_F(LocalNamePageTest, ControlCharactersAreRefusedLikeANameThatCannotBeSent)
+{
+    // A pasted line feed would end the name early and the rest would be a
+    // command of its own. (An entry cannot hold a NUL.)
+    const std::vector<std::string> controls = {"\n", "\r", "\x1b", "\x7f"};
+    std::vector<std::string> entries;
+    for (const std::string& control : controls)
+        entries.push_back("ab" + control + "LINKDEL");
+    entries.push_back("Plain");
+    StartWithName("Old name");
+    OpenPage([&](CMainDlg& main) {
+        EnterNames(main, entries);
+        EXPECT_EQ(Shown(main), "Plain");
+    });
+    EXPECT_EQ(m_refusedLeftEmpty, std::vector<bool>(controls.size(), true));
+    EXPECT_EQ(m_responder.Beeps(), std::vector<UINT>(controls.size(), MB_ICONEXCLAMATION));
+    EXPECT_EQ(NameUpdates(), std::vector<std::string>{"Plain\n"});
+    EXPECT_EQ(Device().State().name, "Plain");
+}
+
 TEST_F(LocalNamePageTest, RefusedOrUnansweredChangeLeavesTheName)
 {
     StartWithName("Old name");

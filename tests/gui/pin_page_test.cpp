@@ -101,6 +101,24 @@ TEST_F(PinPageTest, EditsTakeSixteenBytesAndSendThemWhole)
     EXPECT_EQ(Device().State().pin, "fedcba9876543210");
 }
 
+TEST_F(PinPageTest, AFieldHoldingAControlCharacterIsNamedAndNothingIsSent)
+{
+    // A line feed would end the PIN early and start a command of its own.
+    // (An entry cannot hold a NUL.)
+    StartWithPin("0000");
+    for (const std::string control : {"\n", "\r", "\x1b", "\x7f"}) {
+        m_responder.Clear();
+        Change("0000" + control + "1111", "2222", "2222");
+        Change("0000", "22" + control, "22" + control);
+        EXPECT_EQ(m_responder.TextIds(), (std::vector<int>{IDS_CONFIRM_PIN, IDS_PIN_IN_FORCE_UNSENDABLE,
+                                                           IDS_CONFIRM_PIN, IDS_PIN_NEW_UNSENDABLE}))
+            << int(control[0]);
+        EXPECT_EQ(m_responder.Boxes().back().caption, S(IDS_PIN_CAPTION));
+    }
+    EXPECT_TRUE(PinRequests().empty());
+    EXPECT_EQ(Device().State().pin, "0000");
+}
+
 TEST_F(PinPageTest, RefusalOrSilenceIsAFailedUpdate)
 {
     StartWithPin("1234");

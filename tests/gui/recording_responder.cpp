@@ -1,5 +1,7 @@
 #include "tests/gui/recording_responder.h"
 
+#include <utility>
+
 #include "app/framework/resource_library.h"
 
 namespace {
@@ -7,9 +9,11 @@ namespace {
 // labels, so the lowest number wins).
 int IdOfText(const std::string& text)
 {
-    for (int id = 57345; id <= 57364; ++id)
-        if (!text.empty() && CResourceLibrary::LoadString(id) == text)
-            return id;
+    // The message texts, and those of a PIN field that cannot be sent.
+    for (const auto& [first, last] : {std::pair{57345, 57364}, std::pair{57450, 57454}})
+        for (int id = first; id <= last; ++id)
+            if (!text.empty() && CResourceLibrary::LoadString(id) == text)
+                return id;
     return 0;
 }
 }  // namespace

@@ -205,6 +205,22 @@ TEST(Updates, NameAndPinRequestsAreExact)
     EXPECT_EQ(empty.Written(), "PINUPDAT\n\n\n");
 }
 
+TEST(Updates, TextWithAControlCharacterIsRefusedBeforeAnyByteIsWritten)
+{
+    for (const char* control : {"\n", "\r", "\x1b", "\x7f", "\x01", "\x1f"}) {
+        const std::string bad = std::string("ab") + control + "LINKDEL";
+        CScriptedPort name("OK\n");
+        EXPECT_FALSE(ChangeDeviceName(&name, bad.c_str())) << int(control[0]);
+        EXPECT_EQ(name.Written(), "");
+        for (const auto& [inForce, next] : {std::pair{bad.c_str(), "2222"}, std::pair{"0000", bad.c_str()}}) {
+            CScriptedPort pin("OK\n");
+            EXPECT_FALSE(ChangePin(&pin, inForce, next)) << int(control[0]);
+            EXPECT_EQ(pin.Written(), "");
+            EXPECT_EQ(pin.Reads(), 0);
+        }
+    }
+}
+
 TEST(EndConversation, WrongOrLateAcknowledgementIsReported)
 {
     CScriptedPort ok("OK\n");
