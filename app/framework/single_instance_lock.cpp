@@ -73,9 +73,11 @@ bool CSingleInstanceLock::TakeKnock()
     bool knocked = false;
     for (int fd; (fd = accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC)) >= 0; close(fd))
         knocked = knocked || PeerIsUs(fd);
+    // Out of descriptors, say: stop listening rather than wake for ever.
+    const bool listening = errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR || errno == ECONNABORTED;
     if (knocked && m_knocked)
         m_knocked();
-    return true;
+    return listening;
 }
 
 void CSingleInstanceLock::Release()
