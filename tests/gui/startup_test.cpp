@@ -79,6 +79,35 @@ TEST_F(StartupTest, SecondInstanceEndsAtOnceSayingSoAndRaisesTheFirst)
     EXPECT_TRUE(again.Create(CUtilityApp::kInstanceLockName));
 }
 
+// The running one's window comes to the front when a second start knocks.
+TEST_F(StartupTest, ASecondStartBringsThePortDialogToTheFront)
+{
+    Gtk::Window other;
+    bool bActive = false;
+    WhenShown(IDD_PORT_SELECT, [&](CDialog& dialog) {
+        Gtk::Window& shown = *dialog.GetToplevel();
+        other.show();
+        other.present();
+        if (WaitUntil([&] {
+                PumpEvents();
+                return other.is_active();
+            })) {
+            CSingleInstanceLock second;
+            EXPECT_FALSE(second.Create(CUtilityApp::kInstanceLockName));
+            EXPECT_TRUE(second.AlreadyExists());
+            bActive = WaitUntil([&] {
+                PumpEvents();
+                return shown.is_active();
+            });
+        }
+        Respond(dialog, Gtk::RESPONSE_CANCEL);
+    });
+    EXPECT_EQ(m_app.InitInstance(), FALSE);
+    m_app.ExitInstance();
+    ASSERT_TRUE(other.get_realized()) << "the port dialog showed";
+    EXPECT_TRUE(bActive);
+}
+
 // Any user may bind any abstract name: one that a stranger holds is no
 // instance of ours.
 TEST_F(StartupTest, ANameHeldByAnotherUserDoesNotStopStartUp)
