@@ -44,6 +44,15 @@ protected:
     {
         WhenShown(IDD_PORT_SELECT, [](CDialog& dialog) { Respond(dialog, Gtk::RESPONSE_OK); });
     }
+    // One warning naming COM5 and the cause, and nothing sent to the device.
+    void ExpectPortMessage(CRecordingResponder& responder, const std::string& cause)
+    {
+        ASSERT_EQ(responder.Boxes().size(), 1u);
+        EXPECT_THAT(responder.Boxes()[0].text, testing::StartsWith("COM5 (" + DeviceFolder() + "/com5"));
+        EXPECT_THAT(responder.Boxes()[0].text, testing::HasSubstr(cause));
+        EXPECT_EQ(responder.Boxes()[0].style, MB_OK | MB_ICONEXCLAMATION);
+        EXPECT_TRUE(Device().Received().empty());
+    }
     bool PortIsFree()
     {
         int fd = CTtyDevice::OpenExclusive("COM5");
@@ -220,11 +229,7 @@ TEST_F(StartupTest, PortGoneAfterOkSaysSo)
         Respond(dialog, Gtk::RESPONSE_OK);
     });
     EXPECT_EQ(m_app.InitInstance(), FALSE);
-    ASSERT_EQ(m_responder.Boxes().size(), 1u);
-    EXPECT_THAT(m_responder.Boxes()[0].text, testing::HasSubstr("COM5 (" + DeviceFolder() + "/com5"));
-    EXPECT_THAT(m_responder.Boxes()[0].text, testing::HasSubstr(": gone."));
-    EXPECT_EQ(m_responder.Boxes()[0].style, MB_OK | MB_ICONEXCLAMATION);
-    EXPECT_TRUE(Device().Received().empty());
+    ExpectPortMessage(m_responder, ": gone.");
 }
 
 TEST_F(StartupTest, PortTakenAfterListingSaysItIsInUse)
@@ -238,10 +243,7 @@ TEST_F(StartupTest, PortTakenAfterListingSaysItIsInUse)
     EXPECT_EQ(m_app.InitInstance(), FALSE);
     CTtyDevice::CloseExclusive(holder);
     EXPECT_GE(holder, 0);
-    ASSERT_EQ(m_responder.Boxes().size(), 1u);
-    EXPECT_THAT(m_responder.Boxes()[0].text, testing::StartsWith("COM5 ("));
-    EXPECT_THAT(m_responder.Boxes()[0].text, testing::HasSubstr(": in use by another program."));
-    EXPECT_TRUE(Device().Received().empty());
+    ExpectPortMessage(m_responder, ": in use by another program.");
 }
 
 // Taken between reading the line settings and the engine's Open: the open's
@@ -262,9 +264,7 @@ TEST_F(StartupTest, PortTakenBeforeTheOpenSaysItIsInUse)
     app.ExitInstance();
     CTtyDevice::CloseExclusive(app.holder);
     EXPECT_GE(app.holder, 0);
-    ASSERT_EQ(m_responder.Boxes().size(), 1u);
-    EXPECT_THAT(m_responder.Boxes()[0].text, testing::HasSubstr(": in use by another program."));
-    EXPECT_TRUE(Device().Received().empty());
+    ExpectPortMessage(m_responder, ": in use by another program.");
 }
 
 // Root opens any node: start-up runs again, in a child, as nobody.
@@ -297,9 +297,9 @@ TEST(StartupAsUser, DISABLED_PermissionLost)
     ASSERT_NE(geteuid(), 0u);
     struct Fixture : StartupTest {
         void TestBody() override {}
-        using GuiTest::Device;
         using GuiTest::DeviceFolder;
         using GuiTest::m_responder;
+        using StartupTest::ExpectPortMessage;
         using GuiTest::Respond;
         using GuiTest::SetUp;
         using GuiTest::StartDevice;
@@ -316,11 +316,7 @@ TEST(StartupAsUser, DISABLED_PermissionLost)
     });
     EXPECT_EQ(fixture.m_app.InitInstance(), FALSE);
     fixture.m_app.ExitInstance();
-    const auto& boxes = fixture.m_responder.Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_THAT(boxes[0].text, testing::StartsWith("COM5 ("));
-    EXPECT_THAT(boxes[0].text, testing::HasSubstr(": permission denied."));
-    EXPECT_TRUE(fixture.Device().Received().empty());
+    fixture.ExpectPortMessage(fixture.m_responder, ": permission denied.");
     fixture.TearDown();
 }
 
