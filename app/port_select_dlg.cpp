@@ -127,7 +127,21 @@ void CPortSelectDlg::ShowDetails()
     label->set_visible(!details.empty());
 }
 
-BOOL CPortSelectDlg::BuildLineSettings(DCB* pSettings)
+BOOL CPortSelectDlg::BuildLineSettings(DCB* pSettings, int* pError)
 {
-    return BuildAccessPointLineSettings(m_nPort, *pSettings) ? TRUE : FALSE;
+    return BuildAccessPointLineSettings(m_nPort, *pSettings, pError) ? TRUE : FALSE;
+}
+
+std::string CPortSelectDlg::GetPortName() const
+{
+    const auto port = m_listed.find(m_nPort);
+    if (port == m_listed.end())
+        return "COM" + std::to_string(m_nPort);
+    return CPortItemText::ShortName({m_nPort, port->second});
+}
+
+std::string CPortSelectDlg::GetPortPath() const
+{
+    const auto port = m_listed.find(m_nPort);
+    return port == m_listed.end() ? std::string() : port->second.OpenPath();
 }

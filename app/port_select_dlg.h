@@ -4,6 +4,7 @@
 #include <sigc++/connection.h>
 
 #include <map>
+#include <string>
 
 #include "app/framework/dialog.h"
 #include "serial/dcb.h"
@@ -23,9 +24,13 @@ public:
     explicit CPortSelectDlg(CDialog* pParent = nullptr);
 
     int GetPortNumber() const { return m_nPort; }
+    // The chosen port as the hints name it, and the node it was listed at.
+    std::string GetPortName() const;
+    std::string GetPortPath() const;
     // Reads the chosen port's settings and sets 115200 baud, 8 bits, even
     // parity, one stop bit, CTS flow and RTS and DTR held on.
-    BOOL BuildLineSettings(DCB* pSettings);
+    // On failure *pError, when given, holds the errno of what failed.
+    BOOL BuildLineSettings(DCB* pSettings, int* pError = nullptr);
     // Reads the ports again now, as a change in the device folder does.
     void RefreshPortList();
 

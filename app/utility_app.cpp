@@ -1,26 +1,68 @@
 #include "app/utility_app.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
+#include <vector>
 
 #include <glibmm/ustring.h>
+#include <gtkmm/window.h>
 
 #include "app/framework/busy_window.h"
 #include "app/framework/resource_library.h"
 #include "app/framework/user_responder.h"
 #include "app/main_dlg.h"
+#include "app/port_failure_message.h"
 #include "app/port_select_dlg.h"
 #include "app/resource_ids.h"
 #include "protocol/exchanges.h"
 #include "serial/reply_readers.h"
+#include "serial/posix/open_failure.h"
 #include "serial/serial_port.h"
+
+namespace {
+// The line a second start leaves on the terminal, when the string table
+// cannot be had.
+constexpr const char* kAlreadyRunning = "apconfig is already running for this user.";
+
+void SayAlreadyRunning()
+{
+    const std::string text = CResourceLibrary::Load() ? CResourceLibrary::LoadString(IDS_ALREADY_RUNNING) : "";
+    std::fprintf(stderr, "%s\n", text.empty() ? kAlreadyRunning : text.c_str());
+}
+
+// Brings the windows showing now to the front, the modal ones (the dialog
+// running, a message box over it) last so they end on top.
+void PresentWindows()
+{
+    std::vector<Gtk::Window*> shown;
+    for (Gtk::Window* window : Gtk::Window::list_toplevels())
+        if (window->get_visible() && window->get_window_type() == Gtk::WINDOW_TOPLEVEL)
+            shown.push_back(window);
+    std::stable_partition(shown.begin(), shown.end(), [](Gtk::Window* window) { return !window->get_modal(); });
+    std::stable_partition(shown.begin(), shown.end(),
+                          [](Gtk::Window* window) { return !window->get_modal() || !window->get_transient_for(); });
+    for (Gtk::Window* window : shown)
+        window->present();
+}
+
+void ReportPortFailure(const CPortSelectDlg& portDlg, int error)
+{
+    const PortAccess access = DescribeOpenFailure(portDlg.GetPortPath(), error);
+    AfxMessageBox(CPortFailureMessage::Text(portDlg.GetPortName(), access), MB_OK | MB_ICONEXCLAMATION);
+}
+}  // namespace
 
 BOOL CUtilityApp::InitInstance()
 {
-    // Whatever else keeps the name from us, start-up goes on.
+    // Whatever else keeps the name from us (a stranger holding it), start-up
+    // goes on.
     if (!m_instanceLock.Create(kInstanceLockName) && m_instanceLock.AlreadyExists()) {
         m_instanceLock.Release();
+        SayAlreadyRunning();
         return FALSE;
     }
+    m_instanceLock.OnKnock(&PresentWindows);
     if (!CResourceLibrary::Load())
         return FALSE;
 
@@ -28,10 +70,16 @@ BOOL CUtilityApp::InitInstance()
     if (portDlg.DoModal() != IDOK)
         return FALSE;
     DCB settings;
-    if (!portDlg.BuildLineSettings(&settings))
+    int error = 0;
+    if (!portDlg.BuildLineSettings(&settings, &error)) {
+        // No port chosen (an empty list) ends as quietly as Cancel.
+        if (portDlg.GetPortNumber() != 0)
+            ReportPortFailure(portDlg, error);
         return FALSE;
+    }
 
     std::unique_ptr<CSerialPort> port = CreatePort();
+    bool bOpened = false;
     bool bConfirmed = false;
     {
         // In place of the port dialog while the device is asked: up to ten
@@ -39,9 +87,15 @@ BOOL CUtilityApp::InitInstance()
         const std::string asking = Glib::ustring::compose(CResourceLibrary::LoadString(IDS_IDENTIFYING),
                                                           portDlg.GetPortNumber());
         CBusyWindow waiting(IDD_IDENTIFYING, IDC_WAIT_TEXT, asking);
-        // An Open that failed leaves a port on which the identification times out.
-        port->Open(portDlg.GetPortNumber(), &settings);
-        bConfirmed = AccessPointAnswers(port.get());
+        bOpened = port->Open(portDlg.GetPortNumber(), &settings);
+        bConfirmed = bOpened && AccessPointAnswers(port.get());
+    }
+    if (!bOpened) {
+        // Closed first, so that trying the port for the cause does not
+        // meet our own hold on it.
+        port->Close();
+        ReportPortFailure(portDlg, 0);
+        return FALSE;
     }
 
     if (bConfirmed) {

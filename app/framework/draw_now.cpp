@@ -7,22 +7,46 @@
 
 bool CDrawNow::IsInput(const GdkEvent* event)
 {
+    // Everything but what the window system says about the windows
+    // themselves comes from the user, pointer motion and crossing included:
+    // all of it waits, so that it is handled afterwards in the order it came.
     switch (event->type) {
-    case GDK_KEY_PRESS:
-    case GDK_KEY_RELEASE:
-    case GDK_BUTTON_PRESS:
-    case GDK_2BUTTON_PRESS:
-    case GDK_3BUTTON_PRESS:
-    case GDK_BUTTON_RELEASE:
-    case GDK_SCROLL:
-    case GDK_TOUCH_BEGIN:
-    case GDK_TOUCH_UPDATE:
-    case GDK_TOUCH_END:
-    case GDK_TOUCH_CANCEL:
-    case GDK_DELETE:
-    case GDK_DRAG_ENTER:
-    case GDK_DROP_START: return true;
-    default: return false;
+    case GDK_EXPOSE:
+    case GDK_CONFIGURE:
+    case GDK_MAP:
+    case GDK_UNMAP:
+    case GDK_PROPERTY_NOTIFY:
+    case GDK_SELECTION_CLEAR:
+    case GDK_SELECTION_REQUEST:
+    case GDK_SELECTION_NOTIFY:
+    case GDK_CLIENT_EVENT:
+    case GDK_VISIBILITY_NOTIFY:
+    case GDK_WINDOW_STATE:
+    case GDK_SETTING:
+    case GDK_OWNER_CHANGE:
+    case GDK_DAMAGE: return false;
+    default: return true;
+    }
+}
+
+void CDrawNow::TakeQueued(GdkDisplay* display, std::vector<GdkEvent*>& input)
+{
+    // A motion last in the queue stays there until the next frame, and would
+    // then come before the input put back; a marker behind it lets it out.
+    GdkEvent* marker = gdk_event_new(GDK_NOTHING);
+    gdk_event_put(marker);
+    gdk_event_free(marker);
+    while (GdkEvent* event = gdk_display_get_event(display)) {
+        const bool isMarker = event->type == GDK_NOTHING;
+        if (!isMarker && IsInput(event)) {
+            input.push_back(event);
+            continue;
+        }
+        if (!isMarker)
+            gtk_main_do_event(event);
+        gdk_event_free(event);
+        if (isMarker)
+            break;
     }
 }
 
@@ -38,14 +62,7 @@ void CDrawNow::Window(Gtk::Window& window)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kMapWaitMs);
     for (;;) {
         gdk_display_flush(display);
-        while (GdkEvent* event = gdk_display_get_event(display)) {
-            if (IsInput(event)) {
-                input.push_back(event);
-                continue;
-            }
-            gtk_main_do_event(event);
-            gdk_event_free(event);
-        }
+        TakeQueued(display, input);
         GdkWindow* mapped = gtk_widget_get_window(GTK_WIDGET(window.gobj()));
         if ((mapped && gdk_window_is_viewable(mapped)) || std::chrono::steady_clock::now() > deadline)
             break;
@@ -63,6 +80,7 @@ void CDrawNow::Window(Gtk::Window& window)
         gdk_event_free(expose);
     }
     gdk_display_flush(display);
+    TakeQueued(display, input);
     for (GdkEvent* event : input) {
         gdk_event_put(event);
         gdk_event_free(event);

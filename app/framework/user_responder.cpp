@@ -51,10 +51,14 @@ int MessageBox(Gtk::Window* owner, int textId, int captionId, UINT style)
 
 int AfxMessageBox(int textId, UINT style)
 {
+    return AfxMessageBox(CResourceLibrary::LoadString(textId), style);
+}
+
+int AfxMessageBox(const std::string& text, UINT style)
+{
     CDialog* mainWnd = CDialog::GetMainWnd();
-    return CUserResponder::Current().MessageBox(mainWnd ? mainWnd->GetToplevel() : nullptr,
-                                                CResourceLibrary::LoadString(textId), Glib::get_application_name(),
-                                                style);
+    return CUserResponder::Current().MessageBox(mainWnd ? mainWnd->GetToplevel() : nullptr, text,
+                                                Glib::get_application_name(), style);
 }
 
 void MessageBeep(UINT type)

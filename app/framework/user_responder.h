@@ -26,4 +26,6 @@ int MessageBox(Gtk::Window* owner, int textId, int captionId, UINT style);
 // A box owned by the main window if there is one, captioned with the
 // program's name.
 int AfxMessageBox(int textId, UINT style);
+// The same for a text already composed.
+int AfxMessageBox(const std::string& text, UINT style);
 void MessageBeep(UINT type);

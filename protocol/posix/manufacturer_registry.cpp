@@ -2,24 +2,25 @@
 
 #include <glibmm/convert.h>
 #include <glibmm/fileutils.h>
-#include <glibmm/regex.h>
 
 #include <memory>
-#include <sstream>
+#include <vector>
+
+#include "protocol/posix/csv_reader.h"
 
 namespace {
 constexpr const char* kLists[] = {"oui.csv", "mam.csv", "oui36.csv", "iab.csv"};
 
-// One "Registry,Assignment,Organization Name,…" line; the name is quoted
-// when it holds a comma, its own quotes doubled.
-const Glib::RefPtr<Glib::Regex>& LinePattern()
+// A "Registry,Assignment,Organization Name,…" record: the registry and the
+// block's prefix in hexadecimal, 6 to 9 digits.
+bool IsBlock(const std::string& registry, const std::string& assignment)
 {
-    static const auto pattern = Glib::Regex::create(
-        R"re(^(MA-L|MA-M|MA-S|IAB),([0-9A-Fa-f]{6,9}),(?:"((?:[^"]|"")*)"|([^,"]*))(?:,|\r?$))re");
-    return pattern;
+    return (registry == "MA-L" || registry == "MA-M" || registry == "MA-S" || registry == "IAB") &&
+           assignment.size() >= 6 && assignment.size() <= 9 &&
+           assignment.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos;
 }
 
-unsigned BitsOf(const Glib::ustring& registry, size_t digits)
+unsigned BitsOf(const std::string& registry, size_t digits)
 {
     const unsigned bits = registry == "MA-L" ? 24 : registry == "MA-M" ? 28 : 36;
     return digits * 4 == bits ? bits : 0;
@@ -68,25 +69,17 @@ void CManufacturerRegistry::ReadList(const std::string& file)
     } catch (const Glib::Error&) {
         return;
     }
-    std::istringstream lines(contents);
-    std::string line;
-    while (std::getline(lines, line)) {
-        // The pattern matches UTF-8 text, so the line is made UTF-8 first.
-        // The match refers into the text: it must outlive the match.
-        const Glib::ustring matchable = AsUtf8(line);
-        Glib::MatchInfo match;
-        if (!LinePattern()->match(matchable, match))
+    CCsvReader records(contents);
+    std::vector<std::string> fields;
+    while (records.Next(fields)) {
+        if (fields.size() < 3 || !IsBlock(fields[0], fields[1]))
             continue;
-        const Glib::ustring assignment = match.fetch(2);
-        const unsigned bits = BitsOf(match.fetch(1), assignment.bytes());
+        const unsigned bits = BitsOf(fields[0], fields[1].size());
         if (bits == 0)
             continue;
-        std::string name = match.fetch(3).empty() ? std::string(match.fetch(4)) : std::string(match.fetch(3));
-        for (size_t quote = name.find("\"\""); quote != std::string::npos; quote = name.find("\"\"", quote + 1))
-            name.erase(quote, 1);
-        name = Trimmed(std::move(name));
+        std::string name = Trimmed(AsUtf8(fields[2]));
         if (!name.empty())
-            m_blocks.emplace(Key(bits, std::stoull(assignment, nullptr, 16)), std::move(name));
+            m_blocks.emplace(Key(bits, std::stoull(fields[1], nullptr, 16)), std::move(name));
     }
 }
 

@@ -8,6 +8,7 @@ enum class EPortProblem {
     PermissionDenied,
     InUse,  // another program holds it (or our own lock does)
     Other,  // error says what
+    Gone,   // no such node any more: unplugged or removed
 };
 
 // The outcome of trying a port, with what the user needs to fix it.

@@ -3,6 +3,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
+#include <utility>
 
 #include "protocol/posix/manufacturer_registry.h"
 
@@ -92,6 +95,27 @@ TEST_F(RegistryFixture, BrokenLinesAndOldEncodingsAreReadWithoutHarm)
     EXPECT_EQ(registry.Size(), 3u);
 }
 
+TEST_F(RegistryFixture, CrlfListsAndQuotesInNamesAreReadAsCsv)
+{
+    Write("oui.csv",
+          "Registry,Assignment,Organization Name,Organization Address\r\n"
+          "MA-L,001A7D,Last Field Name\r\n"
+          "MA-L,001A7E,\"Quoted, Last\"\r\n"
+          "MA-L,001A7F,Acme \"Rockets\" Ltd,Somewhere\r\n"
+          "MA-L,001A80,\"The \"\"Best\"\" Co.\",\"Street 1,\r\nTown\"\r\n"
+          "MA-L,001A81,\"Odd \"Quote\" Inc\",Elsewhere\r\n"
+          "MA-L,001A82,After The Break\r\n");
+    CManufacturerRegistry registry(m_folder);
+    registry.Load();
+    const std::pair<unsigned char, const char*> expected[] = {
+        {0x7D, "Last Field Name"}, {0x7E, "Quoted, Last"},  {0x7F, "Acme \"Rockets\" Ltd"},
+        {0x80, "The \"Best\" Co."}, {0x81, "Odd \"Quote\" Inc"}, {0x82, "After The Break"},
+    };
+    for (const auto& [last, name] : expected)
+        EXPECT_EQ(registry.Lookup(Shown(0x00, 0x1A, last, 0, 0, 0)), name) << name;
+    EXPECT_EQ(registry.Size(), 6u);
+}
+
 TEST_F(RegistryFixture, AMissingRegistryNamesNothing)
 {
     CManufacturerRegistry registry(m_folder + "/absent");
@@ -121,6 +145,22 @@ TEST(DebianRegistry, NamesAWellKnownBlock)
     EXPECT_GT(registry.Size(), 30000u);
     // 00:1B:63 has been Apple's since 2007.
     EXPECT_EQ(registry.Lookup(Shown(0x00, 0x1B, 0x63, 0x01, 0x02, 0x03)), "Apple, Inc.");
+
+    // Every block line of the lists (one line each there) is one block.
+    std::set<std::pair<unsigned, uint64_t>> blocks;
+    const std::regex block("^(MA-L|MA-M|MA-S|IAB),([0-9A-Fa-f]{6,9}),");
+    for (const char* list : {"oui.csv", "mam.csv", "oui36.csv", "iab.csv"}) {
+        std::ifstream file(std::string(CManufacturerRegistry::kDebianFolder) + "/" + list);
+        std::smatch match;
+        for (std::string line; std::getline(file, line);) {
+            if (!std::regex_search(line, match, block))
+                continue;
+            const unsigned bits = match[1] == "MA-L" ? 24 : match[1] == "MA-M" ? 28 : 36;
+            if (match[2].length() * 4 == bits)
+                blocks.emplace(bits, std::stoull(match[2], nullptr, 16));
+        }
+    }
+    EXPECT_EQ(registry.Size(), blocks.size());
 }
 
 }  // namespace

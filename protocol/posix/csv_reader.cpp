@@ -1,0 +1,75 @@
+#include "protocol/posix/csv_reader.h"
+
+bool CCsvReader::AtFieldEnd() const
+{
+    return m_pos >= m_text.size() || m_text[m_pos] == ',' || m_text[m_pos] == '\n' || m_text[m_pos] == '\r';
+}
+
+void CCsvReader::SkipLineEnd()
+{
+    if (m_pos < m_text.size() && m_text[m_pos] == '\r')
+        ++m_pos;
+    if (m_pos < m_text.size() && m_text[m_pos] == '\n')
+        ++m_pos;
+}
+
+bool CCsvReader::Next(std::vector<std::string>& fields)
+{
+    fields.clear();
+    if (m_pos >= m_text.size())
+        return false;
+    std::string field;
+    bool quoted = false;
+    bool fieldStart = true;
+    // Where the first line break inside quotes was, to go on from should
+    // the closing quote never come.
+    size_t firstBreak = std::string_view::npos;
+    while (m_pos < m_text.size()) {
+        const char c = m_text[m_pos++];
+        if (quoted) {
+            if ((c == '\n' || c == '\r') && firstBreak == std::string_view::npos)
+                firstBreak = m_pos - 1;
+            if (c != '"') {
+                field += c;
+            } else if (m_pos < m_text.size() && m_text[m_pos] == '"') {
+                field += '"';
+                ++m_pos;
+            } else if (AtFieldEnd()) {
+                quoted = false;
+            } else {
+                field += '"';
+            }
+            continue;
+        }
+        if (c == '"' && fieldStart) {
+            quoted = true;
+            fieldStart = false;
+            continue;
+        }
+        fieldStart = false;
+        if (c == ',') {
+            fields.push_back(std::move(field));
+            field.clear();
+            fieldStart = true;
+        } else if (c == '\n') {
+            break;
+        } else if (c == '\r') {
+            --m_pos;
+            SkipLineEnd();
+            break;
+        } else {
+            field += c;
+        }
+    }
+    if (quoted) {
+        // Never closed: the record is broken, the lines after it are not.
+        if (firstBreak != std::string_view::npos) {
+            m_pos = firstBreak;
+            SkipLineEnd();
+        }
+        fields.assign(1, std::string());
+        return true;
+    }
+    fields.push_back(std::move(field));
+    return true;
+}
