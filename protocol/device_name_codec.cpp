@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstring>
 
-#include "protocol/posix/ansi_code_page.h"
+#include "ansi_code_page.h"
 
 int EncodeUtf8Unit(char16_t unit, char out[4])
 {

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <system_error>
 
-#include "serial/posix/posix_port_driver.h"
-#include "serial/posix/tick_count.h"
+#include "serial/platform_port_driver.h"
+#include "tick_count.h"
 
-CSerialPort::CSerialPort() : CSerialPort(std::make_unique<CPosixPortDriver>()) {}
+CSerialPort::CSerialPort() : CSerialPort(MakePlatformPortDriver()) {}
 
 CSerialPort::CSerialPort(std::unique_ptr<IPortDriver> driver)
     : m_hPort(INVALID_HANDLE_VALUE), m_waitHandles{nullptr, nullptr}, m_pDriver(std::move(driver))

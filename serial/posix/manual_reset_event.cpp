@@ -52,3 +52,10 @@ int CManualResetEvent::WaitAny(CManualResetEvent* const events[2], int extraFd, 
         return 1;
     return WAIT_TIMEOUT;
 }
+
+int CManualResetEvent::WaitAny(CManualResetEvent* const events[2], const CManualResetEvent* extra, uint32_t ms)
+{
+    short extraEvents = 0;
+    const int result = WaitAny(events, extra ? extra->Fd() : -1, ms, &extraEvents);
+    return result == WAIT_TIMEOUT && (extraEvents & POLLIN) ? 2 : result;
+}

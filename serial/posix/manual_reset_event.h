@@ -21,6 +21,10 @@ public:
     // or WAIT_TIMEOUT; a readable extraFd ends the wait as a time-out.
     // extraRevents, when given, receives extraFd's poll events (0 if none).
     static int WaitAny(CManualResetEvent* const events[2], int extraFd, uint32_t ms, short* extraRevents = nullptr);
+    // Waits up to ms for one of two events or for extra (nullptr: none).
+    // Returns the index of the lowest signalled event, 2 when only extra is
+    // signalled, or WAIT_TIMEOUT.
+    static int WaitAny(CManualResetEvent* const events[2], const CManualResetEvent* extra, uint32_t ms);
 
 private:
     int m_fd;

@@ -3,7 +3,7 @@
 #include <deque>
 #include <functional>
 
-#include "serial/posix/tick_count.h"
+#include "tick_count.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 #include "tests/support/simulated_port_driver.h"

@@ -246,9 +246,9 @@ int CSimulatedPortDriver::WaitForMultipleObjects(CManualResetEvent* const events
     uint32_t longest = m_nLongestWaitMs;
     while (ms > longest && !m_nLongestWaitMs.compare_exchange_weak(longest, ms)) {
     }
-    short dataEvents = 0;
-    const int result = CManualResetEvent::WaitAny(events, portData ? m_inputWaiting.Fd() : -1, ms, &dataEvents);
-    if (result == WAIT_TIMEOUT && dataEvents == 0)
+    const int result = CManualResetEvent::WaitAny(events, portData ? &m_inputWaiting : nullptr, ms);
+    if (result == WAIT_TIMEOUT)
         ++m_nTimedOutWaits;
-    return result;
+    // Waiting input ends the wait as a time-out.
+    return result == 2 ? WAIT_TIMEOUT : result;
 }

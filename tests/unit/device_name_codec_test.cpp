@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/posix/ansi_code_page.h"
+#include "ansi_code_page.h"
 
 namespace {
 

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the build tree's own prefix, quietly:
+# the emulator CMake and CTest use for the Windows build. WINEPREFIX may be
+# set to use another prefix.
+set -euo pipefail
+export WINEPREFIX=${WINEPREFIX:-$PWD/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+# The first run makes the prefix; later ones find it ready.
+[ -d "$WINEPREFIX/dosdevices" ] || wine wineboot --init >/dev/null 2>&1 || true
+exec wine "$@"
