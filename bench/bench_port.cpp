@@ -36,3 +36,12 @@ char CBenchPort::ReadByteTimeout(int ms)
     return byte;
 }
 
+
+void CBenchPort::ReadBytesTimeout(char* buffer, int n, int ms)
+{
+    // Bytes of a batch count once it is whole; a late one leaves them uncounted.
+    CSerialPort::ReadBytesTimeout(buffer, n, ms);
+    if (m_bStampBytes && n > 0)
+        m_lastByte = Clock::now();
+    m_nBytesRead += n > 0 ? n : 0;
+}
