@@ -126,7 +126,8 @@ void CSerialPort::AwaitTransmitRoom(int ms)
             throw kReadTimeoutCode;
         if (room())
             return;
-        m_transmitRoom.SleepUnless(room, static_cast<uint32_t>(std::min<uint64_t>(uint64_t{limit} - passed + 1, m_nReadSliceMs)));
+        const uint64_t left = uint64_t{limit} - passed + 1;
+        m_transmitRoom.SleepUnless(room, static_cast<uint32_t>(std::min<uint64_t>(left, m_nReadSliceMs)));
     }
 }
 

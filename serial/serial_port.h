@@ -92,7 +92,10 @@ protected:
     static bool SendQueued(CSerialPort* pThis, bool woken);
     // Purges the driver's output when PurgeTransmit asked for it.
     static void ServePurge(CSerialPort* pThis);
-    static bool PurgePending(const CSerialPort* pThis) { return pThis->m_nPurgesAsked.load() != pThis->m_nPurgesDone.load(); }
+    static bool PurgePending(const CSerialPort* pThis)
+    {
+        return pThis->m_nPurgesAsked.load() != pThis->m_nPurgesDone.load();
+    }
     static bool ReceiveRingFull(const CSerialPort* pThis);
     // Room to take bytes: any, or once bytes were held back, down to the
     // refill level, so that each hand-over moves half a ring at least.
