@@ -39,9 +39,11 @@ char CBenchPort::ReadByteTimeout(int ms)
 
 void CBenchPort::ReadBytesTimeout(char* buffer, int n, int ms)
 {
-    // Bytes of a batch count once it is whole; a late one leaves them uncounted.
+    // Bytes the batch waited for are counted by ReadByteTimeout as they come;
+    // once it is whole, it counts as n.
+    const long before = m_nBytesRead;
     CSerialPort::ReadBytesTimeout(buffer, n, ms);
     if (m_bStampBytes && n > 0)
         m_lastByte = Clock::now();
-    m_nBytesRead += n > 0 ? n : 0;
+    m_nBytesRead = before + (n > 0 ? n : 0);
 }

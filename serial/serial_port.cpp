@@ -212,8 +212,11 @@ void CSerialPort::ReadBytesTimeout(char* buffer, int n, int ms)
 
 void CSerialPort::AfterTaking(int before, int left)
 {
+    // Also when the worker waits without watching the port (the ring was
+    // full with nothing left in the driver): bytes may have come since.
     // Waking it as for a write is harmless when nothing is queued.
-    if (before > RefillLevel() && left <= RefillLevel() && m_nReceiveHeldBack.load() != 0 && m_hTransmitEvent)
+    if (before > RefillLevel() && left <= RefillLevel() && (m_nReceiveHeldBack.load() != 0 || m_bPortUnwatched.load()) &&
+        m_hTransmitEvent)
         m_hTransmitEvent->Set();
 }
 
@@ -268,8 +271,15 @@ unsigned CSerialPort::WorkerThread(CSerialPort* pThis)
         // With no room the bytes wait in the driver until the reader makes
         // some and wakes the worker: waking for them would only spin. While
         // bytes wait for CTS, the line is looked at every few milliseconds.
-        const int signalled = driver.WaitForMultipleObjects(pThis->m_waitHandles, awaitingCts ? kCtsLookMs : kWorkerWaitMs,
-                                                            receiving && ReceiveRingHasRoom(pThis));
+        // Said before the ring is looked at, so that a reader making room
+        // from now on sees it and wakes the worker.
+        pThis->m_bPortUnwatched = receiving;
+        const bool watchPort = receiving && ReceiveRingHasRoom(pThis);
+        if (watchPort)
+            pThis->m_bPortUnwatched = false;
+        const int signalled =
+            driver.WaitForMultipleObjects(pThis->m_waitHandles, awaitingCts ? kCtsLookMs : kWorkerWaitMs, watchPort);
+        pThis->m_bPortUnwatched = false;
         if (signalled == 0)
             break;
         ServePurge(pThis);

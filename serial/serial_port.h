@@ -110,7 +110,7 @@ protected:
     // Sleeps until the transmit ring has room; throws kReadTimeoutCode when
     // more than ms pass first.
     void AwaitTransmitRoom(int ms);
-    // The reader took bytes, leaving `left`: a worker holding bytes back is
+    // The reader took bytes, leaving `left`: a worker that waits for room is
     // woken once the ring has come down to the refill level.
     void AfterTaking(int before, int left);
     static void ResetOrCreate(std::unique_ptr<CManualResetEvent>& event);
@@ -129,6 +129,8 @@ protected:
     // Received bytes the worker left in the driver for want of ring room, as
     // the driver reported them at the worker's last look.
     std::atomic<int> m_nReceiveHeldBack{0};
+    // The worker waits without watching the port, for want of ring room.
+    std::atomic<bool> m_bPortUnwatched{false};
     // Wakes a reader that sleeps on an empty ring.
     CArrivalSignal m_receiveSignal;
     // Wakes a writer that sleeps on a full transmit ring.

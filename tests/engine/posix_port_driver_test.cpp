@@ -100,7 +100,7 @@ TEST_F(DriverQueues, QueuedBytesGoOutBeforeAWaitAndOnClose)
     EXPECT_EQ(m_pty.Receive(5), "EXIT\n");
 }
 
-TEST_F(DriverQueues, AShortReplyIsTakenInOneReadAndHandedOutAByteAtATime)
+TEST_F(DriverQueues, AShortReplyIsTakenInOneReadAndHandedOutAsAskedFor)
 {
     m_pty.Send("OK\napsim\n");
     ASSERT_TRUE(Waiting(9));
