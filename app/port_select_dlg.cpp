@@ -5,8 +5,8 @@
 #include <gtkmm/comboboxtext.h>
 #include <gtkmm/label.h>
 
-#include "app/port_hints.h"
-#include "app/port_item_text.h"
+#include "frontend/port_hints.h"
+#include "frontend/port_item_text.h"
 #include "app/resource_ids.h"
 #include "protocol/posix/port_line_settings.h"
 #include "serial/posix/com_port_resolver.h"
@@ -32,7 +32,7 @@ void CPortSelectDlg::FillPortList()
     auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
     const NumberedPorts found = CComPortResolver::ListPorts();
     // COM1 to COM3 are never given out: numbering starts at 4.
-    const auto [openable, refused] = CPortHints::Probe(found.ports);
+    const auto [openable, refused] = CPortHints::Judge(found.ports);
     m_listed.clear();
     const std::vector<std::string> texts = CPortItemText::Items(openable);
     for (size_t i = 0; i < openable.size(); ++i) {

@@ -4,7 +4,7 @@
 #include <clocale>
 #include <cstdio>
 
-#include "app/framework/resource_library.h"
+#include "frontend/string_table.h"
 #include "cli/apctl.h"
 
 int main(int argc, char** argv)
@@ -24,6 +24,6 @@ int main(int argc, char** argv)
     // The reasons a port cannot be used are the port dialog's, from the
     // resource library; without it they are the system's.
     Gio::init();
-    CResourceLibrary::Load();
+    CStringTable::Load();
     return CApctl(stdout, stderr, isatty(STDERR_FILENO)).Run(*options);
 }

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/port_hints.h"
-#include "app/port_item_text.h"
+#include "frontend/port_hints.h"
+#include "frontend/port_item_text.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/port_probe.h"
 
@@ -77,7 +77,7 @@ PortChoice CPortChooser::ByPath(const std::string& path)
 PortChoice CPortChooser::TheOnlyOne()
 {
     const NumberedPorts found = CComPortResolver::ListPorts();
-    const auto [openable, refused] = CPortHints::Probe(found.ports);
+    const auto [openable, refused] = CPortHints::Judge(found.ports);
     if (openable.size() == 1) {
         PortChoice choice;
         choice.number = openable[0].number;
@@ -94,7 +94,7 @@ PortChoice CPortChooser::TheOnlyOne()
 
 PortChoice CPortChooser::Checked(int number, const std::string& name, const std::string& path)
 {
-    const PortAccess access = CPortProbe::Probe(path);
+    const PortAccess access = CPortProbe::Judge(path, CComPortResolver::LockFolder());
     if (!access.Openable())
         return Failed(kExitPort, Why(name, access));
     PortChoice choice;
