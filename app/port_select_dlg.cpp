@@ -67,9 +67,10 @@ void CPortSelectDlg::RefreshPortList()
 void CPortSelectDlg::WatchDeviceFolder()
 {
     // The kernel makes and removes the nodes itself, so watching the folder
-    // works where no udev daemon runs; by-id names come a moment later.
+    // works where no udev daemon runs; by-id names come a moment later. A
+    // port in use comes back when its owner removes its UUCP lock file.
     const std::string folder = CComPortResolver::DeviceFolder();
-    for (const std::string& path : {folder, folder + "/serial/by-id"}) {
+    for (const std::string& path : {folder, folder + "/serial/by-id", CComPortResolver::LockFolder()}) {
         try {
             auto monitor = Gio::File::create_for_path(path)->monitor_directory();
             monitor->signal_changed().connect(sigc::mem_fun(*this, &CPortSelectDlg::OnDeviceFolderChanged));
@@ -90,7 +91,7 @@ void CPortSelectDlg::OnDeviceFolderChanged(const Glib::RefPtr<Gio::File>&, const
     m_settle = Glib::signal_timeout().connect(
         [this] {
             RefreshPortList();
-            if (m_monitors.size() < 2) {
+            if (m_monitors.size() < kWatchedFolders) {
                 m_monitors.clear();
                 WatchDeviceFolder();
             }

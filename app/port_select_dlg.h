@@ -12,7 +12,8 @@
 // Lets the user pick one of the ports COM4 to COM20 that can be opened. Each
 // item names the adapter and its device; the list follows adapters as they
 // are plugged in and out while the dialog is open, and the dialog says why
-// the ports it found but cannot offer are not there.
+// the ports it found but cannot offer are not there. No port is opened
+// before OK: listing one would reset the boards on it.
 class CPortSelectDlg : public CDialog {
 public:
     static constexpr int kFirstPort = 4;
@@ -37,6 +38,9 @@ protected:
     int m_nPort;
 
 private:
+    // The device folder, its by-id folder and the UUCP lock folder.
+    static constexpr size_t kWatchedFolders = 3;
+
     void FillPortList();
     void WatchDeviceFolder();
     void OnDeviceFolderChanged(const Glib::RefPtr<Gio::File>&, const Glib::RefPtr<Gio::File>&,

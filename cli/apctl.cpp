@@ -10,6 +10,7 @@
 #include "app/pages/pin_page.h"
 #include "cli/json_output.h"
 #include "cli/port_choice.h"
+#include "cli/port_listing.h"
 #include "cli/progress_line.h"
 #include "protocol/device_name_codec.h"
 #include "protocol/exchanges.h"
@@ -74,6 +75,8 @@ int CApctl::Run(const ApctlOptions& options)
 {
     if (int invalid = CheckArguments(options))
         return invalid;
+    if (options.command == ApctlOptions::ECommand::ListPorts)
+        return ListPorts(options.json);
     const PortChoice choice = CPortChooser::Choose(options.port);
     if (choice.number == 0)
         return Fail(choice.exitCode, choice.error);
@@ -110,8 +113,16 @@ int CApctl::Exchange(CSerialPort& port, const ApctlOptions& options)
     case C::Delete: return Delete(port, options.arguments);
     case C::Pin: return ChangePin(port, *options.currentPin, *options.newPin);
     case C::Name: return options.arguments.empty() ? ReadName(port, options.json) : ChangeName(port);
+    case C::ListPorts: break;
     }
     return kUsage;
+}
+
+int CApctl::ListPorts(bool json)
+{
+    const auto rows = CPortListing::Rows();
+    std::fputs((json ? CPortListing::Json(rows) : CPortListing::Text(rows)).c_str(), m_pOut);
+    return kDone;
 }
 
 int CApctl::Identify()

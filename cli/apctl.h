@@ -22,6 +22,8 @@ private:
     int CheckArguments(const ApctlOptions& options);
     int Exchange(CSerialPort& port, const ApctlOptions& options);
     int Identify();
+    // Talks to no access point and opens no port.
+    int ListPorts(bool json);
     int List(CSerialPort& port, bool json);
     int Delete(CSerialPort& port, const std::vector<std::string>& addresses);
     int ChangePin(CSerialPort& port, const std::string& current, const std::string& next);

@@ -17,7 +17,7 @@ constexpr option kOptions[] = {
 const std::map<std::string, ApctlOptions::ECommand> kCommands = {
     {"identify", ApctlOptions::ECommand::Identify}, {"list", ApctlOptions::ECommand::List},
     {"delete", ApctlOptions::ECommand::Delete},     {"pin", ApctlOptions::ECommand::Pin},
-    {"name", ApctlOptions::ECommand::Name},
+    {"name", ApctlOptions::ECommand::Name},         {"list-ports", ApctlOptions::ECommand::ListPorts},
 };
 }  // namespace
 
@@ -29,6 +29,7 @@ const char* ApctlUsage()
            "  apctl [--port PORT] delete ADDRESS...\n"
            "  apctl [--port PORT] pin --current PIN --new PIN\n"
            "  apctl [--port PORT] name [--json] [NEW-NAME]\n"
+           "  apctl list-ports [--json]\n"
            "\n"
            "Talks to a Bluetooth access point on a serial port, as apconfig does.\n"
            "PORT is a COM name as apconfig's port dialog shows it (COM5) or a device\n"
@@ -83,16 +84,21 @@ std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::strin
 
     using C = ApctlOptions::ECommand;
     const size_t count = options.arguments.size();
-    if (options.json && options.command != C::List && options.command != C::Name) {
-        error = "--json goes with list and name only";
+    if (options.json && options.command != C::List && options.command != C::Name && options.command != C::ListPorts) {
+        error = "--json goes with list, name and list-ports only";
         return std::nullopt;
     }
     if ((options.currentPin || options.newPin) && options.command != C::Pin) {
         error = "--current and --new go with pin only";
         return std::nullopt;
     }
-    if ((options.command == C::Identify || options.command == C::List || options.command == C::Pin) && count != 0) {
+    if ((options.command == C::Identify || options.command == C::List || options.command == C::Pin ||
+         options.command == C::ListPorts) && count != 0) {
         error = "unexpected argument '" + options.arguments.front() + "'";
+        return std::nullopt;
+    }
+    if (options.command == C::ListPorts && !options.port.empty()) {
+        error = "list-ports lists every port: it takes no --port";
         return std::nullopt;
     }
     if (options.command == C::Delete && count == 0) {

@@ -133,7 +133,7 @@ pid_t LockOwner(const std::string& file)
 }
 }  // namespace
 
-PortAccess CPortProbe::Judge(const std::string& path, const std::string& lockFolder)
+PortAccess CPortProbe::Judge(const std::string& path, const std::string& lockFolder, const std::string& kernelName)
 {
     PortAccess access;
     if (path.empty() || faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) != 0) {
@@ -144,20 +144,22 @@ PortAccess CPortProbe::Judge(const std::string& path, const std::string& lockFol
         } else {
             access.problem = EPortProblem::Other;
         }
-    } else if (LockedByUucp(path, lockFolder)) {
+    } else if (LockedByUucp(path, lockFolder, kernelName)) {
         access.problem = EPortProblem::InUse;
         access.error = EBUSY;
     }
     return access;
 }
 
-bool CPortProbe::LockedByUucp(const std::string& path, const std::string& lockFolder)
+bool CPortProbe::LockedByUucp(const std::string& path, const std::string& lockFolder, const std::string& kernelName)
 {
     std::error_code error;
     const std::filesystem::path node = std::filesystem::canonical(path, error);
     std::vector<std::string> names = {std::filesystem::path(path).filename().string()};
     if (!error)
         names.push_back(node.filename().string());
+    if (!kernelName.empty())
+        names.push_back(kernelName);
     for (const std::string& name : names) {
         const pid_t pid = LockOwner(lockFolder + "/LCK.." + name);
         // A lock left by a process that has ended is stale.

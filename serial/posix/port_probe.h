@@ -12,10 +12,14 @@
 // names it. Whatever else keeps a port shut is learnt when it is opened.
 class CPortProbe {
 public:
-    static PortAccess Judge(const std::string& path, const std::string& lockFolder = "/var/lock");
+    // kernelName (ttyUSB0) names the lock file where path is a link.
+    static PortAccess Judge(const std::string& path, const std::string& lockFolder = "/var/lock",
+                            const std::string& kernelName = {});
     // Fills the owner, group and membership facts of the node at path, and
     // what would let the user in.
     static void DescribeOwnership(const std::string& path, PortAccess& access);
-    // A lock file LCK..<name> in lockFolder whose process is alive.
-    static bool LockedByUucp(const std::string& path, const std::string& lockFolder);
+    // A lock file LCK..<name> in lockFolder whose process is alive, for the
+    // name of the path, of the node it leads to or the kernel's name.
+    static bool LockedByUucp(const std::string& path, const std::string& lockFolder,
+                             const std::string& kernelName = {});
 };
