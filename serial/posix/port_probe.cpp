@@ -5,6 +5,7 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -12,9 +13,11 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -144,7 +147,11 @@ PortAccess CPortProbe::Judge(const std::string& path, const std::string& lockFol
         } else {
             access.problem = EPortProblem::Other;
         }
-    } else if (LockedByUucp(path, lockFolder, kernelName)) {
+    } else if (struct stat node; stat(path.c_str(), &node) != 0 || !S_ISCHR(node.st_mode)) {
+        // No terminal can be behind anything but a character device.
+        access.problem = EPortProblem::Other;
+        access.error = ENOTTY;
+    } else if (LockedByUucp(path, lockFolder, kernelName) || Flocked(path)) {
         access.problem = EPortProblem::InUse;
         access.error = EBUSY;
     }
@@ -164,6 +171,31 @@ bool CPortProbe::LockedByUucp(const std::string& path, const std::string& lockFo
         const pid_t pid = LockOwner(lockFolder + "/LCK.." + name);
         // A lock left by a process that has ended is stale.
         if (pid > 0 && (kill(pid, 0) == 0 || errno == EPERM))
+            return true;
+    }
+    return false;
+}
+
+bool CPortProbe::Flocked(const std::string& path, const std::string& locksTable)
+{
+    struct stat node;
+    if (stat(path.c_str(), &node) != 0)
+        return false;
+    // "1: FLOCK  ADVISORY  WRITE 4711 00:19:3 0 EOF": the node as the
+    // major and minor of its file system in hex, and its inode.
+    char id[64];
+    std::snprintf(id, sizeof id, "%02x:%02x:%llu", major(node.st_dev), minor(node.st_dev),
+                  static_cast<unsigned long long>(node.st_ino));
+    std::ifstream table(locksTable);
+    std::string line;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, pid, where;
+        fields >> number >> kind;
+        if (kind == "->")  // a waiter, not a holder
+            continue;
+        fields >> mode >> access >> pid >> where;
+        if (kind == "FLOCK" && where == id)
             return true;
     }
     return false;

@@ -9,7 +9,9 @@
 // the kernel (effective access, as an open would be checked) and explained
 // from the node's owner, group, mode and access list and the session's
 // groups; a port counts as in use when a UUCP lock file with a live owner
-// names it. Whatever else keeps a port shut is learnt when it is opened.
+// names it, or when a process holds an flock on its node, as apconfig and
+// apctl do on the port they talk through (the kernel's lock table says so).
+// Whatever else keeps a port shut is learnt when it is opened.
 class CPortProbe {
 public:
     // kernelName (ttyUSB0) names the lock file where path is a link.
@@ -22,4 +24,6 @@ public:
     // name of the path, of the node it leads to or the kernel's name.
     static bool LockedByUucp(const std::string& path, const std::string& lockFolder,
                              const std::string& kernelName = {});
+    // An flock on the node at path, as locksTable (/proc/locks) lists it.
+    static bool Flocked(const std::string& path, const std::string& locksTable = "/proc/locks");
 };

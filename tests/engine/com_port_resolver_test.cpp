@@ -163,10 +163,16 @@ TEST_F(ComPortResolverTest, ListingAndJudgingOpenNoPort)
     EXPECT_EQ(counter.Opens(), 1);
 }
 
-TEST_F(ComPortResolverTest, APortIsInUseWhileALiveProcessHoldsItsUucpLock)
+TEST_F(ComPortResolverTest, APortIsInUseWhileALiveProcessHoldsItsUucpLockOrAnFlock)
 {
     m_tree.AddUsb("ttyUSB0", "1-2", kFtdi);
     const std::string path = m_tree.Dev() + "/ttyUSB0";
+    EXPECT_TRUE(CPortProbe::Judge(path, m_tree.Locks()).Openable());
+    // As apconfig and apctl hold the port they talk through.
+    const int holder = CTtyDevice::OpenPathExclusive(path);
+    ASSERT_GE(holder, 0);
+    EXPECT_EQ(CPortProbe::Judge(path, m_tree.Locks()).problem, EPortProblem::InUse);
+    CTtyDevice::CloseExclusive(holder);
     EXPECT_TRUE(CPortProbe::Judge(path, m_tree.Locks()).Openable());
     m_tree.LockUucp("ttyUSB0", getpid());
     const PortAccess held = CPortProbe::Judge(path, m_tree.Locks());
@@ -207,7 +213,7 @@ struct PermissionCase {
     std::string acl;
     // The child's groups beside its own.
     std::vector<gid_t> groups;
-    bool openable;
+    bool denied;
     EPermissionCause cause;
     const char* group;
 };
@@ -241,7 +247,7 @@ TEST_P(PermissionTest, TheHintFollowsWhatWouldLetTheUserIn)
         if (setgroups(c.groups.size(), c.groups.data()) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
             _exit(2);
         const PortAccess access = CPortProbe::Judge(m_tree.Dev() + "/ttyUSB0", m_tree.Locks());
-        const std::string line = std::to_string(access.Openable()) + " " +
+        const std::string line = std::to_string(access.problem == EPortProblem::PermissionDenied) + " " +
                                  std::to_string(static_cast<int>(access.permission)) + " " + access.group;
         (void)!write(report[1], line.data(), line.size());
         _exit(0);
@@ -255,7 +261,7 @@ TEST_P(PermissionTest, TheHintFollowsWhatWouldLetTheUserIn)
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     ASSERT_GT(n, 0);
     EXPECT_EQ(std::string(buffer),
-              std::to_string(c.openable) + " " + std::to_string(static_cast<int>(c.cause)) + " " + c.group);
+              std::to_string(c.denied) + " " + std::to_string(static_cast<int>(c.cause)) + " " + c.group);
 }
 
 constexpr uint32_t kUserObj = 1, kUser = 2, kGroupObj = 4, kMask = 16, kOther = 32;
@@ -264,17 +270,17 @@ const gid_t kDialout = 20;
 INSTANTIATE_TEST_SUITE_P(
     Nodes, PermissionTest,
     testing::Values(
-        PermissionCase{"GroupGrantsAndTheSessionLacksIt", 0660, {}, {}, false, EPermissionCause::JoinGroup,
+        PermissionCase{"GroupGrantsAndTheSessionLacksIt", 0660, {}, {}, true, EPermissionCause::JoinGroup,
                        "dialout"},
-        PermissionCase{"TheSessionHasTheGroup", 0660, {}, {kDialout}, true, EPermissionCause::Unknown, ""},
-        PermissionCase{"OnlyTheOwner", 0600, {}, {}, false, EPermissionCause::OwnerOnly, "dialout"},
+        PermissionCase{"TheSessionHasTheGroup", 0660, {}, {kDialout}, false, EPermissionCause::Unknown, ""},
+        PermissionCase{"OnlyTheOwner", 0600, {}, {}, true, EPermissionCause::OwnerOnly, "dialout"},
         // group::rw- but mask::r--: not the owner-only hint, nor "join".
         PermissionCase{"AnAccessListMaskKeepsTheGroupOut", 0640,
                        Acl({{kUserObj, 6, 0}, {kGroupObj, 6, 0}, {kMask, 4, 0}, {kOther, 0, 0}}), {kDialout},
-                       false, EPermissionCause::AccessList, "dialout"},
+                       true, EPermissionCause::AccessList, "dialout"},
         PermissionCase{"AnAccessListEntryForTheUser", 0660,
                        Acl({{kUserObj, 6, 0}, {kUser, 0, 65534}, {kGroupObj, 6, 0}, {kMask, 6, 0}, {kOther, 0, 0}}),
-                       {}, false, EPermissionCause::AccessList, "dialout"}),
+                       {}, true, EPermissionCause::AccessList, "dialout"}),
     [](const testing::TestParamInfo<PermissionCase>& info) { return info.param.name; });
 
 }  // namespace
