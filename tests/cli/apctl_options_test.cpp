@@ -48,7 +48,9 @@ TEST(ApctlOptions, EachUsageErrorSaysWhat)
         {{"list", "--verbose"}, "unknown option --verbose"},
         {{"list", "--port"}, "option --port needs a value"},
         {{"pin", "--new", "1"}, "pin needs --current PIN and --new PIN"},
-        {{"delete", "--json", "44:55:33:00:11:22"}, "--json goes with list and name only"},
+        {{"delete", "--json", "44:55:33:00:11:22"}, "--json goes with list, name and list-ports only"},
+        {{"list-ports", "COM5"}, "unexpected argument 'COM5'"},
+        {{"list-ports", "--port", "COM5"}, "list-ports lists every port: it takes no --port"},
         {{"name", "a", "b"}, "name takes one new name (quote a name with spaces)"},
         {{"list", "--current", "1"}, "--current and --new go with pin only"},
     };
