@@ -39,7 +39,8 @@ ProbedPorts CPortHints::Judge(const std::vector<NumberedPort>& ports)
 {
     ProbedPorts probed;
     for (const NumberedPort& port : ports) {
-        PortAccess access = CPortProbe::Judge(port.info.OpenPath(), CComPortResolver::LockFolder(), port.info.kernelName);
+        const PortAccess access =
+            CPortProbe::Judge(port.info.OpenPath(), CComPortResolver::LockFolder(), port.info.kernelName);
         if (access.Openable())
             probed.openable.push_back(port);
         else

@@ -142,48 +142,59 @@ bool CComNumberStore::ReadFile(const std::string& path, Table& table)
     table.clear();
     const std::string aside = path + ".damaged";
     const bool moved = std::rename(path.c_str(), aside.c_str()) == 0;
+    const std::string kept = moved ? ", kept as " + aside : std::string();
     std::fprintf(stderr, "%s: the COM number file %s is damaged (%s)%s; numbering starts afresh\n",
-                 program_invocation_short_name, path.c_str(), problem.c_str(), moved ? (", kept as " + aside).c_str() : "");
+                 program_invocation_short_name, path.c_str(), problem.c_str(), kept.c_str());
     return true;
 }
 
-bool CComNumberStore::WriteFile(const std::string& path, const Table& table)
+int CComNumberStore::WriteFile(const std::string& path, const Table& table)
 {
     const std::string aside = path + ".new";
     const std::string text = Format(table);
     const int fd = open(aside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
-        return false;
-    bool written = true;
-    for (size_t done = 0; written && done < text.size();) {
+        return errno;
+    int error = 0;
+    for (size_t done = 0; error == 0 && done < text.size();) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
         if (n > 0)
             done += static_cast<size_t>(n);
-        else
-            written = n < 0 && errno == EINTR;
+        else if (n == 0 || errno != EINTR)
+            error = n == 0 ? EIO : errno;
     }
-    written = close(fd) == 0 && written;
-    if (written && std::rename(aside.c_str(), path.c_str()) == 0)
-        return true;
-    unlink(aside.c_str());
-    return false;
+    // Written whole before it replaces the table others read.
+    if (error == 0 && fsync(fd) != 0)
+        error = errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && std::rename(aside.c_str(), path.c_str()) != 0)
+        error = errno;
+    if (error != 0)
+        unlink(aside.c_str());
+    return error;
 }
 
 CComNumberStore::Table CComNumberStore::Update(const std::function<bool(Table&)>& change)
 {
     const std::string folder = Folder();
-    std::error_code error;
-    if (m_bOnDisk && (folder.empty() || (std::filesystem::create_directories(folder, error), error)))
-        m_bOnDisk = false;
+    const std::string program = program_invocation_short_name;
+    if (m_bOnDisk) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        m_bOnDisk = !folder.empty() && !error;
+    }
     if (m_bOnDisk) {
         LockFile lock(folder + "/com-numbers.lock");
         const std::string path = folder + "/com-numbers";
         Table table;
         if (lock.Held() && ReadFile(path, table)) {
             m_memory = table;
-            if (change(m_memory) && !WriteFile(path, m_memory)) {
-                SayOnce(std::string(program_invocation_short_name) + ": cannot write " + path + " (" +
-                        std::strerror(errno) + "): COM numbers are kept for this run only");
+            if (!change(m_memory))
+                return m_memory;
+            if (const int error = WriteFile(path, m_memory)) {
+                SayOnce(program + ": cannot write " + path + " (" + std::strerror(error) +
+                        "): COM numbers are kept for this run only");
                 m_bOnDisk = false;
             }
             return m_memory;
@@ -193,7 +204,7 @@ CComNumberStore::Table CComNumberStore::Update(const std::function<bool(Table&)>
         if (m_memory.empty() && !ReadFile(path, m_memory))
             m_memory.clear();
     }
-    SayOnce(std::string(program_invocation_short_name) + ": no COM number file can be kept in " + (folder.empty() ? std::string("the state folder") : folder) +
+    SayOnce(program + ": no COM number file can be kept in " + (folder.empty() ? "the state folder" : folder) +
             ": COM numbers are kept for this run only");
     change(m_memory);
     return m_memory;

@@ -41,7 +41,8 @@ public:
 
 private:
     bool ReadFile(const std::string& path, Table& table);
-    bool WriteFile(const std::string& path, const Table& table);
+    // 0, or the errno of what failed.
+    int WriteFile(const std::string& path, const Table& table);
     void SayOnce(const std::string& message);
 
     // The table for the run where the file cannot be used.

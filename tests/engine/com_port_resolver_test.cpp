@@ -136,8 +136,11 @@ public:
         alignas(inotify_event) char buffer[4096];
         ssize_t n;
         while ((n = read(m_fd, buffer, sizeof buffer)) > 0)
-            for (char* at = buffer; at < buffer + n; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
-                m_opens += (reinterpret_cast<inotify_event*>(at)->mask & IN_OPEN) != 0;
+            for (char* at = buffer; at < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                m_opens += (event->mask & IN_OPEN) != 0;
+                at += sizeof(inotify_event) + event->len;
+            }
         return m_opens;
     }
 
@@ -158,8 +161,8 @@ TEST_F(ComPortResolverTest, ListingAndJudgingOpenNoPort)
     for (int refresh = 0; refresh < 3; ++refresh)
         for (const NumberedPort& port : CComPortResolver::ListPorts().ports)
             EXPECT_TRUE(CPortProbe::Judge(port.info.OpenPath(), m_tree.Locks(), port.info.kernelName).Openable());
-    EXPECT_EQ(CComPortResolver::DevicePath("COM6"), m_tree.Dev() + "/serial/by-id/" +
-                                                        "usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_0001-if00-port0");
+    EXPECT_EQ(CComPortResolver::DevicePath("COM6"),
+              m_tree.Dev() + "/serial/by-id/usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_0001-if00-port0");
     EXPECT_EQ(counter.Opens(), 1);
 }
 

@@ -256,11 +256,12 @@ TEST_F(PortHintsTest, OneLinePerCauseWithItsFix)
     PortAccess gone;
     gone.problem = EPortProblem::Other;
     gone.error = ENXIO;
-    const auto lines = CPortHints::Lines({refused(4, join), refused(5, relogin), refused(6, join), refused(7, ownerOnly),
-                                          refused(8, gone), refused(9, denied(EPermissionCause::AccessList, "")),
-                                          refused(10, denied(EPermissionCause::SecurityPolicy, "dialout")),
-                                          refused(11, denied(EPermissionCause::Unknown, "dialout"))},
-                                         0, true);
+    const auto lines =
+        CPortHints::Lines({refused(4, join), refused(5, relogin), refused(6, join), refused(7, ownerOnly),
+                           refused(8, gone), refused(9, denied(EPermissionCause::AccessList, "")),
+                           refused(10, denied(EPermissionCause::SecurityPolicy, "dialout")),
+                           refused(11, denied(EPermissionCause::Unknown, "dialout"))},
+                          0, true);
     EXPECT_THAT(lines,
                 testing::ElementsAre("COM4 (/dev/ttyUSB0), COM6 (/dev/ttyUSB2): permission denied. Serial ports here "
                                      "belong to the group dialout: join it with “sudo usermod -aG dialout $USER”, "
