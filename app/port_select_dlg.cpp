@@ -55,11 +55,16 @@ void CPortSelectDlg::RefreshPortList()
     if (!ports)
         return;
     const std::string chosen = ports->get_active_id();
+    const auto was = chosen.empty() ? m_listed.end() : m_listed.find(std::stoi(chosen));
+    const SerialPortInfo device = was == m_listed.end() ? SerialPortInfo() : was->second;
     // Emptying the list deselects, which leaves m_nPort as it was; choosing
     // again below stores the port as a user's choice would.
     ports->remove_all();
     FillPortList();
-    if (chosen.empty() || !ports->set_active_id(chosen))
+    // The choice stays only with its device: a number taken back for a new
+    // device (all 17 given) is not the port the user chose.
+    const auto now = chosen.empty() ? m_listed.end() : m_listed.find(std::stoi(chosen));
+    if (now == m_listed.end() || !CComPortNumbers::SameDevice(now->second, device) || !ports->set_active_id(chosen))
         ports->set_active(0);
     ShowDetails();
 }

@@ -43,6 +43,12 @@ public:
     static std::string Key(const SerialPortInfo& port);
     // The key of the place alone.
     static std::string PlaceKey(const SerialPortInfo& port);
+    // Whether two listings show the same device: the same key, in the same
+    // place (clones that share a serial number differ by place).
+    static bool SameDevice(const SerialPortInfo& a, const SerialPortInfo& b)
+    {
+        return Key(a) == Key(b) && PlaceKey(a) == PlaceKey(b);
+    }
 
 private:
     static std::string OrderKey(const SerialPortInfo& port);

@@ -94,10 +94,4 @@ TEST_F(PortListingTest, WhatTheDatabaseSaysReachesTheTerminalWithoutControls)
     EXPECT_EQ(text.find('\x1b'), std::string::npos);
 }
 
-TEST_F(PortListingTest, NoNumbersGivenSaysSo)
-{
-    EXPECT_EQ(CPortListing::Text(CPortListing::Rows()), "No COM numbers are given.\n");
-    EXPECT_EQ(CPortListing::Json({}), "[]\n");
-}
-
 }  // namespace

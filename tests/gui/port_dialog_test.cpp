@@ -238,6 +238,22 @@ TEST_F(PortDialogTest, PortsBeyondComTwentyAreCounted)
     });
 }
 
+TEST_F(PortDialogTest, TheChoiceDoesNotFollowANumberTakenBackForAnotherDevice)
+{
+    for (int i = 0; i < 17; ++i)
+        m_tree.AddUsb("ttyUSB" + std::to_string(i), "1-" + std::to_string(i + 10), kCp2102);
+    WithDialog([&](CPortSelectDlg& dialog) {
+        dialog.GetDlgItem<Gtk::ComboBoxText>(IDC_PORT)->set_active(1);
+        ASSERT_EQ(dialog.GetPortNumber(), 5);
+        // All 17 numbers are given: a newcomer takes back COM5 of the
+        // adapter pulled out, and the choice leaves COM5.
+        m_tree.Unplug("ttyUSB1");
+        m_tree.AddUsb("ttyUSB17", "1-40", kCp2102);
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog)[1].find("ttyUSB17") != std::string::npos; }));
+        EXPECT_EQ(dialog.GetPortNumber(), 4);
+    });
+}
+
 using PortHintsTest = GuiTest;
 
 TEST_F(PortHintsTest, OneLinePerCauseWithItsFix)
