@@ -10,6 +10,7 @@
 #include "app/resource_ids.h"
 #include "protocol/posix/port_line_settings.h"
 #include "serial/posix/com_port_resolver.h"
+#include "serial/posix/port_probe.h"
 
 CPortSelectDlg::CPortSelectDlg(CDialog* pParent) : CDialog(IDD_PORT_SELECT, pParent), m_nPort(0) {}
 
@@ -34,6 +35,13 @@ void CPortSelectDlg::FillPortList()
     // COM1 to COM3 are never given out: numbering starts at 4.
     const auto [openable, refused] = CPortHints::Judge(found.ports);
     m_listed.clear();
+    m_inUse.clear();
+    for (const RefusedPort& port : refused)
+        if (port.access.problem == EPortProblem::InUse)
+            m_inUse.push_back(port.port);
+    if (!m_inUse.empty() && !m_recheck.connected())
+        m_recheck = Glib::signal_timeout().connect_seconds(sigc::mem_fun(*this, &CPortSelectDlg::OnRecheckInUse),
+                                                           kInUseRecheckSeconds);
     const std::vector<std::string> texts = CPortItemText::Items(openable);
     for (size_t i = 0; i < openable.size(); ++i) {
         ports->append(std::to_string(openable[i].number), texts[i]);
@@ -105,9 +113,21 @@ void CPortSelectDlg::OnDeviceFolderChanged(const Glib::RefPtr<Gio::File>&, const
         kSettleMs);
 }
 
+bool CPortSelectDlg::OnRecheckInUse()
+{
+    for (const NumberedPort& port : m_inUse)
+        if (CPortProbe::Judge(port.info.OpenPath(), CComPortResolver::LockFolder(), port.info.kernelName).problem !=
+            EPortProblem::InUse) {
+            RefreshPortList();
+            break;
+        }
+    return !m_inUse.empty();
+}
+
 void CPortSelectDlg::OnDestroy()
 {
     m_settle.disconnect();
+    m_recheck.disconnect();
     m_monitors.clear();
     CDialog::OnDestroy();
 }

@@ -173,8 +173,11 @@ TEST_F(PortDialogTest, APortAnotherProgramHoldsIsExplainedNotOffered)
         EXPECT_EQ(Label(dialog, IDC_PORT_HINTS),
                   "COM9 (" + m_tree.Dev() + "/com9 → " + m_tree.PtyOf("com9") +
                       "): in use by another program. Close that program, and the port appears here.");
+        // Its release changes no folder: the dialog looks again by itself.
+        CTtyDevice::CloseExclusive(holder);
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog).size() == 2; })) << "the port never came back";
+        EXPECT_EQ(Label(dialog, IDC_PORT_HINTS), "");
     });
-    CTtyDevice::CloseExclusive(holder);
 }
 
 TEST_F(PortDialogTest, APortUnderAUucpLockComesBackWhenItsOwnerLetsGo)
