@@ -4,6 +4,8 @@
 // unwritable database.
 #include <gmock/gmock.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -189,6 +191,37 @@ TEST_F(ComPortNumbersTest, WhenAllAreGivenTheOneUnusedLongestIsTakenBack)
     EXPECT_EQ(NumberOf(numbered, ports[19].devicePath), 9);
     EXPECT_TRUE(numbered.leftOut.empty());
     EXPECT_EQ(NumberOf(numbers.Assign({ports[5]}), ports[5].devicePath), 6) << "its old number was taken back";
+}
+
+TEST_F(ComPortNumbersTest, ProgramsNumberingAtOnceNeverGiveOneNumberTwice)
+{
+    // Four programs, each with four new devices of its own, one at a time.
+    constexpr int kPrograms = 4, kEach = 4;
+    std::vector<pid_t> children;
+    for (int program = 0; program < kPrograms; ++program) {
+        const pid_t child = fork();
+        if (child == 0) {
+            CComPortNumbers numbers;
+            std::vector<SerialPortInfo> mine;
+            for (int i = 0; i < kEach; ++i) {
+                const std::string place = "1-" + std::to_string(10 * program + i + 10);
+                mine.push_back(Adapter("ttyUSB" + place, place));
+                if (numbers.Assign(mine).ports.size() != mine.size())
+                    _exit(1);
+            }
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    // Every device has a number, none given twice (a repeat reads as damage).
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(CComNumberStore().Read().size(), static_cast<size_t>(kPrograms * kEach));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 class ComNumberStoreTest : public ComPortNumbersTest {
