@@ -3,7 +3,7 @@
 #include <glibmm/ustring.h>
 
 #include "app/framework/resource_library.h"
-#include "app/port_hints.h"
+#include "frontend/port_hints.h"
 #include "app/resource_ids.h"
 
 std::string CPortFailureMessage::Text(const std::string& port, const PortAccess& access)

@@ -8,6 +8,7 @@
 
 #include "cli/json_output.h"
 #include "cli/port_choice.h"
+#include "cli/port_listing.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_text.h"
 #include "protocol/device_name_codec.h"
@@ -93,6 +94,8 @@ int CApctl::Run(const ApctlOptions& options)
 {
     if (int invalid = CheckArguments(options))
         return invalid;
+    if (options.command == ApctlOptions::ECommand::ListPorts)
+        return ListPorts(options.json);
     const PortChoice choice = CPortChooser::Choose(options.port);
     // No port is never a success, whatever the chooser said.
     if (choice.number == 0)
@@ -134,8 +137,16 @@ int CApctl::Exchange(CSerialPort& port, const ApctlOptions& options)
     case C::Pin: return ChangePin(port, *options.currentPin, *options.newPin);
     case C::Name: return options.arguments.empty() ? ReadName(port, options.json) : ChangeName(port, options.json);
     case C::Status: return Status(port, options.json);
+    case C::ListPorts: break;
     }
     return kUsage;
+}
+
+int CApctl::ListPorts(bool json)
+{
+    const auto rows = CPortListing::Rows();
+    m_out.Add(json ? CPortListing::Json(rows) : CPortListing::Text(rows));
+    return Deliver(kDone);
 }
 
 int CApctl::Identify()

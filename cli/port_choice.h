@@ -25,6 +25,8 @@ private:
     static PortChoice ByComName(const std::string& comName);
     static PortChoice ByPath(const std::string& path);
     static PortChoice TheOnlyOne();
-    // The choice, unless the port cannot be opened now: then why.
-    static PortChoice Checked(int number, const std::string& name, const std::string& path);
+    // The choice, unless the port cannot be opened now: then why. Judged
+    // without opening, as the port dialog judges it.
+    static PortChoice Checked(int number, const std::string& name, const std::string& path,
+                              const std::string& kernelName = {});
 };
