@@ -73,6 +73,4 @@ inline constexpr int IDS_IDENTIFYING = 57445;
 
 // Start-up: a chosen port that cannot be opened or set up, a second start
 inline constexpr int IDS_PORT_FAILED = 57455;
-inline constexpr int IDS_PORT_GONE = 57456;
-inline constexpr int IDS_PORT_IN_USE = 57457;
 inline constexpr int IDS_ALREADY_RUNNING = 57458;

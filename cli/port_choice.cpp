@@ -106,5 +106,6 @@ PortChoice CPortChooser::Checked(int number, const std::string& name, const std:
     PortChoice choice;
     choice.number = number;
     choice.name = name;
+    choice.path = path;
     return choice;
 }

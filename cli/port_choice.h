@@ -10,6 +10,8 @@ struct PortChoice {
     int number = 0;
     // How messages name it: "COM5 (/dev/ttyUSB0)".
     std::string name;
+    // The device it opens.
+    std::string path;
     std::string error;
     int exitCode = 0;
 };

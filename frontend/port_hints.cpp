@@ -56,6 +56,16 @@ std::string CPortHints::Line(const std::string& ports, const PortAccess& access)
     return detail.empty() ? Glib::ustring::compose(format, ports) : Glib::ustring::compose(format, ports, detail);
 }
 
+std::string CPortHints::OpenFailureLine(const std::string& port, const PortAccess& access)
+{
+    switch (access.problem) {
+    case EPortProblem::Gone: return Glib::ustring::compose(CStringTable::LoadString(IDS_PORT_GONE), port);
+    // The dialog's own in-use hint promises the port will appear in its list.
+    case EPortProblem::InUse: return Glib::ustring::compose(CStringTable::LoadString(IDS_PORT_IN_USE), port);
+    default: return Line(port, access);
+    }
+}
+
 std::vector<std::string> CPortHints::Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny)
 {
     std::vector<std::string> lines;

@@ -29,4 +29,7 @@ public:
     static ProbedPorts Judge(const std::vector<NumberedPort>& ports);
     // The one line for a single port's problem (the command-line tool's error).
     static std::string Line(const std::string& ports, const PortAccess& access);
+    // Why the chosen port could not be opened or set up when it was (gone,
+    // in use, permission), in the hints' words.
+    static std::string OpenFailureLine(const std::string& port, const PortAccess& access);
 };

@@ -25,6 +25,9 @@ inline constexpr int IDS_HINT_CANNOT_OPEN = 57419;
 inline constexpr int IDS_HINT_NO_PORT = 57420;
 inline constexpr int IDS_HINT_LEFT_OUT = 57421;
 inline constexpr int IDS_HINT_PORT_SEPARATOR = 57422;
+// A port chosen that could not be had when it was opened.
+inline constexpr int IDS_PORT_GONE = 57456;
+inline constexpr int IDS_PORT_IN_USE = 57457;
 inline constexpr int IDS_HINT_ACCESS_LIST = 57460;
 inline constexpr int IDS_HINT_SECURITY_POLICY = 57461;
 inline constexpr int IDS_HINT_PERMISSION = 57462;
