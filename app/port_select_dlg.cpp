@@ -5,11 +5,12 @@
 #include <gtkmm/comboboxtext.h>
 #include <gtkmm/label.h>
 
-#include "app/port_hints.h"
-#include "app/port_item_text.h"
+#include "frontend/port_hints.h"
+#include "frontend/port_item_text.h"
 #include "app/resource_ids.h"
 #include "protocol/posix/port_line_settings.h"
 #include "serial/posix/com_port_resolver.h"
+#include "serial/posix/port_probe.h"
 
 CPortSelectDlg::CPortSelectDlg(CDialog* pParent) : CDialog(IDD_PORT_SELECT, pParent), m_nPort(0) {}
 
@@ -32,8 +33,15 @@ void CPortSelectDlg::FillPortList()
     auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
     const NumberedPorts found = CComPortResolver::ListPorts();
     // COM1 to COM3 are never given out: numbering starts at 4.
-    const auto [openable, refused] = CPortHints::Probe(found.ports);
+    const auto [openable, refused] = CPortHints::Judge(found.ports);
     m_listed.clear();
+    m_inUse.clear();
+    for (const RefusedPort& port : refused)
+        if (port.access.problem == EPortProblem::InUse)
+            m_inUse.push_back(port.port);
+    if (!m_inUse.empty() && !m_recheck.connected())
+        m_recheck = Glib::signal_timeout().connect_seconds(sigc::mem_fun(*this, &CPortSelectDlg::OnRecheckInUse),
+                                                           kInUseRecheckSeconds);
     const std::vector<std::string> texts = CPortItemText::Items(openable);
     for (size_t i = 0; i < openable.size(); ++i) {
         ports->append(std::to_string(openable[i].number), texts[i]);
@@ -55,11 +63,16 @@ void CPortSelectDlg::RefreshPortList()
     if (!ports)
         return;
     const std::string chosen = ports->get_active_id();
+    const auto was = chosen.empty() ? m_listed.end() : m_listed.find(std::stoi(chosen));
+    const SerialPortInfo device = was == m_listed.end() ? SerialPortInfo() : was->second;
     // Emptying the list deselects, which leaves m_nPort as it was; choosing
     // again below stores the port as a user's choice would.
     ports->remove_all();
     FillPortList();
-    if (chosen.empty() || !ports->set_active_id(chosen))
+    // The choice stays only with its device: a number taken back for a new
+    // device (all 17 given) is not the port the user chose.
+    const auto now = chosen.empty() ? m_listed.end() : m_listed.find(std::stoi(chosen));
+    if (now == m_listed.end() || !CComPortNumbers::SameDevice(now->second, device) || !ports->set_active_id(chosen))
         ports->set_active(0);
     ShowDetails();
 }
@@ -67,9 +80,10 @@ void CPortSelectDlg::RefreshPortList()
 void CPortSelectDlg::WatchDeviceFolder()
 {
     // The kernel makes and removes the nodes itself, so watching the folder
-    // works where no udev daemon runs; by-id names come a moment later.
+    // works where no udev daemon runs; by-id names come a moment later. A
+    // port in use comes back when its owner removes its UUCP lock file.
     const std::string folder = CComPortResolver::DeviceFolder();
-    for (const std::string& path : {folder, folder + "/serial/by-id"}) {
+    for (const std::string& path : {folder, folder + "/serial/by-id", CComPortResolver::LockFolder()}) {
         try {
             auto monitor = Gio::File::create_for_path(path)->monitor_directory();
             monitor->signal_changed().connect(sigc::mem_fun(*this, &CPortSelectDlg::OnDeviceFolderChanged));
@@ -90,7 +104,7 @@ void CPortSelectDlg::OnDeviceFolderChanged(const Glib::RefPtr<Gio::File>&, const
     m_settle = Glib::signal_timeout().connect(
         [this] {
             RefreshPortList();
-            if (m_monitors.size() < 2) {
+            if (m_monitors.size() < kWatchedFolders) {
                 m_monitors.clear();
                 WatchDeviceFolder();
             }
@@ -99,9 +113,21 @@ void CPortSelectDlg::OnDeviceFolderChanged(const Glib::RefPtr<Gio::File>&, const
         kSettleMs);
 }
 
+bool CPortSelectDlg::OnRecheckInUse()
+{
+    for (const NumberedPort& port : m_inUse)
+        if (CPortProbe::Judge(port.info.OpenPath(), CComPortResolver::LockFolder(), port.info.kernelName).problem !=
+            EPortProblem::InUse) {
+            RefreshPortList();
+            break;
+        }
+    return !m_inUse.empty();
+}
+
 void CPortSelectDlg::OnDestroy()
 {
     m_settle.disconnect();
+    m_recheck.disconnect();
     m_monitors.clear();
     CDialog::OnDestroy();
 }

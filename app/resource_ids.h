@@ -1,5 +1,7 @@
 #pragma once
 
+#include "frontend/port_string_ids.h"
+
 // Numbers of the resources the program asks its resource library for.
 
 // Dialog templates
@@ -54,29 +56,7 @@ inline constexpr int IDS_TAB_NAME = 57364;
 // Port dialog: item texts, details of the chosen port, hints
 inline constexpr int IDC_PORT_HINTS = 1002;
 inline constexpr int IDC_PORT_DETAILS = 1004;
-inline constexpr int IDS_PORT_ITEM = 57400;
-inline constexpr int IDS_PORT_ITEM_UNNAMED = 57401;
-inline constexpr int IDS_PORT_LINK = 57402;
-inline constexpr int IDS_PORT_WITH_SERIAL = 57403;
-inline constexpr int IDS_PORT_BUILT_IN = 57404;
-inline constexpr int IDS_PORT_PCI = 57405;
-inline constexpr int IDS_PORT_USB = 57406;
-inline constexpr int IDS_PORT_USB_UNNAMED = 57407;
-inline constexpr int IDS_PORT_SHORT = 57408;
-inline constexpr int IDS_PORT_MADE_BY = 57409;
-inline constexpr int IDS_PORT_SERIAL = 57410;
-inline constexpr int IDS_PORT_USB_ID = 57411;
-inline constexpr int IDS_PORT_PCI_ID = 57412;
-inline constexpr int IDS_PORT_STABLE_NAME = 57413;
-inline constexpr int IDS_PORT_DETAIL_SEPARATOR = 57414;
-inline constexpr int IDS_HINT_JOIN_GROUP = 57415;
-inline constexpr int IDS_HINT_LOG_IN_AGAIN = 57416;
-inline constexpr int IDS_HINT_OWNER_ONLY = 57417;
-inline constexpr int IDS_HINT_IN_USE = 57418;
-inline constexpr int IDS_HINT_CANNOT_OPEN = 57419;
-inline constexpr int IDS_HINT_NO_PORT = 57420;
-inline constexpr int IDS_HINT_LEFT_OUT = 57421;
-inline constexpr int IDS_HINT_PORT_SEPARATOR = 57422;
+// The port texts, shared with apctl, are numbered in frontend/port_string_ids.h.
 
 // Paired devices page: the count above the list, the list's menu
 inline constexpr int IDC_LINK_COUNT = 1018;
@@ -93,6 +73,4 @@ inline constexpr int IDS_IDENTIFYING = 57445;
 
 // Start-up: a chosen port that cannot be opened or set up, a second start
 inline constexpr int IDS_PORT_FAILED = 57455;
-inline constexpr int IDS_PORT_GONE = 57456;
-inline constexpr int IDS_PORT_IN_USE = 57457;
 inline constexpr int IDS_ALREADY_RUNNING = 57458;

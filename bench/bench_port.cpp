@@ -36,3 +36,14 @@ char CBenchPort::ReadByteTimeout(int ms)
     return byte;
 }
 
+
+void CBenchPort::ReadBytesTimeout(char* buffer, int n, int ms)
+{
+    // Bytes the batch waited for are counted by ReadByteTimeout as they come;
+    // once it is whole, it counts as n.
+    const long before = m_nBytesRead;
+    CSerialPort::ReadBytesTimeout(buffer, n, ms);
+    if (m_bStampBytes && n > 0)
+        m_lastByte = Clock::now();
+    m_nBytesRead = before + (n > 0 ? n : 0);
+}

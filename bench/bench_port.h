@@ -31,6 +31,7 @@ public:
 
     void Write(const void* pData, int nCount) override;
     char ReadByteTimeout(int ms) override;
+    void ReadBytesTimeout(char* buffer, int n, int ms) override;
 
 private:
     Clock::time_point m_firstWrite{};

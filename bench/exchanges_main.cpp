@@ -1,7 +1,8 @@
 // bench_exchanges: round trips of the program's exchanges against a pyserial
 // peer on the same simulated access point, both sides taking turns in
 // batches so machine noise falls on both alike; then the CPU time the port's
-// worker uses while the line is idle, and while a request waits for CTS.
+// worker uses while the line is idle, while a request waits for CTS, and
+// while CTS is off after a long reply.
 #include <getopt.h>
 #include <poll.h>
 #include <time.h>
@@ -254,6 +255,51 @@ bool MeasureCtsHeldOff(const Options& options)
     return percent < 1.0 && answered;
 }
 
+// After a reply longer than the receive ring (a listing), CTS held off with
+// nothing to send: the worker must sleep, not wake for an event the reader
+// set to have the rest of the reply moved. Then a name read once CTS is on.
+bool MeasureCtsOffAfterLongReply(const Options& options)
+{
+    auto driver = std::make_unique<CCtsSwitchDriver>();
+    CCtsSwitchDriver& cts = *driver;
+    CBenchPort port(std::move(driver));
+    const DCB settings = AccessPointLineSettings();
+    if (!port.Open(CApsimProcess::kComNumber, &settings))
+        throw std::runtime_error("cannot open the port for the CTS measurement after a listing");
+    std::vector<LinkRecord> records;
+    bool listed = false;
+    try {
+        ReadPairedDevices(&port, records);
+        listed = records.size() == static_cast<size_t>(options.devices);
+    } catch (int) {
+    }
+    cts.HoldCtsOff(true);
+    const auto cpuBefore = port.WorkerCpuTime();
+    const auto wallBefore = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(options.idleSeconds));
+    const auto cpu = port.WorkerCpuTime() - cpuBefore;
+    const auto wall = Clock::now() - wallBefore;
+    cts.HoldCtsOff(false);
+    std::string reply;
+    try {
+        reply = ReadName(&port);
+    } catch (...) {
+    }
+    port.Close();
+    const double percent = 100.0 * std::chrono::duration<double>(cpu).count() / std::chrono::duration<double>(wall).count();
+    const bool answered = reply == "apsim\n";
+    const size_t replyBytes = 3 + kCountBytes + records.size() * sizeof(LinkRecord);
+    std::printf("CTS off after a %zu-byte listing: worker %.3f ms CPU in %.1f s = %.4f %% of a core; a name read %s\n",
+                replyBytes, std::chrono::duration<double, std::milli>(cpu).count(),
+                std::chrono::duration<double>(wall).count(), percent, answered ? "answered after" : "failed after");
+    const bool met = listed && replyBytes > static_cast<size_t>(CSerialPort::kRingCapacity) && percent < 1.0;
+    PrintResult("worker CPU while CTS is off after a reply of more than 4 KB (" + std::to_string(options.idleSeconds) +
+                    " s)",
+                listed ? Fixed(percent, 4) + " % of a core" : "the listing failed", "< 1 %", met);
+    PrintResult("a name read once CTS comes on again", answered ? "answered" : "not answered", "answered", answered);
+    return met && answered;
+}
+
 bool ParseOptions(int argc, char* argv[], Options& options)
 {
     static const option kLong[] = {{"rounds", required_argument, nullptr, 'r'},
@@ -323,6 +369,7 @@ int main(int argc, char* argv[])
         if (options.idle) {
             met = MeasureIdleWorker(port, options) && met;
             met = MeasureCtsHeldOff(options) && met;
+            met = MeasureCtsOffAfterLongReply(options) && met;
         }
         return met ? 0 : 1;
     } catch (const std::exception& failure) {

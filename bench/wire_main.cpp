@@ -26,7 +26,7 @@ constexpr double kBitsPerByte = 11;
 constexpr double kBaud = 115200;
 constexpr double kTargetRatio = 1.01;
 constexpr int kTargetCpuRecords = 1000;
-constexpr double kTargetCpuSeconds = 0.1;
+constexpr double kTargetCpuSeconds = 0.05;
 
 struct Options {
     std::vector<int> counts;

@@ -8,14 +8,17 @@
 
 #include "cli/json_output.h"
 #include "cli/port_choice.h"
+#include "cli/port_listing.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_text.h"
+#include "frontend/port_hints.h"
 #include "protocol/device_name_codec.h"
 #include "protocol/exchanges.h"
 #include "protocol/sendable_text.h"
 #include "protocol/posix/ansi_code_page.h"
 #include "protocol/posix/manufacturer_registry.h"
 #include "protocol/posix/port_line_settings.h"
+#include "serial/posix/open_failure.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 
@@ -93,19 +96,24 @@ int CApctl::Run(const ApctlOptions& options)
 {
     if (int invalid = CheckArguments(options))
         return invalid;
+    if (options.command == ApctlOptions::ECommand::ListPorts)
+        return ListPorts(options.json);
     const PortChoice choice = CPortChooser::Choose(options.port);
     // No port is never a success, whatever the chooser said.
     if (choice.number == 0)
         return Fail(choice.exitCode != kDone ? choice.exitCode : kPortUnusable,
                     choice.error.empty() ? "no port " + options.port : choice.error);
     m_portName = choice.name;
+    // Judged free when chosen, it may still be gone, taken or shut by now:
+    // the open says which, in the port dialog's words.
     DCB settings;
-    if (!BuildAccessPointLineSettings(choice.number, settings))
-        return Fail(kPortUnusable, choice.name + ": its line settings cannot be read");
+    int error = 0;
+    if (!BuildAccessPointLineSettings(choice.number, settings, &error))
+        return Fail(kPortUnusable, CPortHints::OpenFailureLine(choice.name, DescribeOpenFailure(choice.path, error)));
     CSerialPort port;
     if (!port.Open(choice.number, &settings)) {
         port.Close();
-        return Fail(kPortUnusable, choice.name + ": cannot be opened");
+        return Fail(kPortUnusable, CPortHints::OpenFailureLine(choice.name, DescribeOpenFailure(choice.path, 0)));
     }
     if (!AccessPointAnswers(&port)) {
         port.Close();
@@ -134,8 +142,16 @@ int CApctl::Exchange(CSerialPort& port, const ApctlOptions& options)
     case C::Pin: return ChangePin(port, *options.currentPin, *options.newPin);
     case C::Name: return options.arguments.empty() ? ReadName(port, options.json) : ChangeName(port, options.json);
     case C::Status: return Status(port, options.json);
+    case C::ListPorts: break;
     }
     return kUsage;
+}
+
+int CApctl::ListPorts(bool json)
+{
+    const auto rows = CPortListing::Rows();
+    m_out.Add(json ? CPortListing::Json(rows) : CPortListing::Text(rows));
+    return Deliver(kDone);
 }
 
 int CApctl::Identify()

@@ -33,6 +33,8 @@ private:
     int Identify();
     int ReadDevices(CSerialPort& port, Devices& devices, bool showProgress);
     static std::string DeviceLines(const Devices& devices, const std::string& indent);
+    // Talks to no access point and opens no port.
+    int ListPorts(bool json);
     int List(CSerialPort& port, bool json);
     int Delete(CSerialPort& port, const std::vector<std::string>& addresses);
     int ChangePin(CSerialPort& port, const std::string& current, const std::string& next);

@@ -19,6 +19,8 @@ struct CommandRule {
     const char* usage;
     bool json;
     bool pins;
+    // Talks to an access point, so a port may be named.
+    bool port;
     size_t minOperands;
     size_t maxOperands;
     // Said when the count of operands is wrong; null: the first extra one is
@@ -29,14 +31,15 @@ struct CommandRule {
 constexpr size_t kAny = std::numeric_limits<size_t>::max();
 
 constexpr CommandRule kCommands[] = {
-    {"identify", C::Identify, "identify", false, false, 0, 0, nullptr},
-    {"list", C::List, "list [--json]", true, false, 0, 0, nullptr},
-    {"delete", C::Delete, "delete ADDRESS...", false, false, 1, kAny,
+    {"identify", C::Identify, "identify", false, false, true, 0, 0, nullptr},
+    {"list", C::List, "list [--json]", true, false, true, 0, 0, nullptr},
+    {"delete", C::Delete, "delete ADDRESS...", false, false, true, 1, kAny,
      "delete needs the addresses of the devices to delete"},
-    {"pin", C::Pin, "pin --current PIN --new PIN", false, true, 0, 0, nullptr},
-    {"name", C::Name, "name [--json] [NEW-NAME]", true, false, 0, 1,
+    {"pin", C::Pin, "pin --current PIN --new PIN", false, true, true, 0, 0, nullptr},
+    {"name", C::Name, "name [--json] [NEW-NAME]", true, false, true, 0, 1,
      "name takes one new name (quote a name with spaces)"},
-    {"status", C::Status, "status [--json]", true, false, 0, 0, nullptr},
+    {"status", C::Status, "status [--json]", true, false, true, 0, 0, nullptr},
+    {"list-ports", C::ListPorts, "list-ports [--json]", true, false, false, 0, 0, nullptr},
 };
 
 enum Option { kPort = 256, kJson, kCurrent, kNew, kHelp };
@@ -130,6 +133,8 @@ bool CheckCommand(const CommandRule& rule, const ApctlOptions& options, std::str
         error = "unexpected argument " + Quoted(options.arguments[rule.maxOperands]);
     else if (count < rule.minOperands || count > rule.maxOperands)
         error = rule.operandsHint;
+    else if (!rule.port && !options.port.empty())
+        error = std::string(rule.name) + " lists every port: it takes no --port";
     else if (rule.pins && (!options.currentPin || !options.newPin))
         error = "pin needs --current PIN and --new PIN";
     return error.empty();
@@ -141,7 +146,7 @@ const char* ApctlUsage()
     static const std::string usage = [] {
         std::string text = "Usage:\n";
         for (const CommandRule& rule : kCommands)
-            text += std::string("  apctl [--port PORT] ") + rule.usage + "\n";
+            text += std::string("  apctl ") + (rule.port ? "[--port PORT] " : "") + rule.usage + "\n";
         return text +
                "\n"
                "Talks to a Bluetooth access point on a serial port, as apconfig does.\n"

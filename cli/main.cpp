@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/framework/resource_library.h"
+#include "frontend/string_table.h"
 #include "cli/apctl.h"
 
 namespace {
@@ -55,6 +55,6 @@ int main(int argc, char** argv)
     // The reasons a port cannot be used are the port dialog's, from the
     // resource library; without it they are the system's.
     Gio::init();
-    CResourceLibrary::Load();
+    CStringTable::Load();
     return CApctl(stdout, !wasOpen[STDOUT_FILENO], stderr, isatty(STDERR_FILENO)).Run(*options);
 }

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/port_hints.h"
-#include "app/port_item_text.h"
+#include "frontend/port_hints.h"
+#include "frontend/port_item_text.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/port_probe.h"
 
@@ -52,7 +52,12 @@ PortChoice CPortChooser::ByComName(const std::string& comName)
     const int number = std::stoi(comName.substr(3, 6));
     for (const NumberedPort& port : CComPortResolver::ListPorts().ports)
         if (port.number == number)
-            return Checked(number, CPortItemText::ShortName(port), port.info.OpenPath());
+            return Checked(number, CPortItemText::ShortName(port), port.info.OpenPath(), port.info.kernelName);
+    // A number kept for a device that is not there names that device still.
+    for (const ComNumberEntry& kept : CComPortResolver::KeptNumbers())
+        if (kept.number == number)
+            return Failed(kExitPort, comName + " is " + (kept.description.empty() ? kept.key : kept.description) +
+                                         " (" + kept.key + "), which is not plugged in");
     const std::string path = CComPortResolver::DevicePath(comName);
     if (path.empty())
         return Failed(kExitPort, comName + ": no such port");
@@ -70,14 +75,14 @@ PortChoice CPortChooser::ByPath(const std::string& path)
     }
     for (const NumberedPort& port : CComPortResolver::ListPorts().ports)
         if (port.number == number)
-            return Checked(number, CPortItemText::ShortName(port), path);
+            return Checked(number, CPortItemText::ShortName(port), path, port.info.kernelName);
     return Checked(number, path, path);
 }
 
 PortChoice CPortChooser::TheOnlyOne()
 {
     const NumberedPorts found = CComPortResolver::ListPorts();
-    const auto [openable, refused] = CPortHints::Probe(found.ports);
+    const auto [openable, refused] = CPortHints::Judge(found.ports);
     if (openable.size() == 1) {
         PortChoice choice;
         choice.number = openable[0].number;
@@ -92,13 +97,15 @@ PortChoice CPortChooser::TheOnlyOne()
                                   Joined(CPortItemText::Items(openable), "; "));
 }
 
-PortChoice CPortChooser::Checked(int number, const std::string& name, const std::string& path)
+PortChoice CPortChooser::Checked(int number, const std::string& name, const std::string& path,
+                                 const std::string& kernelName)
 {
-    const PortAccess access = CPortProbe::Probe(path);
+    const PortAccess access = CPortProbe::Judge(path, CComPortResolver::LockFolder(), kernelName);
     if (!access.Openable())
         return Failed(kExitPort, Why(name, access));
     PortChoice choice;
     choice.number = number;
     choice.name = name;
+    choice.path = path;
     return choice;
 }

@@ -10,6 +10,8 @@ struct PortChoice {
     int number = 0;
     // How messages name it: "COM5 (/dev/ttyUSB0)".
     std::string name;
+    // The device it opens.
+    std::string path;
     std::string error;
     int exitCode = 0;
 };
@@ -25,6 +27,8 @@ private:
     static PortChoice ByComName(const std::string& comName);
     static PortChoice ByPath(const std::string& path);
     static PortChoice TheOnlyOne();
-    // The choice, unless the port cannot be opened now: then why.
-    static PortChoice Checked(int number, const std::string& name, const std::string& path);
+    // The choice, unless the port cannot be opened now: then why. Judged
+    // without opening, as the port dialog judges it.
+    static PortChoice Checked(int number, const std::string& name, const std::string& path,
+                              const std::string& kernelName = {});
 };

@@ -4,11 +4,35 @@
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 
+namespace {
+
+// Runs one exchange. When it fails, a late byte or a wrong reply, nothing of
+// its request may go out later: its answer would be taken for the next
+// one's, and what the user was told failed would happen after all.
+template <class Exchange>
+bool Unsent(CSerialPort* port, Exchange exchange)
+{
+    bool done = false;
+    try {
+        done = exchange();
+    } catch (int) {
+        port->PurgeTransmit();
+        throw;
+    }
+    if (!done)
+        port->PurgeTransmit();
+    return done;
+}
+
+}  // namespace
+
 bool IdentifyAccessPoint(CSerialPort* port)
 {
-    port->WriteString(kIdentifyQuestion);
-    SetReplyTimeout(kConversationTimeoutMs);
-    return ExpectReply(port, kIdentifyAnswer);
+    return Unsent(port, [port] {
+        port->WriteString(kIdentifyQuestion);
+        SetReplyTimeout(kConversationTimeoutMs);
+        return ExpectReply(port, kIdentifyAnswer);
+    });
 }
 
 bool AccessPointAnswers(CSerialPort* port)
@@ -40,6 +64,7 @@ void ReadPairedDevices(CSerialPort* port, std::vector<LinkRecord>& records, cons
                 progress(i + 1, count);
         }
     } catch (int) {
+        port->PurgeTransmit();
         // The rest of a broken listing would be read as the next reply.
         DiscardReceived(port);
         records.clear();
@@ -49,20 +74,26 @@ void ReadPairedDevices(CSerialPort* port, std::vector<LinkRecord>& records, cons
 
 bool DeletePairedDevices(CSerialPort* port, const std::vector<LinkRecord>& devices)
 {
-    port->WriteString(kLinkDeleteCommand);
-    const unsigned count = static_cast<unsigned>(devices.size()) & 0xFFFF;
-    const char countBytes[kCountBytes] = {static_cast<char>(count & 0xFF), static_cast<char>(count >> 8)};
-    port->Write(countBytes, kCountBytes);
-    for (const LinkRecord& device : devices)
-        port->Write(device.address, kAddressBytes);
-    return ExpectOk(port);
+    return Unsent(port, [port, &devices] {
+        port->WriteString(kLinkDeleteCommand);
+        const unsigned count = static_cast<unsigned>(devices.size()) & 0xFFFF;
+        const char countBytes[kCountBytes] = {static_cast<char>(count & 0xFF), static_cast<char>(count >> 8)};
+        port->Write(countBytes, kCountBytes);
+        for (const LinkRecord& device : devices)
+            port->Write(device.address, kAddressBytes);
+        return ExpectOk(port);
+    });
 }
 
 bool ReadDeviceName(CSerialPort* port, char (&name)[kNameBufferSize])
 {
-    port->WriteString(kNameReadCommand);
-    if (!ExpectOk(port))
+    if (!Unsent(port, [port] {
+            port->WriteString(kNameReadCommand);
+            return ExpectOk(port);
+        }))
         return false;
+    // Acknowledged, so all of the request went out: a late name byte leaves
+    // nothing of it to drop.
     int length = 0;
     while (length < kMaxNameReplyBytes) {
         char byte = ReadReplyByte(port);
@@ -78,28 +109,34 @@ bool ChangeDeviceName(CSerialPort* port, const char* utf8Name)
 {
     if (CSendableText::HasControlCharacter(utf8Name))
         return false;
-    port->WriteString(kNameUpdateCommand);
-    port->WriteString(utf8Name);
-    port->WriteString(kLineFeed);
-    return ExpectOk(port);
+    return Unsent(port, [port, utf8Name] {
+        port->WriteString(kNameUpdateCommand);
+        port->WriteString(utf8Name);
+        port->WriteString(kLineFeed);
+        return ExpectOk(port);
+    });
 }
 
 bool ChangePin(CSerialPort* port, const char* pinInForce, const char* newPin)
 {
     if (CSendableText::HasControlCharacter(pinInForce) || CSendableText::HasControlCharacter(newPin))
         return false;
-    port->WriteString(kPinUpdateCommand);
-    port->WriteString(pinInForce);
-    port->WriteString(kLineFeed);
-    port->WriteString(newPin);
-    port->WriteString(kLineFeed);
-    return ExpectOk(port);
+    return Unsent(port, [port, pinInForce, newPin] {
+        port->WriteString(kPinUpdateCommand);
+        port->WriteString(pinInForce);
+        port->WriteString(kLineFeed);
+        port->WriteString(newPin);
+        port->WriteString(kLineFeed);
+        return ExpectOk(port);
+    });
 }
 
 bool EndConversation(CSerialPort* port)
 {
-    port->WriteString(kExitCommand);
-    return ExpectOk(port);
+    return Unsent(port, [port] {
+        port->WriteString(kExitCommand);
+        return ExpectOk(port);
+    });
 }
 
 void DiscardReceived(CSerialPort* port)

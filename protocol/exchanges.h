@@ -10,7 +10,9 @@ class CSerialPort;
 
 // Every exchange with the access point, each written whole through the port's
 // write operations and its reply read with the timed reply readers. A reply
-// that differs gives false; a late byte leaves as the int the readers threw.
+// that differs gives false; a late byte (or a write that found no room in
+// time) leaves as the int the readers threw. Either way, whatever of the
+// request has not gone out yet is dropped before the failure is reported.
 
 // Asks the fixed question and sets the conversation's reply time-out before
 // reading the answer; true only when all of it matched.

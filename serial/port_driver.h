@@ -16,7 +16,7 @@ struct OVERLAPPED {
     std::unique_ptr<CManualResetEvent> hEvent;
 };
 
-// How a one-byte read or write started: done at once, under way, or failed.
+// How a read or a one-byte write started: done at once, under way, or failed.
 enum class EIoStart { Done, Pending, Failed };
 // How waiting for an operation under way ended.
 enum class EIoWait { Done, Incomplete, Failed };
@@ -65,7 +65,11 @@ public:
     // received bytes waiting in the driver.
     virtual int ClearCommError(HANDLE port) = 0;
     virtual bool GetCommModemStatus(HANDLE port, uint32_t& status) = 0;
-    virtual EIoStart ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED& overlapped) = 0;
+    // Reads up to count bytes at once, as many as the driver holds (at least
+    // one); read is how many when it is done at once. One under way fills
+    // the buffer when it completes and says how many in transferred.
+    virtual EIoStart ReadFile(HANDLE port, unsigned char* buffer, uint32_t count, uint32_t& read,
+                              OVERLAPPED& overlapped) = 0;
     virtual EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) = 0;
     // Waits for the operation under way; transferred is the byte count moved.
     virtual EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) = 0;

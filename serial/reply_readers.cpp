@@ -15,11 +15,15 @@ int SetReplyTimeout(int ms)
     return previous;
 }
 
+int ReplyTimeout()
+{
+    return g_nReplyTimeout;
+}
+
 void ReadReplyBytes(CSerialPort* port, char* buffer, int n)
 {
     try {
-        for (int i = 0; i < n; ++i)
-            buffer[i] = port->ReadByteTimeout(g_nReplyTimeout);
+        port->ReadBytesTimeout(buffer, n, g_nReplyTimeout);
     } catch (int) {
         throw kReplyFailedCode;
     }

@@ -11,6 +11,7 @@ inline constexpr int kReplyFailedCode = 999;
 
 // Sets the per-byte time-out in milliseconds; returns the one it replaces.
 int SetReplyTimeout(int ms);
+int ReplyTimeout();
 void ReadReplyBytes(CSerialPort* port, char* buffer, int n);
 char ReadReplyByte(CSerialPort* port);
 // n bytes (at most 4), least significant first, no sign extension.

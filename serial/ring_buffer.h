@@ -24,6 +24,10 @@ public:
     bool Push(unsigned char byte);
     // Oldest byte, or 0 with nothing changed when the ring is empty.
     unsigned char Pop();
+    // Up to n bytes at once, in order; the number stored (taken). The count
+    // changes once for all of them.
+    int PushMany(const unsigned char* bytes, int n);
+    int PopMany(unsigned char* bytes, int n);
     int GetCount() const { return m_nCount.load(); }
     // Set only while no other thread uses the ring (Allocate, Free).
     int GetCapacity() const { return m_nCapacity; }

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "serial/platform_port_driver.h"
+#include "serial/reply_readers.h"
 #include "tick_count.h"
 
 CSerialPort::CSerialPort() : CSerialPort(MakePlatformPortDriver()) {}
@@ -94,23 +95,68 @@ void CSerialPort::Close()
 void CSerialPort::Write(const void* pData, int nCount)
 {
     const auto* bytes = static_cast<const unsigned char*>(pData);
-    {
-        std::unique_lock lock(m_csTransmit);
-        for (int i = 0; i < nCount; ++i) {
-            while (!m_transmitRing.Push(bytes[i])) {
-                // Nobody frees space without a running worker: drop the rest
-                // rather than wait for ever (an Open that failed).
-                if (!m_hThread.joinable())
-                    return;
-                lock.unlock();
-                // Wake the worker so a write longer than the free space drains.
-                m_hTransmitEvent->Set();
-                lock.lock();
-            }
+    for (int done = 0;;) {
+        {
+            std::lock_guard lock(m_csTransmit);
+            done += m_transmitRing.PushMany(bytes + done, nCount - done);
         }
+        if (done >= nCount)
+            break;
+        // Nobody frees space without a running worker: drop the rest rather
+        // than wait (an Open that failed).
+        if (!m_hThread.joinable())
+            return;
+        // Wake the worker so a write longer than the free space drains.
+        m_hTransmitEvent->Set();
+        AwaitTransmitRoom(ReplyTimeout());
     }
     if (m_hTransmitEvent)
         m_hTransmitEvent->Set();
+}
+
+void CSerialPort::AwaitTransmitRoom(int ms)
+{
+    const uint32_t start = CTickCount::Now();
+    const uint32_t limit = static_cast<uint32_t>(ms);
+    const auto room = [this] { return m_transmitRing.GetCount() < m_transmitRing.GetCapacity(); };
+    // As a timed read: the time test first, then sleep in slices.
+    for (;;) {
+        const uint32_t passed = CTickCount::Now() - start;
+        if (passed > limit)
+            throw kReadTimeoutCode;
+        if (room())
+            return;
+        const uint64_t left = uint64_t{limit} - passed + 1;
+        m_transmitRoom.SleepUnless(room, static_cast<uint32_t>(std::min<uint64_t>(left, m_nReadSliceMs)));
+    }
+}
+
+void CSerialPort::PurgeTransmit()
+{
+    {
+        std::lock_guard lock(m_csTransmit);
+        unsigned char sink[256];
+        while (m_transmitRing.PopMany(sink, sizeof sink) != 0) {
+        }
+    }
+    if (!m_hThread.joinable())
+        return;
+    const unsigned asked = ++m_nPurgesAsked;
+    m_hTransmitEvent->Set();
+    const auto purged = [this, asked] { return static_cast<int>(m_nPurgesDone.load() - asked) >= 0; };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWorkerWaitMs);
+    while (!purged() && std::chrono::steady_clock::now() < deadline)
+        m_purgeDone.SleepUnless(purged, kReadSliceMs);
+}
+
+void CSerialPort::ServePurge(CSerialPort* pThis)
+{
+    const unsigned asked = pThis->m_nPurgesAsked.load();
+    if (asked == pThis->m_nPurgesDone.load())
+        return;
+    pThis->m_pDriver->PurgeComm(pThis->m_hPort, PURGE_TXABORT | PURGE_TXCLEAR);
+    pThis->m_nPurgesDone = asked;
+    pThis->m_purgeDone.Signal();
 }
 
 void CSerialPort::WriteString(const char* pszText)
@@ -150,6 +196,30 @@ char CSerialPort::ReadByteTimeout(int ms)
     return ReadByte();
 }
 
+void CSerialPort::ReadBytesTimeout(char* buffer, int n, int ms)
+{
+    for (int i = 0; i < n;) {
+        const int before = m_receiveRing.GetCount();
+        if (before == 0) {
+            buffer[i++] = ReadByteTimeout(ms);
+            continue;
+        }
+        // What is there already meets its time-out at once.
+        i += m_receiveRing.PopMany(reinterpret_cast<unsigned char*>(buffer + i), n - i);
+        AfterTaking(before, m_receiveRing.GetCount());
+    }
+}
+
+void CSerialPort::AfterTaking(int before, int left)
+{
+    // Also when the worker waits without watching the port (the ring was
+    // full with nothing left in the driver): bytes may have come since.
+    // Waking it as for a write is harmless when nothing is queued.
+    if (before > RefillLevel() && left <= RefillLevel() && (m_nReceiveHeldBack.load() != 0 || m_bPortUnwatched.load()) &&
+        m_hTransmitEvent)
+        m_hTransmitEvent->Set();
+}
+
 void CSerialPort::AwaitReceived(uint32_t ms)
 {
     m_receiveSignal.SleepUnless([this] { return m_receiveRing.GetCount() != 0; }, ms);
@@ -161,12 +231,11 @@ char CSerialPort::ReadByte()
         AwaitHeldBack();
     // No lock: the reader is the ring's only consumer and the worker its
     // only producer, which the ring allows to run at the same time.
+    const int before = m_receiveRing.GetCount();
     const unsigned char byte = m_receiveRing.Pop();
-    const int left = m_receiveRing.GetCount();
     // A worker holding bytes back waits until the ring is down to the refill
-    // level; waking it as for a write is harmless when nothing is queued.
-    if (left == RefillLevel() && m_nReceiveHeldBack.load() != 0 && m_hTransmitEvent)
-        m_hTransmitEvent->Set();
+    // level.
+    AfterTaking(before, m_receiveRing.GetCount());
     return static_cast<char>(byte);
 }
 
@@ -193,6 +262,7 @@ unsigned CSerialPort::WorkerThread(CSerialPort* pThis)
     driver.PurgeComm(port, kPurgeAll);
     bool awaitingCts = false;
     for (;;) {
+        ServePurge(pThis);
         uint32_t mask = 0;
         const bool receiving = driver.GetCommMask(port, mask) && (mask & EV_RXCHAR);
         // Received bytes come first; look again before waiting.
@@ -201,10 +271,18 @@ unsigned CSerialPort::WorkerThread(CSerialPort* pThis)
         // With no room the bytes wait in the driver until the reader makes
         // some and wakes the worker: waking for them would only spin. While
         // bytes wait for CTS, the line is looked at every few milliseconds.
-        const int signalled = driver.WaitForMultipleObjects(pThis->m_waitHandles, awaitingCts ? kCtsLookMs : kWorkerWaitMs,
-                                                            receiving && ReceiveRingHasRoom(pThis));
+        // Said before the ring is looked at, so that a reader making room
+        // from now on sees it and wakes the worker.
+        pThis->m_bPortUnwatched = receiving;
+        const bool watchPort = receiving && ReceiveRingHasRoom(pThis);
+        if (watchPort)
+            pThis->m_bPortUnwatched = false;
+        const int signalled =
+            driver.WaitForMultipleObjects(pThis->m_waitHandles, awaitingCts ? kCtsLookMs : kWorkerWaitMs, watchPort);
+        pThis->m_bPortUnwatched = false;
         if (signalled == 0)
             break;
+        ServePurge(pThis);
         if (signalled == 1 || awaitingCts)
             awaitingCts = !SendQueued(pThis, signalled == 1);
     }
@@ -227,6 +305,11 @@ bool CSerialPort::TakeReceived(CSerialPort* pThis)
 
 bool CSerialPort::SendQueued(CSerialPort* pThis, bool woken)
 {
+    // Reset before the ring is looked at: a write from now on sets it again.
+    // Left set with nothing to send (a refill's wake-up, CTS off), it would
+    // end every wait at once.
+    if (woken)
+        pThis->m_hTransmitEvent->Reset();
     uint32_t status = 0;
     const bool ctsOn = pThis->m_pDriver->GetCommModemStatus(pThis->m_hPort, status) && (status & MS_CTS_ON);
     if (ctsOn)
@@ -240,8 +323,6 @@ bool CSerialPort::SendQueued(CSerialPort* pThis, bool woken)
     }
     // CTS is off: the worker looks again after a short wait instead of
     // spinning on the event. A write that comes meanwhile sets it again.
-    if (woken)
-        pThis->m_hTransmitEvent->Reset();
     return false;
 }
 
@@ -256,6 +337,10 @@ void CSerialPort::DrainTransmit(CSerialPort* pThis)
             std::lock_guard lock(pThis->m_csTransmit);
             byte = pThis->m_transmitRing.Pop();
         }
+        pThis->m_transmitRoom.Signal();
+        // The byte belongs to a request that has failed since it was queued.
+        if (PurgePending(pThis))
+            return;
         EIoStart started = driver.WriteFile(port, byte, pThis->m_overlapped);
         if (started == EIoStart::Done)
             continue;
@@ -312,13 +397,16 @@ int CSerialPort::MoveReceivedToRing(CSerialPort* pThis)
             pThis->m_receiveSignal.Signal();
         return left;
     };
+    // The driver hands over what it holds in one read, as much as fits.
+    unsigned char batch[kDriverQueueSize];
     for (int waiting = driver.ClearCommError(port); waiting != 0; waiting = driver.ClearCommError(port)) {
         // A full ring leaves the rest in the driver rather than lose it.
         if (ReceiveRingFull(pThis))
             return done(waiting);
-        unsigned char byte = 0;
-        uint32_t received = 1;
-        EIoStart started = driver.ReadFile(port, byte, pThis->m_overlapped);
+        const uint32_t room = static_cast<uint32_t>(
+            std::min<int>(pThis->m_receiveRing.GetCapacity() - pThis->m_receiveRing.GetCount(), kDriverQueueSize));
+        uint32_t received = 0;
+        EIoStart started = driver.ReadFile(port, batch, room, received, pThis->m_overlapped);
         if (started == EIoStart::Failed) {
             driver.ClearCommError(port);
             return done(0);
@@ -332,10 +420,12 @@ int CSerialPort::MoveReceivedToRing(CSerialPort* pThis)
                 return done(0);
             }
         }
-        if (received == 1) {
-            pThis->m_receiveRing.Push(byte);
-            if (++pushed == 1)
+        received = std::min(received, room);
+        if (received != 0) {
+            pThis->m_receiveRing.PushMany(batch, static_cast<int>(received));
+            if (pushed == 0)
                 pThis->m_receiveSignal.Signal();
+            pushed += static_cast<int>(received);
         }
     }
     return done(0);

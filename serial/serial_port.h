@@ -49,13 +49,18 @@ public:
     virtual bool Open(int nPort, const DCB* pSettings);
     // Stops the worker and closes the port; queued bytes are not sent.
     virtual void Close();
-    // Queues bytes for sending, waiting while the transmit ring is full.
+    // Queues bytes for sending. While the transmit ring is full it sleeps
+    // until the worker makes room, each byte for at most the reply time-out;
+    // then throws kReadTimeoutCode, the bytes queued so far left in the ring.
     virtual void Write(const void* pData, int nCount);
     virtual void WriteString(const char* pszText);
     virtual void WriteByte(char byte);
     // Waits until a byte is received; throws kReadTimeoutCode when more than
     // ms milliseconds pass first.
     virtual char ReadByteTimeout(int ms);
+    // n bytes into buffer, each granted ms as ReadByteTimeout grants it.
+    // Bytes already received are taken at once, without a look at the clock.
+    virtual void ReadBytesTimeout(char* buffer, int n, int ms);
     // Oldest received byte, or 0 when none is waiting. Bytes a full ring left
     // in the driver count as received: when the reader has emptied the ring
     // ahead of the worker, it waits (one worker period at most) for them.
@@ -63,6 +68,11 @@ public:
     // Nothing received is waiting: bytes a full ring left in the driver count
     // as received, so emptying the port reaches them too. Held back first:
     // bytes the worker moves on are in the ring before it says none are left.
+    // Drops what waits to be sent, in the transmit ring and in the driver:
+    // nothing of it goes out after this returns. The worker purges the
+    // driver; this waits a worker period at most for that, and the worker
+    // purges before it sends anything else should it come later.
+    void PurgeTransmit();
     bool IsReceiveEmpty() const { return m_nReceiveHeldBack.load() == 0 && m_receiveRing.GetCount() == 0; }
     // The most received bytes that can wait at once: the ring's and the
     // driver queue's worth.
@@ -80,6 +90,12 @@ protected:
     static bool TakeReceived(CSerialPort* pThis);
     // Sends the queued bytes while CTS is on; false when they wait for it.
     static bool SendQueued(CSerialPort* pThis, bool woken);
+    // Purges the driver's output when PurgeTransmit asked for it.
+    static void ServePurge(CSerialPort* pThis);
+    static bool PurgePending(const CSerialPort* pThis)
+    {
+        return pThis->m_nPurgesAsked.load() != pThis->m_nPurgesDone.load();
+    }
     static bool ReceiveRingFull(const CSerialPort* pThis);
     // Room to take bytes: any, or once bytes were held back, down to the
     // refill level, so that each hand-over moves half a ring at least.
@@ -91,6 +107,12 @@ protected:
     void AwaitHeldBack();
     // Sleeps until the worker pushes a byte or ms pass.
     void AwaitReceived(uint32_t ms);
+    // Sleeps until the transmit ring has room; throws kReadTimeoutCode when
+    // more than ms pass first.
+    void AwaitTransmitRoom(int ms);
+    // The reader took bytes, leaving `left`: a worker that waits for room is
+    // woken once the ring has come down to the refill level.
+    void AfterTaking(int before, int left);
     static void ResetOrCreate(std::unique_ptr<CManualResetEvent>& event);
 
     std::mutex m_csTransmit;
@@ -107,8 +129,17 @@ protected:
     // Received bytes the worker left in the driver for want of ring room, as
     // the driver reported them at the worker's last look.
     std::atomic<int> m_nReceiveHeldBack{0};
+    // The worker waits without watching the port, for want of ring room.
+    std::atomic<bool> m_bPortUnwatched{false};
     // Wakes a reader that sleeps on an empty ring.
     CArrivalSignal m_receiveSignal;
+    // Wakes a writer that sleeps on a full transmit ring.
+    CArrivalSignal m_transmitRoom;
+    // Purges asked for by PurgeTransmit and done by the worker, and the
+    // signal that wakes the one waiting for it.
+    std::atomic<unsigned> m_nPurgesAsked{0};
+    std::atomic<unsigned> m_nPurgesDone{0};
+    CArrivalSignal m_purgeDone;
     // The worker's looks at the driver so far, and the count at which a
     // reader last waited in vain for held-back bytes: a stuck worker is not
     // waited for again until it looks once more.

@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "frontend/string_table.h"
+
 // The resource-only library that holds every text, dialog template and icon
 // of the program, asked for by number. Loading it registers its bundle; it is
-// never unloaded.
+// never unloaded. The texts are the string table's, shared with apctl.
 class CResourceLibrary {
 public:
-    static constexpr const char* kFileName = "liblidany.so";
+    static constexpr const char* kFileName = CStringTable::kFileName;
     // Where Load looks for the library, in turn: beside the executable (the
     // build tree), then in the private folder it is installed in, found from
     // the installed executable's folder. No other path is searched.

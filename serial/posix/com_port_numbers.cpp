@@ -1,17 +1,41 @@
 #include "serial/posix/com_port_numbers.h"
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
+#include <map>
 
-std::string CComPortNumbers::Identity(const SerialPortInfo& port)
+namespace {
+int Preferred(const SerialPortInfo& port)
 {
-    if (port.linkNumber != 0)
-        return "link:" + std::to_string(port.linkNumber);
-    if (!port.byIdPath.empty())
-        return "id:" + std::filesystem::path(port.byIdPath).filename().string();
-    if (!port.sysfsPath.empty())
-        return "sysfs:" + port.sysfsPath;
+    return port.linkNumber != 0 ? port.linkNumber : port.uartIndex >= 0 ? port.uartIndex + 1 : 0;
+}
+
+bool InRange(int number)
+{
+    return number >= CComPortNumbers::kFirst && number <= CComPortNumbers::kLast;
+}
+}  // namespace
+
+std::string CComPortNumbers::PlaceKey(const SerialPortInfo& port)
+{
+    if (!port.place.empty())
+        return "at:" + port.place;
     return "node:" + port.devicePath;
+}
+
+std::string CComPortNumbers::Key(const SerialPortInfo& port)
+{
+    if (port.serialNumber.empty() || port.vendorId.empty() || port.productId.empty() ||
+        (port.kind != ESerialPortKind::UsbSerial && port.kind != ESerialPortKind::UsbAcm))
+        return PlaceKey(port);
+    std::string key = port.vendorId + ":" + port.productId + ":" + port.serialNumber;
+    // A device with several ports has one serial number for all of them.
+    const size_t colon = port.place.rfind(':');
+    const std::string interface = colon == std::string::npos ? std::string() : port.place.substr(colon + 1);
+    if (!interface.empty() && interface != "1.0")
+        key += ":" + interface;
+    return key;
 }
 
 std::string CComPortNumbers::OrderKey(const SerialPortInfo& port)
@@ -21,70 +45,88 @@ std::string CComPortNumbers::OrderKey(const SerialPortInfo& port)
     return port.sysfsPath.empty() ? port.devicePath : port.sysfsPath;
 }
 
-int CComPortNumbers::Known(const SerialPortInfo& port)
+bool CComPortNumbers::GiveFromTable(CComNumberStore::Table& table, const std::vector<const SerialPortInfo*>& pool,
+                                    const std::set<int>& fixed, NumberedPorts& result)
 {
-    const std::string identity = Identity(port);
-    if (auto known = m_byIdentity.find(identity); known != m_byIdentity.end())
-        return known->second;
-    if (port.linkNumber == 0 && !port.sysfsPath.empty())
-        if (auto seen = m_bySysfsPath.find(port.sysfsPath); seen != m_bySysfsPath.end()) {
-            const int number = seen->second;
-            m_byIdentity[identity] = number;
-            m_bySysfsPath.erase(seen);
-            return number;
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    // A number a link or a UART holds now is theirs.
+    bool changed = std::erase_if(table, [&](const ComNumberEntry& entry) { return fixed.count(entry.number); }) != 0;
+    std::set<std::string> present;
+    std::vector<std::pair<const SerialPortInfo*, std::string>> unnumbered;
+    for (const SerialPortInfo* port : pool) {
+        // Two devices that claim one serial number are told apart by place.
+        std::string key = Key(*port);
+        if (!present.insert(key).second && !present.insert(key = PlaceKey(*port)).second) {
+            result.leftOut.push_back(*port);
+            continue;
         }
-    return 0;
-}
-
-bool CComPortNumbers::Take(int number, const SerialPortInfo& port)
-{
-    if (number < kFirst || number > kLast || !m_taken.insert(number).second)
-        return false;
-    m_byIdentity[Identity(port)] = number;
-    // Only a port known by its sysfs path may come back under a by-id name;
-    // another adapter in the same socket is another device.
-    if (port.linkNumber == 0 && port.byIdPath.empty() && !port.sysfsPath.empty())
-        m_bySysfsPath.emplace(port.sysfsPath, number);
-    return true;
+        auto entry = std::find_if(table.begin(), table.end(), [&](const ComNumberEntry& e) { return e.key == key; });
+        if (entry == table.end()) {
+            unnumbered.emplace_back(port, key);
+            continue;
+        }
+        if (entry->lastSeen + kSeenGranularitySeconds <= now || entry->device != port->devicePath ||
+            entry->description != port->DisplayName()) {
+            entry->lastSeen = now;
+            entry->device = port->devicePath;
+            entry->description = port->DisplayName();
+            changed = true;
+        }
+        result.ports.push_back({entry->number, *port});
+    }
+    for (const auto& [port, key] : unnumbered) {
+        int number = kFirst;
+        auto given = [&table](int n) {
+            return std::any_of(table.begin(), table.end(), [n](const ComNumberEntry& e) { return e.number == n; });
+        };
+        while (number <= kLast && (fixed.count(number) || given(number)))
+            ++number;
+        if (number > kLast) {
+            // All given: take back the number of the device gone longest.
+            auto oldest = table.end();
+            for (auto entry = table.begin(); entry != table.end(); ++entry)
+                if (!present.count(entry->key) && (oldest == table.end() || entry->lastSeen < oldest->lastSeen))
+                    oldest = entry;
+            if (oldest == table.end()) {
+                result.leftOut.push_back(*port);
+                continue;
+            }
+            number = oldest->number;
+            table.erase(oldest);
+        }
+        table.push_back({number, key, now, port->devicePath, port->DisplayName()});
+        changed = true;
+        result.ports.push_back({number, *port});
+    }
+    std::sort(table.begin(), table.end(),
+              [](const ComNumberEntry& a, const ComNumberEntry& b) { return a.number < b.number; });
+    return changed;
 }
 
 NumberedPorts CComPortNumbers::Assign(const std::vector<SerialPortInfo>& ports)
 {
     NumberedPorts result;
-    std::vector<const SerialPortInfo*> unnumbered;
+    std::set<int> fixed;
+    std::vector<const SerialPortInfo*> pool;
+    // Links first: a link is the user's own choice of number.
+    for (const SerialPortInfo& port : ports)
+        if (port.linkNumber != 0 && InRange(port.linkNumber) && fixed.insert(port.linkNumber).second)
+            result.ports.push_back({port.linkNumber, port});
+    // A link named outside 4 to 20 is the user's way of keeping it out.
     for (const SerialPortInfo& port : ports) {
-        if (int number = Known(port))
-            result.ports.push_back({number, port});
-        else if (port.linkNumber == 0 || (port.linkNumber >= kFirst && port.linkNumber <= kLast))
-            unnumbered.push_back(&port);
-        // A link named outside 4 to 20 is the user's way of keeping it out.
-    }
-    // Numbers the ports bring with them: links first, then the UARTs.
-    auto preferred = [](const SerialPortInfo& port) {
-        return port.linkNumber != 0 ? port.linkNumber : port.uartIndex >= 0 ? port.uartIndex + 1 : 0;
-    };
-    std::stable_sort(unnumbered.begin(), unnumbered.end(), [](const SerialPortInfo* a, const SerialPortInfo* b) {
-        return (a->linkNumber != 0) > (b->linkNumber != 0);
-    });
-    std::vector<const SerialPortInfo*> rest;
-    for (const SerialPortInfo* port : unnumbered) {
-        if (Take(preferred(*port), *port))
-            result.ports.push_back({preferred(*port), *port});
+        if (port.linkNumber != 0)
+            continue;
+        if (port.uartIndex >= 0 && InRange(Preferred(port)) && fixed.insert(Preferred(port)).second)
+            result.ports.push_back({Preferred(port), port});
         else
-            rest.push_back(port);
+            pool.push_back(&port);
     }
-    std::stable_sort(rest.begin(), rest.end(), [](const SerialPortInfo* a, const SerialPortInfo* b) {
+    std::stable_sort(pool.begin(), pool.end(), [](const SerialPortInfo* a, const SerialPortInfo* b) {
         return OrderKey(*a) < OrderKey(*b);
     });
-    int next = kFirst;
-    for (const SerialPortInfo* port : rest) {
-        while (next <= kLast && m_taken.count(next))
-            ++next;
-        if (next <= kLast && Take(next, *port))
-            result.ports.push_back({next, *port});
-        else
-            result.leftOut.push_back(*port);
-    }
+    // Without ports to number, the database is left alone.
+    if (!pool.empty())
+        m_store.Update([&](CComNumberStore::Table& table) { return GiveFromTable(table, pool, fixed, result); });
     std::sort(result.ports.begin(), result.ports.end(),
               [](const NumberedPort& a, const NumberedPort& b) { return a.number < b.number; });
     return result;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "serial/posix/com_number_store.h"
 #include "serial/posix/serial_port_info.h"
 
 struct NumberedPort {
@@ -19,27 +19,41 @@ struct NumberedPorts {
     std::vector<SerialPortInfo> leftOut;
 };
 
-// Gives the machine's serial ports COM numbers from 4 to 20, and keeps each
-// number for its device for as long as the object lives (a run of the
-// program): a comN link keeps N; a UART ttyS(k) keeps k+1; every other port
-// takes the lowest free number, new ports in the order of their by-id names
-// (else their sysfs paths). A number once given is never given to another
-// device, even after its own has gone.
+// Gives the machine's serial ports COM numbers from 4 to 20: a comN link
+// keeps N; a UART ttyS(k) keeps k+1; every other port keeps the number the
+// COM number database gives its key, which stays with the device across
+// runs, re-plugs and both programs. A new device takes the lowest number
+// never given (new ones in the order of their by-id names, else their sysfs
+// paths); when all are given, the one whose device was seen longest ago.
 class CComPortNumbers {
 public:
     static constexpr int kFirst = 4;
     static constexpr int kLast = 20;
+    // A database entry's last-seen time is renewed at most this often.
+    static constexpr int64_t kSeenGranularitySeconds = 60;
 
     NumberedPorts Assign(const std::vector<SerialPortInfo>& ports);
+    // The database as it stands, without listing anything.
+    CComNumberStore::Table Kept() { return m_store.Read(); }
+
+    // What identifies the device: vendor, product and serial number of a
+    // USB device that has one (with the interface beyond the first), else
+    // its place: the USB port it sits in, or the tty's own sysfs device.
+    // Not the by-id name, which udev may move to another adapter.
+    static std::string Key(const SerialPortInfo& port);
+    // The key of the place alone.
+    static std::string PlaceKey(const SerialPortInfo& port);
+    // Whether two listings show the same device: the same key, in the same
+    // place (clones that share a serial number differ by place).
+    static bool SameDevice(const SerialPortInfo& a, const SerialPortInfo& b)
+    {
+        return Key(a) == Key(b) && PlaceKey(a) == PlaceKey(b);
+    }
 
 private:
-    static std::string Identity(const SerialPortInfo& port);
     static std::string OrderKey(const SerialPortInfo& port);
-    int Known(const SerialPortInfo& port);
-    bool Take(int number, const SerialPortInfo& port);
+    bool GiveFromTable(CComNumberStore::Table& table, const std::vector<const SerialPortInfo*>& pool,
+                       const std::set<int>& fixed, NumberedPorts& result);
 
-    std::map<std::string, int> m_byIdentity;
-    // A port first seen before udev gave it a by-id name keeps its number.
-    std::map<std::string, int> m_bySysfsPath;
-    std::set<int> m_taken;
+    CComNumberStore m_store;
 };

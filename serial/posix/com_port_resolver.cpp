@@ -14,6 +14,7 @@ struct ResolverState {
     std::mutex lock;
     std::string folder = "/dev";
     std::string sysfs = "/sys";
+    std::string locks = "/var/lock";
     CComPortNumbers numbers;
     bool ownNames = true;
     const IHardwareNames* names = nullptr;
@@ -132,4 +133,23 @@ void CComPortResolver::SetHardwareNames(const IHardwareNames* names)
     std::lock_guard guard(state.lock);
     state.ownNames = false;
     state.names = names;
+}
+
+void CComPortResolver::SetLockFolder(std::string folder)
+{
+    ResolverState& state = State();
+    std::lock_guard guard(state.lock);
+    state.locks = std::move(folder);
+}
+
+const std::string& CComPortResolver::LockFolder()
+{
+    return State().locks;
+}
+
+CComNumberStore::Table CComPortResolver::KeptNumbers()
+{
+    ResolverState& state = State();
+    std::lock_guard guard(state.lock);
+    return state.numbers.Kept();
 }

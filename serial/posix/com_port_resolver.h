@@ -5,12 +5,12 @@
 #include "serial/posix/com_port_numbers.h"
 #include "serial/posix/hardware_names.h"
 
-// The port names "COM<n>" of this run: the machine's serial ports, found in
-// sysfs and the device folder, numbered once and kept (see CComPortNumbers).
-// "COM<n>" opens the device listed under n, following the adapter where udev
-// gave it a by-id name; a comN link outside 4 to 20 still names itself. The
-// sysfs root is /sys and the device folder /dev; tests point them elsewhere,
-// which starts the numbering afresh.
+// The port names "COM<n>": the machine's serial ports, found in sysfs and the
+// device folder, numbered as the COM number database keeps them (see
+// CComPortNumbers). "COM<n>" opens the device that n names now, or nothing
+// when it is not there; a comN link outside 4 to 20 still names itself. The
+// sysfs root is /sys, the device folder /dev and the UUCP lock folder
+// /var/lock; tests point them elsewhere.
 class CComPortResolver {
 public:
     static std::string DevicePath(const std::string& comName);
@@ -27,4 +27,8 @@ public:
     static const std::string& SysfsRoot();
     // Null: no database. The default is the machine's own, made on first use.
     static void SetHardwareNames(const IHardwareNames* names);
+    static void SetLockFolder(std::string folder);
+    static const std::string& LockFolder();
+    // Every number the database keeps, for devices present or not.
+    static CComNumberStore::Table KeptNumbers();
 };

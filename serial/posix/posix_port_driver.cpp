@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "serial/posix/tty_device.h"
@@ -67,7 +68,8 @@ bool CPosixPortDriver::SetupComm(HANDLE, int, int)
 
 void CPosixPortDriver::PurgeComm(HANDLE port, uint32_t flags)
 {
-    if (flags & (PURGE_TXABORT | PURGE_RXABORT))
+    // Only a read goes pending; writes wait in the output queue.
+    if (flags & PURGE_RXABORT)
         m_pending = EPending::None;
     if (flags & (PURGE_TXABORT | PURGE_TXCLEAR))
         m_nOutput = 0;
@@ -138,17 +140,28 @@ ssize_t CPosixPortDriver::FillInputQueue(int fd)
     return n;
 }
 
-EIoStart CPosixPortDriver::ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED&)
+uint32_t CPosixPortDriver::TakeQueued(unsigned char* buffer, uint32_t count)
+{
+    const uint32_t n = static_cast<uint32_t>(std::min<size_t>(count, Queued()));
+    std::memcpy(buffer, m_input.data() + m_inputNext, n);
+    m_inputNext += n;
+    return n;
+}
+
+EIoStart CPosixPortDriver::ReadFile(HANDLE port, unsigned char* buffer, uint32_t count, uint32_t& read,
+                                    OVERLAPPED&)
 {
     FlushOutput();
+    read = 0;
     const ssize_t n = Queued() != 0 ? 1 : FillInputQueue(static_cast<int>(port));
     if (n > 0) {
-        byte = m_input[m_inputNext++];
+        read = TakeQueued(buffer, count);
         return EIoStart::Done;
     }
     if (n < 0 && errno == EAGAIN) {
         m_pending = EPending::Read;
-        m_pPendingRead = &byte;
+        m_pPendingRead = buffer;
+        m_nPendingCount = count;
         return EIoStart::Pending;
     }
     // End of file or EIO: the other end is gone.
@@ -210,7 +223,7 @@ EIoWait CPosixPortDriver::GetOverlappedResult(HANDLE port, OVERLAPPED& overlappe
     if (!reading)
         return EIoWait::Failed;
     const int fd = static_cast<int>(port);
-    // A one-byte operation gets the multiplier once plus the constant.
+    // The read gets the multiplier once (for its first byte) plus the constant.
     const uint32_t timeout = m_timeouts.ReadTotalTimeoutMultiplier + m_timeouts.ReadTotalTimeoutConstant;
     pollfd p{fd, POLLIN, 0};
     int ready = poll(&p, 1, static_cast<int>(timeout));
@@ -219,8 +232,7 @@ EIoWait CPosixPortDriver::GetOverlappedResult(HANDLE port, OVERLAPPED& overlappe
     if (ready > 0) {
         ssize_t n = FillInputQueue(fd);
         if (n > 0) {
-            *m_pPendingRead = m_input[m_inputNext++];
-            transferred = 1;
+            transferred = TakeQueued(m_pPendingRead, m_nPendingCount);
         } else if (n == 0 || (errno != EAGAIN)) {
             m_bHungUp = true;
             return EIoWait::Failed;

@@ -13,7 +13,7 @@
 // operations under way, FIONREAD for the bytes waiting, and the wait that
 // also ends when the port has data, so replies are picked up at once.
 // Like a serial driver, it keeps queues of its own, so the engine's one-byte
-// reads and writes do not each cost a system call: written bytes gather and
+// writes do not each cost a system call: written bytes gather and
 // reach the tty in one write when the worker next looks at the line or
 // waits, and received bytes are taken from the tty in blocks. Bytes that
 // trickle in at the line's pace gather for a moment before the wait ends,
@@ -34,7 +34,8 @@ public:
     void SetDtr(HANDLE port) override;
     int ClearCommError(HANDLE port) override;
     bool GetCommModemStatus(HANDLE port, uint32_t& status) override;
-    EIoStart ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED& overlapped) override;
+    EIoStart ReadFile(HANDLE port, unsigned char* buffer, uint32_t count, uint32_t& read,
+                      OVERLAPPED& overlapped) override;
     EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override;
     EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) override;
     int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData) override;
@@ -53,6 +54,8 @@ private:
     static constexpr size_t kInputQueueSize = 4096;
 
     size_t Queued() const { return m_inputEnd - m_inputNext; }
+    // Moves up to count queued bytes into buffer; how many.
+    uint32_t TakeQueued(unsigned char* buffer, uint32_t count);
     // Reads from the tty into the empty input queue; read()'s result.
     ssize_t FillInputQueue(int fd);
     void ClearInputQueue()
@@ -80,6 +83,7 @@ private:
     bool m_bPortQuiet = false;
     EPending m_pending = EPending::None;
     unsigned char* m_pPendingRead = nullptr;
+    uint32_t m_nPendingCount = 0;
     std::array<unsigned char, kOutputQueueSize> m_output{};
     size_t m_nOutput = 0;
     std::array<unsigned char, kInputQueueSize> m_input{};

@@ -18,10 +18,22 @@ bool IsGenericProduct(const std::string& product)
         product.c_str(), G_REGEX_CASELESS, GRegexMatchFlags(0));
 }
 
+// An empty folder (a tree that went away) holds nothing.
 bool IsWithin(const fs::path& path, const fs::path& folder)
 {
+    if (folder.empty() || path.empty())
+        return false;
     auto [inFolder, inPath] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
     return inFolder == folder.end();
+}
+
+// The UART type the 8250 driver found; 0 (unknown) for a placeholder.
+bool HasUart(const fs::path& ttyFolder)
+{
+    const std::string type = CSysfsText::Read(ttyFolder / "type");
+    int value = 0;
+    auto [ptr, error] = std::from_chars(type.data(), type.data() + type.size(), value);
+    return error == std::errc() && ptr == type.data() + type.size() && value > 0;
 }
 
 // "0x8086" as PCI attributes give it, "8086" as USB ones do.
@@ -136,7 +148,7 @@ bool CSerialPortDiscovery::FromSysfs(const fs::path& classEntry, SerialPortInfo&
     const std::string device = Canonical(classEntry / "device");
     const fs::path devices = Canonical(m_sysfsRoot / "devices");
     if (tty.empty() || device.empty() || devices.empty() || IsWithin(tty, devices / "virtual") ||
-        IsWithin(tty, devices / "platform" / "serial8250"))
+        (IsWithin(tty, devices / "platform" / "serial8250") && !HasUart(tty)))
         return false;
     const fs::path node = m_deviceFolder / name;
     if (!fs::exists(node, error))
@@ -145,6 +157,7 @@ bool CSerialPortDiscovery::FromSysfs(const fs::path& classEntry, SerialPortInfo&
     port.devicePath = node.string();
     port.sysfsPath = tty;
     port.uartIndex = UartIndex(name);
+    port.place = fs::path(tty).lexically_relative(devices).string();
     DescribeDevice(device, port);
     return true;
 }
@@ -153,9 +166,16 @@ void CSerialPortDiscovery::DescribeDevice(const fs::path& device, SerialPortInfo
 {
     const fs::path devices = Canonical(m_sysfsRoot / "devices");
     std::error_code error;
-    // Up from the tty's device to the first one that says what it is.
-    for (fs::path at = device; IsWithin(at, devices) && at != devices; at = at.parent_path()) {
+    // Up from the tty's device to the first one that says what it is; the
+    // root's parent is the root, so the walk stops there at the latest.
+    fs::path below;
+    for (fs::path at = device; IsWithin(at, devices) && at != devices && at != at.parent_path();
+         below = at, at = at.parent_path()) {
         if (fs::exists(at / "idVendor", error) && fs::exists(at / "idProduct", error)) {
+            // The interface the tty hangs off names the USB port and which
+            // of the device's ports it is.
+            if (!below.empty())
+                port.place = below.lexically_relative(devices).string();
             DescribeUsb(at, port);
             return;
         }

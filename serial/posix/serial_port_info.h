@@ -28,6 +28,10 @@ struct SerialPortInfo {
     std::string byIdPath;
     // The tty's own folder in sysfs, resolved; empty for a bare link.
     std::string sysfsPath;
+    // Where the device sits, as its folder below sysfs's devices/: the USB
+    // interface (…/usb1/1-2/1-2:1.0) for a USB port, the tty's own folder
+    // otherwise; empty for a bare link.
+    std::string place;
     // k of a real UART ttyS(k); -1 otherwise.
     int uartIndex = -1;
     // USB device attributes (or PCI ids for a card), as sysfs gives them.

@@ -32,6 +32,12 @@ std::string CSysfsText::Clean(std::string text, bool cutShort)
          p = g_utf8_next_char(p)) {
         const gunichar c = g_utf8_get_char(p);
         // Line ends, tabs and other controls would break the one-line item.
+        // Bidirectional overrides, zero-width and other format characters
+        // would reorder or hide what is shown around them.
+        if (g_unichar_type(c) == G_UNICODE_FORMAT) {
+            ++chars;
+            continue;
+        }
         if (g_unichar_iscntrl(c)) {
             if (!clean.empty() && clean.back() != ' ')
                 clean += ' ';

@@ -4,7 +4,7 @@
 #include <string>
 
 // One attribute of a sysfs tree as text fit to show: valid UTF-8 without
-// control characters, trimmed, and cut at a character boundary after
+// control or format characters, trimmed, and cut at a character boundary after
 // kMaxChars characters. Missing, unreadable, empty or non-UTF-8 attributes
 // read as empty, so the caller falls back to what it knows otherwise.
 class CSysfsText {

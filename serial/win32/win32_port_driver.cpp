@@ -119,16 +119,26 @@ bool CWin32PortDriver::TakeBlock(uint32_t ms)
     return true;
 }
 
-EIoStart CWin32PortDriver::ReadFile(HANDLE, unsigned char& byte, OVERLAPPED&)
+uint32_t CWin32PortDriver::TakeQueued(unsigned char* buffer, uint32_t count)
+{
+    const uint32_t n = static_cast<uint32_t>(std::min<size_t>(count, Queued()));
+    std::memcpy(buffer, m_input.data() + m_inputNext, n);
+    m_inputNext += n;
+    return n;
+}
+
+EIoStart CWin32PortDriver::ReadFile(HANDLE, unsigned char* buffer, uint32_t count, uint32_t& read, OVERLAPPED&)
 {
     FlushOutput();
+    read = 0;
     if (Queued() == 0 && (m_bHungUp || !TakeBlock(0)))
         return EIoStart::Failed;
     if (Queued() != 0) {
-        byte = m_input[m_inputNext++];
+        read = TakeQueued(buffer, count);
         return EIoStart::Done;
     }
-    m_pPendingRead = &byte;
+    m_pPendingRead = buffer;
+    m_nPendingCount = count;
     return EIoStart::Pending;
 }
 
@@ -160,17 +170,15 @@ void CWin32PortDriver::FlushOutput()
 EIoWait CWin32PortDriver::GetOverlappedResult(HANDLE, OVERLAPPED& overlapped, uint32_t& transferred)
 {
     transferred = 0;
-    // Only a read goes pending: writes wait in the output queue.
+    // Only a read goes pending: writes wait in the output queue. It gets the
+    // multiplier once (for its first byte) plus the constant.
     unsigned char* target = std::exchange(m_pPendingRead, nullptr);
     if (!target)
         return EIoWait::Failed;
     const uint32_t timeout = m_timeouts.ReadTotalTimeoutMultiplier + m_timeouts.ReadTotalTimeoutConstant;
     if (Queued() == 0 && !TakeBlock(timeout))
         return EIoWait::Failed;
-    if (Queued() != 0) {
-        *target = m_input[m_inputNext++];
-        transferred = 1;
-    }
+    transferred = TakeQueued(target, m_nPendingCount);
     // Timed out or done: the operation has ended either way.
     if (overlapped.hEvent)
         overlapped.hEvent->Set();

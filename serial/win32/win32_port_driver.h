@@ -7,7 +7,8 @@
 #include "serial/win32/comm_device.h"
 
 // The port operations over a Win32 communications device. Like the POSIX
-// driver it keeps queues of its own: written bytes gather and go out in one
+// driver it keeps queues of its own, so the engine's one-byte writes do not
+// each cost a system call: written bytes gather and go out in one
 // overlapped write when the worker next looks at the line or waits, and
 // received bytes come in blocks from the one overlapped read it keeps
 // pending, whose event the worker's wait watches beside its own. The mask
@@ -27,7 +28,8 @@ public:
     void SetDtr(HANDLE port) override;
     int ClearCommError(HANDLE port) override;
     bool GetCommModemStatus(HANDLE port, uint32_t& status) override;
-    EIoStart ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED& overlapped) override;
+    EIoStart ReadFile(HANDLE port, unsigned char* buffer, uint32_t count, uint32_t& read,
+                      OVERLAPPED& overlapped) override;
     EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override;
     EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) override;
     int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData) override;
@@ -36,6 +38,8 @@ private:
     static constexpr size_t kOutputQueueSize = 4096;
 
     size_t Queued() const { return m_inputEnd - m_inputNext; }
+    // Moves up to count queued bytes into buffer; how many.
+    uint32_t TakeQueued(unsigned char* buffer, uint32_t count);
     // Takes what the block read has brought, waiting up to ms for it, and
     // keeps a new one pending; false when the port has failed.
     bool TakeBlock(uint32_t ms);
@@ -48,6 +52,7 @@ private:
     // GetCommModemStatus failed once: the port has no modem lines.
     bool m_bNoModemLines = false;
     unsigned char* m_pPendingRead = nullptr;
+    uint32_t m_nPendingCount = 0;
     std::array<unsigned char, kOutputQueueSize> m_output{};
     size_t m_nOutput = 0;
     std::array<unsigned char, CCommDevice::kBlockSize> m_input{};

@@ -70,8 +70,10 @@ TEST(ApctlOptions, EachUsageErrorSaysWhat)
         {{"identify", "\x1b[2J"}, "unexpected argument '\\x1b[2J'"},
         {{"name", "--json", "a", "b"}, "name takes one new name (quote a name with spaces)"},
         {{"pin", "--new", "1"}, "pin needs --current PIN and --new PIN"},
-        {{"delete", "--json", "44:55:33:00:11:22"}, "--json goes with list, name and status only"},
+        {{"delete", "--json", "44:55:33:00:11:22"}, "--json goes with list, name, status and list-ports only"},
         {{"status", "--json", "x"}, "unexpected argument 'x'"},
+        {{"list-ports", "COM5"}, "unexpected argument 'COM5'"},
+        {{"list-ports", "--port", "COM5"}, "list-ports lists every port: it takes no --port"},
         {{"name", "a", "b"}, "name takes one new name (quote a name with spaces)"},
         {{"list", "--current", "1"}, "--current and --new go with pin only"},
     };
@@ -119,7 +121,7 @@ TEST(ApctlOptions, EveryCommandTakesJsonOrRefusesIt)
         if (takes)
             EXPECT_TRUE(options->json);
         else
-            EXPECT_EQ(error, "--json goes with list, name and status only");
+            EXPECT_EQ(error, "--json goes with list, name, status and list-ports only");
     }
 }
 

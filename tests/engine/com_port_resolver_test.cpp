@@ -1,10 +1,16 @@
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/port_probe.h"
@@ -86,32 +92,153 @@ TEST_F(ComPortResolverTest, LinksNameThemselvesAndNothingElseIsGuessed)
     EXPECT_EQ(CComPortResolver::DevicePath("com9"), "");
 }
 
-TEST_F(ComPortResolverTest, ProbeTellsAPortInUseFromAnOpenableOne)
+TEST_F(ComPortResolverTest, AByIdLinkMovedByUdevMovesNoNumber)
+{
+    // Two adapters of one product without serial numbers: one by-id name,
+    // which udev gives to whichever came last.
+    const CFakeSysfs::UsbDevice ch340{"1a86", "7523", "USB Serial", "", ""};
+    const std::string byId = "usb-1a86_USB_Serial-if00-port0";
+    m_tree.AddUsb("ttyUSB0", "1-2", ch340);
+    EXPECT_EQ(CComPortResolver::DevicePath("COM4"), m_tree.Dev() + "/ttyUSB0") << "before udev made the link";
+    m_tree.AddById(byId, "ttyUSB0");
+    m_tree.AddUsb("ttyUSB1", "1-3", ch340);
+    m_tree.MoveById(byId, "ttyUSB1");
+    const NumberedPorts listed = CComPortResolver::ListPorts();
+    ASSERT_EQ(listed.ports.size(), 2u);
+    EXPECT_EQ(listed.ports[0].info.kernelName, "ttyUSB0");
+    EXPECT_EQ(listed.ports[1].info.kernelName, "ttyUSB1");
+    int fd = CTtyDevice::OpenExclusive("COM4");
+    EXPECT_TRUE(OpenedPty(fd, m_tree.PtyOf("ttyUSB0"))) << "COM4 stays with the adapter in 1-2";
+    CTtyDevice::CloseExclusive(fd);
+
+    // A fresh program sees the same, and the table names both places.
+    CComPortResolver::SetSysfsRoot(m_tree.Sys());
+    fd = CTtyDevice::OpenExclusive("COM5");
+    EXPECT_TRUE(OpenedPty(fd, m_tree.PtyOf("ttyUSB1")));
+    CTtyDevice::CloseExclusive(fd);
+    const auto kept = CComPortResolver::KeptNumbers();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].key, "at:pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0");
+    EXPECT_EQ(kept[1].key, "at:pci0000:00/0000:00:14.0/usb1/1-3/1-3:1.0");
+}
+
+// Counts the opens of the ptys behind the fake nodes.
+class OpenCounter {
+public:
+    explicit OpenCounter(const std::vector<std::string>& paths) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        for (const std::string& path : paths)
+            inotify_add_watch(m_fd, path.c_str(), IN_OPEN);
+    }
+    ~OpenCounter() { close(m_fd); }
+    int Opens()
+    {
+        alignas(inotify_event) char buffer[4096];
+        ssize_t n;
+        while ((n = read(m_fd, buffer, sizeof buffer)) > 0)
+            for (char* at = buffer; at < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                m_opens += (event->mask & IN_OPEN) != 0;
+                at += sizeof(inotify_event) + event->len;
+            }
+        return m_opens;
+    }
+
+private:
+    int m_fd;
+    int m_opens = 0;
+};
+
+TEST_F(ComPortResolverTest, ListingAndJudgingOpenNoPort)
+{
+    m_tree.AddExampleMachine();
+    const std::vector<std::string> ptys = {m_tree.PtyOf("ttyUSB0"), m_tree.PtyOf("ttyACM0"), m_tree.PtyOf("ttyS4"),
+                                           m_tree.PtyOf("com7")};
+    OpenCounter counter(ptys);
+    int fd = open(ptys[0].c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    close(fd);
+    ASSERT_EQ(counter.Opens(), 1) << "the counter sees an open";
+    for (int refresh = 0; refresh < 3; ++refresh)
+        for (const NumberedPort& port : CComPortResolver::ListPorts().ports)
+            EXPECT_TRUE(CPortProbe::Judge(port.info.OpenPath(), m_tree.Locks(), port.info.kernelName).Openable());
+    EXPECT_EQ(CComPortResolver::DevicePath("COM6"),
+              m_tree.Dev() + "/serial/by-id/usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_0001-if00-port0");
+    EXPECT_EQ(counter.Opens(), 1);
+}
+
+TEST_F(ComPortResolverTest, APortIsInUseWhileALiveProcessHoldsItsUucpLockOrAnFlock)
 {
     m_tree.AddUsb("ttyUSB0", "1-2", kFtdi);
     const std::string path = m_tree.Dev() + "/ttyUSB0";
-    EXPECT_TRUE(CPortProbe::Probe(path).Openable());
+    EXPECT_TRUE(CPortProbe::Judge(path, m_tree.Locks()).Openable());
+    // As apconfig and apctl hold the port they talk through.
     const int holder = CTtyDevice::OpenPathExclusive(path);
     ASSERT_GE(holder, 0);
-    const PortAccess held = CPortProbe::Probe(path);
-    EXPECT_EQ(held.problem, EPortProblem::InUse);
+    EXPECT_EQ(CPortProbe::Judge(path, m_tree.Locks()).problem, EPortProblem::InUse);
     CTtyDevice::CloseExclusive(holder);
-    const PortAccess gone = CPortProbe::Probe(m_tree.Dev() + "/ttyUSB9");
+    EXPECT_TRUE(CPortProbe::Judge(path, m_tree.Locks()).Openable());
+    m_tree.LockUucp("ttyUSB0", getpid());
+    const PortAccess held = CPortProbe::Judge(path, m_tree.Locks());
+    EXPECT_EQ(held.problem, EPortProblem::InUse);
+    // By the kernel's name where the path is a by-id link.
+    m_tree.AddById("usb-FTDI", "ttyUSB0");
+    EXPECT_EQ(CPortProbe::Judge(m_tree.Dev() + "/serial/by-id/usb-FTDI", m_tree.Locks(), "ttyUSB0").problem,
+              EPortProblem::InUse);
+    // A lock whose process has ended is stale.
+    const pid_t ended = fork();
+    if (ended == 0)
+        _exit(0);
+    waitpid(ended, nullptr, 0);
+    m_tree.LockUucp("ttyUSB0", ended);
+    EXPECT_TRUE(CPortProbe::Judge(path, m_tree.Locks()).Openable());
+    const PortAccess gone = CPortProbe::Judge(m_tree.Dev() + "/ttyUSB9", m_tree.Locks());
     EXPECT_EQ(gone.problem, EPortProblem::Other);
     EXPECT_EQ(gone.error, ENOENT);
 }
 
-// Root opens anything: the refusal is seen from an unprivileged child.
-TEST_F(ComPortResolverTest, PermissionDeniedNamesTheGroupThatOwnsTheNode)
+// An access list as the kernel keeps it: header, then tag, perm, id.
+std::string Acl(std::initializer_list<std::array<uint32_t, 3>> entries)
+{
+    std::string data(4, '\0');
+    data[0] = 2;
+    for (const auto& [tag, perm, id] : entries) {
+        const uint16_t t = static_cast<uint16_t>(tag), p = static_cast<uint16_t>(perm);
+        data.append(reinterpret_cast<const char*>(&t), 2).append(reinterpret_cast<const char*>(&p), 2);
+        data.append(reinterpret_cast<const char*>(&id), 4);
+    }
+    return data;
+}
+
+struct PermissionCase {
+    const char* name;
+    mode_t mode;
+    // The access list, or none.
+    std::string acl;
+    // The child's groups beside its own.
+    std::vector<gid_t> groups;
+    bool denied;
+    EPermissionCause cause;
+    const char* group;
+};
+
+class PermissionTest : public ComPortResolverTest, public testing::WithParamInterface<PermissionCase> {};
+
+// Root opens anything: the verdict is seen from an unprivileged child.
+TEST_P(PermissionTest, TheHintFollowsWhatWouldLetTheUserIn)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root to hand the node to a group and drop to another user";
+    const PermissionCase& c = GetParam();
     const group* dialout = getgrnam("dialout");
     ASSERT_NE(dialout, nullptr);
-    m_tree.AddUsb("ttyUSB0", "1-2", kFtdi);
-    const std::string pty = m_tree.PtyOf("ttyUSB0");
-    ASSERT_EQ(chown(pty.c_str(), 0, dialout->gr_gid), 0);
-    ASSERT_EQ(chmod(pty.c_str(), 0660), 0);
+    // Judging reads only the node's attributes; a plain file takes access
+    // lists where ptys do not.
+    const std::string node = m_tree.Dev() + "/ttyUSB0";
+    std::ofstream{node};
+    ASSERT_EQ(chown(node.c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(chmod(node.c_str(), c.mode), 0);
+    if (!c.acl.empty() && setxattr(node.c_str(), "system.posix_acl_access", c.acl.data(), c.acl.size(), 0) != 0)
+        GTEST_SKIP() << "no access lists on " << node << ": " << strerror(errno);
     ASSERT_EQ(chmod(m_tree.Dev().c_str(), 0755), 0);
     ASSERT_EQ(chmod(std::filesystem::path(m_tree.Dev()).parent_path().c_str(), 0755), 0);
 
@@ -119,13 +246,12 @@ TEST_F(ComPortResolverTest, PermissionDeniedNamesTheGroupThatOwnsTheNode)
     ASSERT_EQ(pipe(report), 0);
     const pid_t child = fork();
     if (child == 0) {
-        // nobody, in no group but its own.
-        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+        // nobody, in the case's groups only.
+        if (setgroups(c.groups.size(), c.groups.data()) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
             _exit(2);
-        const PortAccess access = CPortProbe::Probe(m_tree.Dev() + "/ttyUSB0");
-        const std::string line = std::to_string(static_cast<int>(access.problem)) + " " + access.group + " " +
-                                 std::to_string(access.groupMayOpen) + std::to_string(access.userListedInGroup) +
-                                 std::to_string(access.sessionHasGroup);
+        const PortAccess access = CPortProbe::Judge(m_tree.Dev() + "/ttyUSB0", m_tree.Locks());
+        const std::string line = std::to_string(access.problem == EPortProblem::PermissionDenied) + " " +
+                                 std::to_string(static_cast<int>(access.permission)) + " " + access.group;
         (void)!write(report[1], line.data(), line.size());
         _exit(0);
     }
@@ -137,7 +263,27 @@ TEST_F(ComPortResolverTest, PermissionDeniedNamesTheGroupThatOwnsTheNode)
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     ASSERT_GT(n, 0);
-    EXPECT_EQ(std::string(buffer), std::to_string(static_cast<int>(EPortProblem::PermissionDenied)) + " dialout 100");
+    EXPECT_EQ(std::string(buffer),
+              std::to_string(c.denied) + " " + std::to_string(static_cast<int>(c.cause)) + " " + c.group);
 }
+
+constexpr uint32_t kUserObj = 1, kUser = 2, kGroupObj = 4, kMask = 16, kOther = 32;
+const gid_t kDialout = 20;
+
+INSTANTIATE_TEST_SUITE_P(
+    Nodes, PermissionTest,
+    testing::Values(
+        PermissionCase{"GroupGrantsAndTheSessionLacksIt", 0660, {}, {}, true, EPermissionCause::JoinGroup,
+                       "dialout"},
+        PermissionCase{"TheSessionHasTheGroup", 0660, {}, {kDialout}, false, EPermissionCause::Unknown, ""},
+        PermissionCase{"OnlyTheOwner", 0600, {}, {}, true, EPermissionCause::OwnerOnly, "dialout"},
+        // group::rw- but mask::r--: not the owner-only hint, nor "join".
+        PermissionCase{"AnAccessListMaskKeepsTheGroupOut", 0640,
+                       Acl({{kUserObj, 6, 0}, {kGroupObj, 6, 0}, {kMask, 4, 0}, {kOther, 0, 0}}), {kDialout},
+                       true, EPermissionCause::AccessList, "dialout"},
+        PermissionCase{"AnAccessListEntryForTheUser", 0660,
+                       Acl({{kUserObj, 6, 0}, {kUser, 0, 65534}, {kGroupObj, 6, 0}, {kMask, 6, 0}, {kOther, 0, 0}}),
+                       {}, true, EPermissionCause::AccessList, "dialout"}),
+    [](const testing::TestParamInfo<PermissionCase>& info) { return info.param.name; });
 
 }  // namespace

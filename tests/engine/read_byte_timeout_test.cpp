@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <string>
 
 #include "tick_count.h"
 #include "serial/reply_readers.h"
@@ -113,6 +114,21 @@ TEST_F(ReadByteTimeoutTest, EveryByteOfAReplyGetsTheWholeTimeout)
     SetReplyTimeout(10000);
     Script({{0}, {9000, 'O'}, {9000}, {18000, 'K'}, {18000}, {27000, '\n'}});
     EXPECT_TRUE(ExpectOk(&m_port));
+}
+
+TEST_F(ReadByteTimeoutTest, BytesOfABatchThatAreThereTakeNoClockReading)
+{
+    m_port.Arrive('a');
+    m_port.Arrive('b');
+    // Only the third byte is waited for, from the first reading on.
+    Script({{10}, {10, 'c'}});
+    char bytes[3] = {};
+    m_port.ReadBytesTimeout(bytes, 3, 0);
+    EXPECT_EQ(std::string(bytes, 3), "abc");
+    EXPECT_EQ(m_nReadings, 2);
+    // A late one still throws, by the same rule as a single byte.
+    Script({{20}, {21}});
+    EXPECT_THROW(m_port.ReadBytesTimeout(bytes, 1, 0), int);
 }
 
 }  // namespace

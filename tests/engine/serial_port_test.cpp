@@ -239,6 +239,19 @@ TEST_F(SerialPortTest, ReadFailuresEndThePassAndLaterCyclesResume)
     EXPECT_EQ(ReadAll(), "B");
 }
 
+TEST_F(SerialPortTest, WhatTheDriverHoldsMovesInOneRead)
+{
+    ASSERT_TRUE(Open());
+    const std::string reply(3000, 'x');
+    m_driver->Arrive(reply);
+    ASSERT_TRUE(WaitUntil([&] { return m_driver->InputWaiting() == 0; }));
+    EXPECT_EQ(m_driver->ReadCalls(), 1);
+    std::string read(reply.size(), '\0');
+    m_port->ReadBytesTimeout(read.data(), static_cast<int>(read.size()), 1000);
+    EXPECT_EQ(read, reply);
+    EXPECT_TRUE(m_port->IsReceiveEmpty());
+}
+
 TEST_F(SerialPortTest, CloseDropsQueuedBytes)
 {
     m_driver->SetCts(false);

@@ -5,14 +5,15 @@ int CCountingPortDriver::ClearCommError(HANDLE port)
     return m_bUnplugged ? 0 : CPosixPortDriver::ClearCommError(port);
 }
 
-EIoStart CCountingPortDriver::ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED& overlapped)
+EIoStart CCountingPortDriver::ReadFile(HANDLE port, unsigned char* buffer, uint32_t count, uint32_t& read,
+                                       OVERLAPPED& overlapped)
 {
     if (m_bUnplugged)
         return EIoStart::Failed;
-    const EIoStart started = CPosixPortDriver::ReadFile(port, byte, overlapped);
+    const EIoStart started = CPosixPortDriver::ReadFile(port, buffer, count, read, overlapped);
     m_bReadPending = started == EIoStart::Pending;
     if (started == EIoStart::Done)
-        ++m_nDelivered;
+        m_nDelivered += read;
     return started;
 }
 
@@ -28,8 +29,8 @@ EIoWait CCountingPortDriver::GetOverlappedResult(HANDLE port, OVERLAPPED& overla
 {
     const EIoWait waited = CPosixPortDriver::GetOverlappedResult(port, overlapped, transferred);
     if (waited != EIoWait::Incomplete) {
-        if (waited == EIoWait::Done && m_bReadPending && transferred == 1)
-            ++m_nDelivered;
+        if (waited == EIoWait::Done && m_bReadPending)
+            m_nDelivered += transferred;
         m_bReadPending = false;
     }
     return waited;

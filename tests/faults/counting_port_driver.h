@@ -10,7 +10,8 @@
 // byte or had to drop it.
 class CCountingPortDriver : public CPosixPortDriver {
 public:
-    EIoStart ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED& overlapped) override;
+    EIoStart ReadFile(HANDLE port, unsigned char* buffer, uint32_t count, uint32_t& read,
+                      OVERLAPPED& overlapped) override;
     EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override;
     EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) override;
     int ClearCommError(HANDLE port) override;

@@ -158,7 +158,8 @@ std::string LineAfterText(const FaultCell& cell)
     switch (cell.line) {
     case ELineAfter::Clean: text = "clean: the next exchange is accepted"; break;
     case ELineAfter::TailLeft:
-        text = "the unread rest waits in the receive ring: the next exchange reads it and fails";
+        text = "the unread rest waits in the receive ring: the next exchange reads it and fails, and what of its "
+               "request had not gone out by then is dropped";
         break;
     case ELineAfter::Gone: text = "the device has hung up: the next exchange times out"; break;
     case ELineAfter::Closed: text = "the port is closed"; break;

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtkmm/button.h>
 #include <gtkmm/entry.h>
 
@@ -195,10 +196,18 @@ void FaultMatrix::RunOnPages()
     EXPECT_EQ(m_responder.TextIds(), expected);
     for (size_t i = 0; i < Cell().messages.size() && i < m_responder.Boxes().size(); ++i)
         EXPECT_EQ(m_responder.Boxes()[i].captionId, CaptionOf(Cell().exchange)) << "box " << i;
-    // A probe that failed on leftovers did not wait for its request to land.
+    // A probe that fails on leftovers drops what of its request had not gone
+    // out when it failed: all of it, or all but what the worker had already
+    // sent, so the device may or may not have taken its command.
     const std::vector<ApCommand> commands = ExpectedPageCommands();
     Device().WaitForExchanges(commands.size(), kHangupPatience);
-    EXPECT_EQ(Commands(), commands);
+    if (Cell().line == ELineAfter::TailLeft) {
+        std::vector<ApCommand> probeArrived = commands;
+        probeArrived.push_back(ApCommand::PinUpdate);
+        EXPECT_THAT(Commands(), testing::AnyOf(testing::Eq(commands), testing::Eq(probeArrived)));
+    } else {
+        EXPECT_EQ(Commands(), commands);
+    }
 }
 
 // More than a ring of bytes that nobody reads, the answer to a request sent
@@ -300,8 +309,9 @@ std::vector<ApCommand> FaultMatrix::ExpectedPageCommands() const
     case EExchange::PinChange: commands.push_back(ApCommand::PinUpdate); break;
     default: break;
     }
-    // The probe never reaches a device that has hung up.
-    if (Cell().line != ELineAfter::Gone)
+    // The probe never reaches a device that has hung up; one that fails on
+    // leftovers may not reach it either.
+    if (Cell().line != ELineAfter::Gone && Cell().line != ELineAfter::TailLeft)
         commands.push_back(ApCommand::PinUpdate);
     return commands;
 }

@@ -43,3 +43,11 @@ char CWatchedPort::ReadByteTimeout(int ms)
     }
     return CSerialPort::ReadByteTimeout(ms);
 }
+
+void CWatchedPort::ReadBytesTimeout(char* buffer, int n, int ms)
+{
+    if (n <= 0)
+        return;
+    buffer[0] = ReadByteTimeout(ms);
+    CSerialPort::ReadBytesTimeout(buffer + 1, n - 1, ms);
+}

@@ -34,6 +34,8 @@ public:
     void Unplug();
 
     char ReadByteTimeout(int ms) override;
+    // The first byte through ReadByteTimeout, so that a hold meets it.
+    void ReadBytesTimeout(char* buffer, int n, int ms) override;
 
 private:
     explicit CWatchedPort(CCountingPortDriver* driver);

@@ -24,6 +24,12 @@ public:
         m_probe();
         return CSerialPort::ReadByteTimeout(ms);
     }
+    // Byte by byte, so that every byte of a reply is looked at.
+    void ReadBytesTimeout(char* buffer, int n, int ms) override
+    {
+        for (int i = 0; i < n; ++i)
+            buffer[i] = ReadByteTimeout(ms);
+    }
 
 private:
     std::function<void()> m_probe;

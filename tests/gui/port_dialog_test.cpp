@@ -3,10 +3,12 @@
 // are found but cannot be used.
 #include <gmock/gmock.h>
 #include <glibmm/main.h>
+#include <fcntl.h>
 #include <grp.h>
 #include <gtkmm/main.h>
 #include <gtkmm/comboboxtext.h>
 #include <gtkmm/label.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,9 +17,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/port_hints.h"
 #include "app/port_select_dlg.h"
 #include "app/resource_ids.h"
+#include "frontend/port_hints.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/tty_device.h"
 #include "tests/gui/gui_test.h"
@@ -57,6 +59,12 @@ protected:
         GuiTest::SetUp();
         CComPortResolver::SetSysfsRoot(m_tree.Sys());
         CComPortResolver::SetDeviceFolder(m_tree.Dev());
+        CComPortResolver::SetLockFolder(m_tree.Locks());
+    }
+    void TearDown() override
+    {
+        CComPortResolver::SetLockFolder("/var/lock");
+        GuiTest::TearDown();
     }
 
     // Opens the dialog, runs script on it once shown, then cancels it.
@@ -165,8 +173,52 @@ TEST_F(PortDialogTest, APortAnotherProgramHoldsIsExplainedNotOffered)
         EXPECT_EQ(Label(dialog, IDC_PORT_HINTS),
                   "COM9 (" + m_tree.Dev() + "/com9 → " + m_tree.PtyOf("com9") +
                       "): in use by another program. Close that program, and the port appears here.");
+        // Its release changes no folder: the dialog looks again by itself.
+        CTtyDevice::CloseExclusive(holder);
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog).size() == 2; })) << "the port never came back";
+        EXPECT_EQ(Label(dialog, IDC_PORT_HINTS), "");
     });
-    CTtyDevice::CloseExclusive(holder);
+}
+
+TEST_F(PortDialogTest, APortUnderAUucpLockComesBackWhenItsOwnerLetsGo)
+{
+    m_tree.AddUsb("ttyUSB0", "1-2", kCp2102);
+    m_tree.AddComLink(9);
+    m_tree.LockUucp("ttyUSB0", getpid());
+    WithDialog([&](CPortSelectDlg& dialog) {
+        EXPECT_EQ(Texts(dialog).size(), 1u);
+        EXPECT_EQ(Label(dialog, IDC_PORT_HINTS),
+                  "COM4 (" + m_tree.Dev() +
+                      "/ttyUSB0): in use by another program. Close that program, and the port appears here.");
+        std::filesystem::remove(m_tree.Locks() + "/LCK..ttyUSB0");
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog).size() == 2; })) << "the port never came back";
+        EXPECT_EQ(Label(dialog, IDC_PORT_HINTS), "");
+    });
+}
+
+TEST_F(PortDialogTest, NeitherTheListNorARefreshOpensAPort)
+{
+    const std::string pty = m_tree.AddExampleMachine();
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    for (const std::string& node : {pty, m_tree.PtyOf("ttyUSB0"), m_tree.PtyOf("ttyACM0"), m_tree.PtyOf("ttyS4")})
+        ASSERT_GE(inotify_add_watch(watch, node.c_str(), IN_OPEN), 0);
+    auto opens = [watch] {
+        alignas(inotify_event) char events[4096];
+        ssize_t n = read(watch, events, sizeof events);
+        return n > 0 ? n : 0;
+    };
+    WithDialog([&](CPortSelectDlg& dialog) {
+        EXPECT_EQ(Texts(dialog).size(), 4u);
+        // A plug makes the dialog read the list again.
+        m_tree.AddUsb("ttyUSB1", "1-4", {"0403", "6001", "FT232R USB UART", "FTDI", "A9XYZ01"});
+        ASSERT_GE(inotify_add_watch(watch, m_tree.PtyOf("ttyUSB1").c_str(), IN_OPEN), 0);
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog).size() == 5; }));
+        dialog.RefreshPortList();
+    });
+    EXPECT_EQ(opens(), 0) << "a port was opened";
+    close(open(pty.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    EXPECT_GT(opens(), 0) << "the watch sees an open";
+    close(watch);
 }
 
 TEST_F(PortDialogTest, NoPortAtAllSaysThatAnAdapterAppearsByItself)
@@ -189,6 +241,22 @@ TEST_F(PortDialogTest, PortsBeyondComTwentyAreCounted)
     });
 }
 
+TEST_F(PortDialogTest, TheChoiceDoesNotFollowANumberTakenBackForAnotherDevice)
+{
+    for (int i = 0; i < 17; ++i)
+        m_tree.AddUsb("ttyUSB" + std::to_string(i), "1-" + std::to_string(i + 10), kCp2102);
+    WithDialog([&](CPortSelectDlg& dialog) {
+        dialog.GetDlgItem<Gtk::ComboBoxText>(IDC_PORT)->set_active(1);
+        ASSERT_EQ(dialog.GetPortNumber(), 5);
+        // All 17 numbers are given: a newcomer takes back COM5 of the
+        // adapter pulled out, and the choice leaves COM5.
+        m_tree.Unplug("ttyUSB1");
+        m_tree.AddUsb("ttyUSB17", "1-40", kCp2102);
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog)[1].find("ttyUSB17") != std::string::npos; }));
+        EXPECT_EQ(dialog.GetPortNumber(), 4);
+    });
+}
+
 using PortHintsTest = GuiTest;
 
 TEST_F(PortHintsTest, OneLinePerCauseWithItsFix)
@@ -198,14 +266,21 @@ TEST_F(PortHintsTest, OneLinePerCauseWithItsFix)
         info.devicePath = "/dev/ttyUSB" + std::to_string(number - 4);
         return RefusedPort{{number, info}, access};
     };
-    PortAccess join{EPortProblem::PermissionDenied, EACCES, "root", "dialout", true, false, false};
-    PortAccess relogin{EPortProblem::PermissionDenied, EACCES, "root", "uucp", true, true, false};
-    PortAccess ownerOnly{EPortProblem::PermissionDenied, EACCES, "root", "root", false, false, false};
+    auto denied = [](EPermissionCause cause, const char* group) {
+        return PortAccess{EPortProblem::PermissionDenied, EACCES, cause, "root", group, true, false, false};
+    };
+    PortAccess join = denied(EPermissionCause::JoinGroup, "dialout");
+    PortAccess relogin = denied(EPermissionCause::LogInAgain, "uucp");
+    PortAccess ownerOnly = denied(EPermissionCause::OwnerOnly, "root");
     PortAccess gone;
     gone.problem = EPortProblem::Other;
     gone.error = ENXIO;
-    const auto lines = CPortHints::Lines(
-        {refused(4, join), refused(5, relogin), refused(6, join), refused(7, ownerOnly), refused(8, gone)}, 0, true);
+    const auto lines =
+        CPortHints::Lines({refused(4, join), refused(5, relogin), refused(6, join), refused(7, ownerOnly),
+                           refused(8, gone), refused(9, denied(EPermissionCause::AccessList, "")),
+                           refused(10, denied(EPermissionCause::SecurityPolicy, "dialout")),
+                           refused(11, denied(EPermissionCause::Unknown, "dialout"))},
+                          0, true);
     EXPECT_THAT(lines,
                 testing::ElementsAre("COM4 (/dev/ttyUSB0), COM6 (/dev/ttyUSB2): permission denied. Serial ports here "
                                      "belong to the group dialout: join it with “sudo usermod -aG dialout $USER”, "
@@ -214,7 +289,10 @@ TEST_F(PortHintsTest, OneLinePerCauseWithItsFix)
                                      "this session started before: log out and in again.",
                                      "COM7 (/dev/ttyUSB3): permission denied. Only root may open it.",
                                      "COM8 (/dev/ttyUSB4): cannot be opened (" + std::string(g_strerror(ENXIO)) +
-                                         ")."));
+                                         ").",
+                                     "COM9 (/dev/ttyUSB5): " + S(IDS_HINT_ACCESS_LIST).substr(4),
+                                     "COM10 (/dev/ttyUSB6): " + S(IDS_HINT_SECURITY_POLICY).substr(4),
+                                     "COM11 (/dev/ttyUSB7): permission denied."));
 }
 
 // Root opens any node: the dialog runs again, in a child, as nobody.

@@ -19,6 +19,15 @@
 class CDeviceLine::CLinePort : public CSerialPort {
 public:
     int Waiting() const { return m_receiveRing.GetCount(); }
+    // The first byte through ReadByteTimeout, which looks at the clock, so
+    // that a hold meets every read, also one whose bytes are there.
+    void ReadBytesTimeout(char* buffer, int n, int ms) override
+    {
+        if (n <= 0)
+            return;
+        buffer[0] = ReadByteTimeout(ms);
+        CSerialPort::ReadBytesTimeout(buffer + 1, n - 1, ms);
+    }
 };
 
 CDeviceLine::CDeviceLine(AccessPointState state, FaultPlan faults, unsigned clockScale)

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -27,6 +28,8 @@ CFakeSysfs::CFakeSysfs()
     m_root = folder;
     m_sys = m_root + "/sys";
     m_dev = m_root + "/dev";
+    m_locks = m_root + "/lock";
+    fs::create_directories(m_locks);
     for (const char* bus : {"usb", "usb-serial", "pci", "pnp", "platform"})
         fs::create_directories(m_sys + "/bus/" + bus);
     fs::create_directories(m_sys + "/class/tty");
@@ -43,6 +46,7 @@ CFakeSysfs::~CFakeSysfs()
 {
     for (auto& [name, pty] : m_ptys)
         close(pty.master);
+
     std::error_code ignored;
     fs::remove_all(m_root, ignored);
 }
@@ -121,9 +125,15 @@ void CFakeSysfs::AddPciUart(int k, const std::string& vendor, const std::string&
 
 void CFakeSysfs::AddPlaceholderUart(int k)
 {
+    AddPlatformUart(k, "0");
+}
+
+void CFakeSysfs::AddPlatformUart(int k, const std::string& type)
+{
     const std::string tty = "ttyS" + std::to_string(k);
     const std::string folder = m_sys + "/devices/platform/serial8250/tty/" + tty;
     fs::create_directories(folder);
+    Write("devices/platform/serial8250/tty/" + tty + "/type", type + "\n");
     Link(m_sys + "/devices/platform/serial8250", folder + "/device");
     Link(folder, m_sys + "/class/tty/" + tty);
     AddNode(tty);
@@ -133,6 +143,21 @@ void CFakeSysfs::AddById(const std::string& name, const std::string& tty)
 {
     fs::create_directories(m_dev + "/serial/by-id");
     fs::create_symlink("../../" + tty, m_dev + "/serial/by-id/" + name);
+}
+
+void CFakeSysfs::MoveById(const std::string& name, const std::string& tty)
+{
+    const std::string link = m_dev + "/serial/by-id/" + name;
+    const std::string moved = link + ".new";
+    fs::create_symlink("../../" + tty, moved);
+    fs::rename(moved, link);
+}
+
+void CFakeSysfs::LockUucp(const std::string& tty, long pid)
+{
+    char line[16];
+    snprintf(line, sizeof line, "%10ld\n", pid);
+    std::ofstream(m_locks + "/LCK.." + tty) << line;
 }
 
 std::string CFakeSysfs::AddComLink(int n)

@@ -3,9 +3,13 @@
 #include <map>
 #include <string>
 
+#include "tests/support/state_home.h"
+
 // A sysfs tree and a device folder laid out as the kernel and udev lay them
 // out, in a temporary folder, for port discovery to read. Device nodes are
-// links to ptys of their own, so the ports can really be opened.
+// links to ptys of their own, so the ports can really be opened. For its
+// life, XDG_STATE_HOME points to a folder of its own, so the COM numbers of a
+// test are its own; a UUCP lock folder is there for tests to use.
 class CFakeSysfs {
 public:
     struct UsbDevice {
@@ -26,6 +30,8 @@ public:
 
     const std::string& Sys() const { return m_sys; }
     const std::string& Dev() const { return m_dev; }
+    const std::string& Locks() const { return m_locks; }
+    const CStateHome& State() const { return m_state; }
 
     // A USB serial adapter (tty "ttyUSB…") or, with a "ttyACM…" name, a
     // modem-class device, plugged into the USB port usbPort ("1-2"); an
@@ -34,10 +40,18 @@ public:
     // An on-board UART found by PnP, at ttyS<k>.
     void AddPnpUart(int k);
     void AddPciUart(int k, const std::string& vendor, const std::string& device);
-    // The placeholder ttyS<k> the 8250 driver registers without hardware.
+    // The placeholder ttyS<k> the 8250 driver registers without hardware
+    // (UART type 0), or with type a real UART it found (4: a 16550A) on a
+    // board that has no PnP or ACPI entry for it.
     void AddPlaceholderUart(int k);
+    void AddPlatformUart(int k, const std::string& type);
     // The udev link /dev/serial/by-id/<name> to the node of tty.
     void AddById(const std::string& name, const std::string& tty);
+    // Points an existing by-id link at another tty, as udev does when a
+    // second adapter without a serial number claims the same name.
+    void MoveById(const std::string& name, const std::string& tty);
+    // A UUCP lock file for tty, held by process pid.
+    void LockUucp(const std::string& tty, long pid);
     // A link <dev>/com<n> to a pty of its own; returns the pty's path.
     std::string AddComLink(int n);
     // The machine of the examples: a CP2102 adapter at ttyUSB0 and an Uno
@@ -64,5 +78,7 @@ private:
     std::string m_root;
     std::string m_sys;
     std::string m_dev;
+    std::string m_locks;
+    CStateHome m_state;
     std::map<std::string, Pty> m_ptys;
 };

@@ -25,3 +25,9 @@ char CScriptedPort::ReadByteTimeout(int ms)
         throw kReadTimeoutCode;
     return ReadByte();
 }
+
+void CScriptedPort::ReadBytesTimeout(char* buffer, int n, int ms)
+{
+    for (int i = 0; i < n; ++i)
+        buffer[i] = ReadByteTimeout(ms);
+}

@@ -20,6 +20,8 @@ public:
 
     void Write(const void* pData, int nCount) override;
     char ReadByteTimeout(int ms) override;
+    // Byte by byte, so that every byte of a batch is counted and scripted.
+    void ReadBytesTimeout(char* buffer, int n, int ms) override;
 
     const std::string& Written() const { return m_written; }
     int Reads() const { return m_nReads; }

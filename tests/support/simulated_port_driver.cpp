@@ -172,28 +172,42 @@ void CSimulatedPortDriver::LoseInputByte()
         m_inputWaiting.Reset();
 }
 
-EIoStart CSimulatedPortDriver::ReadFile(HANDLE, unsigned char& byte, OVERLAPPED&)
+uint32_t CSimulatedPortDriver::TakeInput(unsigned char* buffer, uint32_t count)
+{
+    uint32_t n = 0;
+    for (; n < count && !m_input.empty(); ++n) {
+        buffer[n] = m_input.front();
+        m_input.pop_front();
+    }
+    if (m_input.empty())
+        m_inputWaiting.Reset();
+    return n;
+}
+
+EIoStart CSimulatedPortDriver::ReadFile(HANDLE, unsigned char* buffer, uint32_t count, uint32_t& read, OVERLAPPED&)
 {
     std::lock_guard lock(m_lock);
+    ++m_nReadCalls;
+    read = 0;
     EIoStart started = Start(m_readScript, EOp::Read);
     if (started == EIoStart::Failed)
         LoseInputByte();
-    if (started == EIoStart::Pending)
-        m_pPendingRead = &byte;
+    if (started == EIoStart::Pending) {
+        m_pPendingRead = buffer;
+        m_nPendingCount = count;
+    }
     if (started != EIoStart::Done)
         return started;
     if (m_input.empty()) {
         // Nothing queued: the read goes pending and times out empty.
         m_pendingOp = EOp::Read;
-        m_pPendingRead = &byte;
+        m_pPendingRead = buffer;
+        m_nPendingCount = count;
         m_nIncompleteLeft = 0;
         m_bPendingFails = false;
         return EIoStart::Pending;
     }
-    byte = m_input.front();
-    m_input.pop_front();
-    if (m_input.empty())
-        m_inputWaiting.Reset();
+    read = TakeInput(buffer, count);
     return EIoStart::Done;
 }
 
@@ -229,12 +243,8 @@ EIoWait CSimulatedPortDriver::GetOverlappedResult(HANDLE, OVERLAPPED& overlapped
     if (op == EOp::Write) {
         m_written.push_back(static_cast<char>(m_pendingWrite));
         transferred = 1;
-    } else if (!m_input.empty()) {
-        *m_pPendingRead = m_input.front();
-        m_input.pop_front();
-        if (m_input.empty())
-            m_inputWaiting.Reset();
-        transferred = 1;
+    } else {
+        transferred = TakeInput(m_pPendingRead, m_nPendingCount);
     }
     overlapped.hEvent->Set();
     return EIoWait::Done;

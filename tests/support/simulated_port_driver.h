@@ -21,6 +21,7 @@ public:
     void SetCts(bool on) { m_bCts = on; }
     std::string Written() const;
     int WriteCalls() const;
+    int ReadCalls() const { return m_nReadCalls; }
     size_t InputWaiting() const;
     std::vector<std::string> Calls() const;
     int ModemStatusReads() const { return m_nModemStatusReads; }
@@ -56,7 +57,8 @@ public:
     void SetDtr(HANDLE port) override;
     int ClearCommError(HANDLE port) override;
     bool GetCommModemStatus(HANDLE port, uint32_t& status) override;
-    EIoStart ReadFile(HANDLE port, unsigned char& byte, OVERLAPPED& overlapped) override;
+    EIoStart ReadFile(HANDLE port, unsigned char* buffer, uint32_t count, uint32_t& read,
+                      OVERLAPPED& overlapped) override;
     EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override;
     EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) override;
     int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData) override;
@@ -75,6 +77,8 @@ private:
     void Log(std::string call);
     // A failed read takes its byte off the line with it.
     void LoseInputByte();
+    // Moves up to count waiting bytes into buffer; how many.
+    uint32_t TakeInput(unsigned char* buffer, uint32_t count);
     EIoStart Start(Script& script, EOp op);
 
     mutable std::mutex m_lock;
@@ -87,11 +91,13 @@ private:
     Script m_readScript, m_writeScript;
     EOp m_pendingOp = EOp::None;
     unsigned char* m_pPendingRead = nullptr;
+    uint32_t m_nPendingCount = 0;
     unsigned char m_pendingWrite = 0;
     int m_nIncompleteLeft = 0;
     bool m_bPendingFails = false;
     std::atomic<bool> m_bCts{true};
     std::atomic<int> m_nModemStatusReads{0};
+    std::atomic<int> m_nReadCalls{0};
     std::atomic<int> m_nWaits{0};
     std::atomic<uint32_t> m_nLongestWaitMs{0};
     std::atomic<int> m_nTimedOutWaits{0};

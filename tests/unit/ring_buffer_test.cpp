@@ -88,3 +88,36 @@ TEST(RingBuffer, RefusesNonPositiveCapacity)
     EXPECT_FALSE(ring.Allocate(-4));
     EXPECT_FALSE(ring.Push(1));
 }
+
+TEST(RingBuffer, BatchesKeepOrderAcrossTheWrapAndStopAtFullOrEmpty)
+{
+    // Capacity 7 against batches of varying size: each one meets the wrap
+    // at another place, and single bytes mix in.
+    struct Step {
+        int push;      // bytes offered to PushMany
+        int stored;    // how many it takes
+        int pop;       // bytes asked of PopMany
+        int taken;     // how many it gives
+    };
+    const Step steps[] = {{5, 5, 3, 3}, {4, 4, 6, 6}, {9, 7, 2, 2}, {1, 1, 8, 6}, {0, 0, 1, 0}, {3, 3, 3, 3}};
+    CRingBuffer ring;
+    ASSERT_TRUE(ring.Allocate(7));
+    unsigned char next = 0;
+    unsigned char expected = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << "push " << step.push << " pop " << step.pop);
+        unsigned char in[16];
+        for (int i = 0; i < step.push; ++i)
+            in[i] = static_cast<unsigned char>(next + i);
+        ASSERT_EQ(ring.PushMany(in, step.push), step.stored);
+        next = static_cast<unsigned char>(next + step.stored);
+        unsigned char out[16] = {};
+        ASSERT_EQ(ring.PopMany(out, step.pop), step.taken);
+        for (int i = 0; i < step.taken; ++i)
+            EXPECT_EQ(out[i], expected++) << "byte " << i;
+        EXPECT_EQ(ring.GetCount(), static_cast<unsigned char>(next - expected));
+    }
+    // Single-byte operations see the same ring.
+    ASSERT_TRUE(ring.Push(0xEE));
+    EXPECT_EQ(ring.Pop(), 0xEE);
+}

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <thread>
 
 #include "serial/posix/com_port_numbers.h"
 #include "serial/posix/serial_port_discovery.h"
@@ -202,6 +205,61 @@ TEST(SysfsText, KeepsValidTextCutAtACharacterAndDropsTheRest)
 TEST_F(DiscoveryTest, MissingFoldersFindNothing)
 {
     EXPECT_TRUE(CSerialPortDiscovery(m_tree.Sys() + "/none", m_tree.Dev() + "/none").List().empty());
+}
+
+TEST_F(DiscoveryTest, EightTwoFiftyPortsWithAKnownUartTypeAreOnBoardPorts)
+{
+    // ttyS1 to ttyS31 (but 4) are placeholders of type 0; ttyS0 a 16550A
+    // the driver found without PnP or ACPI, ttyS32 of a type unreadable.
+    m_tree.AddPlatformUart(0, "4");
+    m_tree.AddPlatformUart(32, "sixteen");
+    const auto ports = List();
+    const SerialPortInfo* uart = Find(ports, "ttyS0");
+    ASSERT_NE(uart, nullptr);
+    EXPECT_EQ(uart->kind, ESerialPortKind::BuiltIn);
+    EXPECT_EQ(uart->uartIndex, 0);
+    EXPECT_EQ(Find(ports, "ttyS1"), nullptr);
+    EXPECT_EQ(Find(ports, "ttyS32"), nullptr);
+}
+
+TEST_F(DiscoveryTest, APortsPlaceIsTheUsbInterfaceItHangsOff)
+{
+    const auto ports = List();
+    EXPECT_EQ(Find(ports, "ttyUSB0")->place, "pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0");
+    EXPECT_EQ(Find(ports, "ttyACM0")->place, "pci0000:00/0000:00:14.0/usb1/1-3/1-3:1.0");
+    EXPECT_EQ(Find(ports, "ttyS4")->place, "pnp0/00:04/tty/ttyS4");
+}
+
+TEST(SysfsText, FormatCharactersAreDroppedBesideControls)
+{
+    // Right-to-left override, isolates, marks, zero-width and BOM.
+    EXPECT_EQ(CSysfsText::Clean("Evil\u202E0BSU\u202C Adapter"), "Evil0BSU Adapter");
+    EXPECT_EQ(CSysfsText::Clean("\u2066a\u2069\u200Eb\u200Fc\u200B\u200C\u200D\u2060d\uFEFF"), "abcd");
+    EXPECT_EQ(CSysfsText::Clean("\u202A\u202B\u202D"), "") << "nothing left to show";
+    EXPECT_EQ(CSysfsText::Clean("caf\u00E9 \u2192 ok"), "caf\u00E9 \u2192 ok") << "other characters stay";
+}
+
+TEST(DiscoveryOfAVanishingTree, TheScanEnds)
+{
+    // The tree goes away while it is read, at every point of the scan in
+    // turn as the runs drift apart; each scan must come back.
+    for (int run = 0; run < 40; ++run) {
+        auto tree = std::make_unique<CFakeSysfs>();
+        tree->AddExampleMachine();
+        std::atomic<bool> started = false;
+        std::thread remover([&] {
+            while (!started)
+                std::this_thread::yield();
+            for (int i = 0; i < run * 50; ++i)
+                std::this_thread::yield();
+            std::error_code ignored;
+            std::filesystem::remove_all(tree->Sys(), ignored);
+        });
+        started = true;
+        const auto ports = CSerialPortDiscovery(tree->Sys(), tree->Dev()).List();
+        remover.join();
+        EXPECT_LE(ports.size(), 4u);
+    }
 }
 
 }  // namespace

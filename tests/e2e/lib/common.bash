@@ -16,6 +16,7 @@
 set -euo pipefail
 
 E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_SOURCE_DIR=$(cd "$E2E_LIB_DIR/../../.." && pwd)
 # shellcheck source=tests/e2e/lib/x11.bash
 . "$E2E_LIB_DIR/x11.bash"
 

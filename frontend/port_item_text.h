@@ -19,6 +19,8 @@ public:
     // Manufacturer, serial number, ids and stable name of the port, as far
     // as known; empty when nothing is.
     static std::string Details(const SerialPortInfo& port);
+    // What the port is: its name, else its kind; empty when neither is known.
+    static std::string Description(const SerialPortInfo& port) { return Name(port); }
 
 private:
     static std::string Name(const SerialPortInfo& port);

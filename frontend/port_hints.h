@@ -11,7 +11,7 @@ struct RefusedPort {
     PortAccess access;
 };
 
-// The ports found, tried: those that can be opened now and those that cannot.
+// The ports found, judged: those that can be opened now and those that cannot.
 struct ProbedPorts {
     std::vector<NumberedPort> openable;
     std::vector<RefusedPort> refused;
@@ -25,8 +25,11 @@ public:
     // foundAny: whether the machine has any serial port at all; leftOut:
     // how many found no COM number.
     static std::vector<std::string> Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny);
-    // Tries each port as it would be opened, closing it again at once.
-    static ProbedPorts Probe(const std::vector<NumberedPort>& ports);
+    // Judges each port without opening it (see CPortProbe).
+    static ProbedPorts Judge(const std::vector<NumberedPort>& ports);
     // The one line for a single port's problem (the command-line tool's error).
     static std::string Line(const std::string& ports, const PortAccess& access);
+    // Why the chosen port could not be opened or set up when it was (gone,
+    // in use, permission), in the hints' words.
+    static std::string OpenFailureLine(const std::string& port, const PortAccess& access);
 };

@@ -1,10 +1,10 @@
-#include "app/port_item_text.h"
+#include "frontend/port_item_text.h"
 
 #include <glibmm/convert.h>
 #include <glibmm/ustring.h>
 
-#include "app/framework/resource_library.h"
-#include "app/resource_ids.h"
+#include "frontend/string_table.h"
+#include "frontend/port_string_ids.h"
 
 namespace {
 // File names are bytes; what goes on screen must be UTF-8.
@@ -15,17 +15,17 @@ std::string Shown(const std::string& path)
 
 std::string Compose(int formatId, const std::string& a1)
 {
-    return Glib::ustring::compose(CResourceLibrary::LoadString(formatId), a1);
+    return Glib::ustring::compose(CStringTable::LoadString(formatId), a1);
 }
 
 std::string Compose(int formatId, const std::string& a1, const std::string& a2)
 {
-    return Glib::ustring::compose(CResourceLibrary::LoadString(formatId), a1, a2);
+    return Glib::ustring::compose(CStringTable::LoadString(formatId), a1, a2);
 }
 
 std::string Compose(int formatId, const std::string& a1, const std::string& a2, const std::string& a3)
 {
-    return Glib::ustring::compose(CResourceLibrary::LoadString(formatId), a1, a2, a3);
+    return Glib::ustring::compose(CStringTable::LoadString(formatId), a1, a2, a3);
 }
 }  // namespace
 
@@ -71,7 +71,7 @@ std::string CPortItemText::Details(const SerialPortInfo& port)
         parts.push_back(Compose(IDS_PORT_STABLE_NAME, Shown(port.byIdPath)));
     std::string details;
     for (const std::string& part : parts)
-        details += (details.empty() ? "" : CResourceLibrary::LoadString(IDS_PORT_DETAIL_SEPARATOR)) + part;
+        details += (details.empty() ? "" : CStringTable::LoadString(IDS_PORT_DETAIL_SEPARATOR)) + part;
     return details;
 }
 
@@ -81,13 +81,13 @@ std::string CPortItemText::Name(const SerialPortInfo& port)
     if (!name.empty())
         return name;
     switch (port.kind) {
-    case ESerialPortKind::BuiltIn: return CResourceLibrary::LoadString(IDS_PORT_BUILT_IN);
-    case ESerialPortKind::Pci: return CResourceLibrary::LoadString(IDS_PORT_PCI);
+    case ESerialPortKind::BuiltIn: return CStringTable::LoadString(IDS_PORT_BUILT_IN);
+    case ESerialPortKind::Pci: return CStringTable::LoadString(IDS_PORT_PCI);
     case ESerialPortKind::UsbSerial:
     case ESerialPortKind::UsbAcm:
         if (!port.vendorId.empty() && !port.productId.empty())
             return Compose(IDS_PORT_USB_UNNAMED, port.vendorId, port.productId);
-        return CResourceLibrary::LoadString(IDS_PORT_USB);
+        return CStringTable::LoadString(IDS_PORT_USB);
     default: return {};
     }
 }

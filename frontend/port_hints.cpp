@@ -1,4 +1,4 @@
-#include "app/port_hints.h"
+#include "frontend/port_hints.h"
 
 #include <glib.h>
 #include <glibmm/ustring.h>
@@ -6,9 +6,10 @@
 #include <map>
 #include <utility>
 
-#include "app/framework/resource_library.h"
-#include "app/port_item_text.h"
-#include "app/resource_ids.h"
+#include "frontend/string_table.h"
+#include "frontend/port_item_text.h"
+#include "frontend/port_string_ids.h"
+#include "serial/posix/com_port_resolver.h"
 #include "serial/posix/port_probe.h"
 
 namespace {
@@ -19,23 +20,27 @@ Cause CauseOf(const PortAccess& access)
 {
     switch (access.problem) {
     case EPortProblem::PermissionDenied:
-        if (!access.groupMayOpen)
-            return {IDS_HINT_OWNER_ONLY, access.owner};
-        // The database has the user in the group, this session not yet.
-        if (access.userListedInGroup && !access.sessionHasGroup)
-            return {IDS_HINT_LOG_IN_AGAIN, access.group};
-        return {IDS_HINT_JOIN_GROUP, access.group};
+        switch (access.permission) {
+        case EPermissionCause::OwnerOnly: return {IDS_HINT_OWNER_ONLY, access.owner};
+        case EPermissionCause::JoinGroup: return {IDS_HINT_JOIN_GROUP, access.group};
+        case EPermissionCause::LogInAgain: return {IDS_HINT_LOG_IN_AGAIN, access.group};
+        case EPermissionCause::AccessList: return {IDS_HINT_ACCESS_LIST, {}};
+        case EPermissionCause::SecurityPolicy: return {IDS_HINT_SECURITY_POLICY, {}};
+        case EPermissionCause::Unknown: return {IDS_HINT_PERMISSION, {}};
+        }
+        return {IDS_HINT_PERMISSION, {}};
     case EPortProblem::InUse: return {IDS_HINT_IN_USE, {}};
     default: return {IDS_HINT_CANNOT_OPEN, g_strerror(access.error)};
     }
 }
 }  // namespace
 
-ProbedPorts CPortHints::Probe(const std::vector<NumberedPort>& ports)
+ProbedPorts CPortHints::Judge(const std::vector<NumberedPort>& ports)
 {
     ProbedPorts probed;
     for (const NumberedPort& port : ports) {
-        PortAccess access = CPortProbe::Probe(port.info.OpenPath());
+        const PortAccess access =
+            CPortProbe::Judge(port.info.OpenPath(), CComPortResolver::LockFolder(), port.info.kernelName);
         if (access.Openable())
             probed.openable.push_back(port);
         else
@@ -47,15 +52,25 @@ ProbedPorts CPortHints::Probe(const std::vector<NumberedPort>& ports)
 std::string CPortHints::Line(const std::string& ports, const PortAccess& access)
 {
     const auto [textId, detail] = CauseOf(access);
-    const Glib::ustring format = CResourceLibrary::LoadString(textId);
+    const Glib::ustring format = CStringTable::LoadString(textId);
     return detail.empty() ? Glib::ustring::compose(format, ports) : Glib::ustring::compose(format, ports, detail);
+}
+
+std::string CPortHints::OpenFailureLine(const std::string& port, const PortAccess& access)
+{
+    switch (access.problem) {
+    case EPortProblem::Gone: return Glib::ustring::compose(CStringTable::LoadString(IDS_PORT_GONE), port);
+    // The dialog's own in-use hint promises the port will appear in its list.
+    case EPortProblem::InUse: return Glib::ustring::compose(CStringTable::LoadString(IDS_PORT_IN_USE), port);
+    default: return Line(port, access);
+    }
 }
 
 std::vector<std::string> CPortHints::Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny)
 {
     std::vector<std::string> lines;
     if (!foundAny)
-        lines.push_back(CResourceLibrary::LoadString(IDS_HINT_NO_PORT));
+        lines.push_back(CStringTable::LoadString(IDS_HINT_NO_PORT));
     // In the order the causes first appear, ports in their list order.
     std::vector<Cause> order;
     std::map<Cause, std::pair<std::string, PortAccess>> byCause;
@@ -65,12 +80,12 @@ std::vector<std::string> CPortHints::Lines(const std::vector<RefusedPort>& refus
         if (added)
             order.push_back(cause);
         std::string& ports = entry->second.first;
-        ports += (ports.empty() ? "" : CResourceLibrary::LoadString(IDS_HINT_PORT_SEPARATOR)) +
+        ports += (ports.empty() ? "" : CStringTable::LoadString(IDS_HINT_PORT_SEPARATOR)) +
                  CPortItemText::ShortName(port.port);
     }
     for (const Cause& cause : order)
         lines.push_back(Line(byCause[cause].first, byCause[cause].second));
     if (leftOut != 0)
-        lines.push_back(Glib::ustring::compose(CResourceLibrary::LoadString(IDS_HINT_LEFT_OUT), leftOut));
+        lines.push_back(Glib::ustring::compose(CStringTable::LoadString(IDS_HINT_LEFT_OUT), leftOut));
     return lines;
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// apctl list-ports: every COM number, of the ports there now and of the
+// devices the COM number database keeps a number for, with the device, what
+// it is, what identifies it and whether it is plugged in. Opens no port.
+class CPortListing {
+public:
+    struct Row {
+        int number = 0;
+        std::string device;
+        std::string description;
+        // The database's key, or the link or UART the number comes from.
+        std::string key;
+        bool present = false;
+    };
+
+    // In the order of their numbers.
+    static std::vector<Row> Rows();
+    static std::string Text(const std::vector<Row>& rows);
+    // [{"number": 5, "name": "COM5", "device": …, "description": … or null,
+    //   "key": …, "present": true}, …]
+    static std::string Json(const std::vector<Row>& rows);
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// The string table of the resource-only library, which both front ends load:
+// every text is asked for by number. Loading the library registers its bundle
+// (templates and icon too); it is never unloaded.
+class CStringTable {
+public:
+    static constexpr const char* kFileName = "liblidany.so";
+    // Where Load looks for the library, in turn: beside the executable (the
+    // build tree), then in the private folder it is installed in, found from
+    // the installed executable's folder. No other path is searched.
+    static std::vector<std::filesystem::path> SearchPath(const std::filesystem::path& executable);
+    static bool Load();
+    // Tests point the loader at another file name (a missing one, say).
+    static void SetFileName(std::string fileName);
+
+    // An empty text when the number is missing.
+    static std::string LoadString(int id);
+};
