@@ -1,6 +1,7 @@
 // The engine over the Win32 driver, against the simulated access point
 // served as COM<APCONFIG_TEST_COM> with three paired devices (see
-// win32_port_over_pty.sh).
+// win32_port_over_pty.sh). Win32PortTest passes at any reply pace;
+// Win32SilentFirstTest needs the first identification left unanswered.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -56,6 +57,17 @@ TEST_F(Win32PortTest, ReopenedPortIdentifiesAgain)
     m_port.Close();
     const DCB settings = AccessPointLineSettings();
     ASSERT_TRUE(m_port.Open(TestPort(), &settings));
+    EXPECT_TRUE(IdentifyAccessPoint(&m_port));
+    EndConversation(&m_port);
+}
+
+// A read that never completes ends at the reply time-out, and the port
+// serves the next exchange.
+using Win32SilentFirstTest = Win32PortTest;
+TEST_F(Win32SilentFirstTest, UnansweredIdentificationTimesOutAndTheNextIsHeard)
+{
+    EXPECT_THROW(IdentifyAccessPoint(&m_port), int);
+    DiscardReceived(&m_port);
     EXPECT_TRUE(IdentifyAccessPoint(&m_port));
     EndConversation(&m_port);
 }
