@@ -199,7 +199,7 @@ int CCommDevice::Write(const unsigned char* data, size_t count, uint32_t ms)
         return static_cast<int>(n);
     if (GetLastError() != ERROR_IO_PENDING)
         return -1;
-    if (WaitForSingleObject(s.write.hEvent, ms == 0 ? INFINITE : ms) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(s.write.hEvent, ms) != WAIT_OBJECT_0)
         CancelIoEx(s.port, &s.write);
     if (GetOverlappedResult(s.port, &s.write, &n, TRUE))
         return static_cast<int>(n);

@@ -47,8 +47,9 @@ public:
     // while a read is under way.
     void* ReadEvent() const;
 
-    // Writes bytes, waiting at most ms (0: no limit) before cancelling what
-    // is left. The count written, or -1 when the port has failed.
+    // Writes bytes, waiting at most ms before cancelling what is left (as
+    // the POSIX driver, unlike the system, 0 means no wait). The count
+    // written, or -1 when the port has failed.
     int Write(const unsigned char* data, size_t count, uint32_t ms);
 
 private:
