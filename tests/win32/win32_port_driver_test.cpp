@@ -1,7 +1,8 @@
 // The engine over the Win32 driver, against the simulated access point
 // served as COM<APCONFIG_TEST_COM> with three paired devices (see
 // win32_port_over_pty.sh). Win32PortTest passes at any reply pace;
-// Win32SilentFirstTest needs the first identification left unanswered.
+// Win32SilentFirstTest needs the first identification left unanswered,
+// Win32HangupTest the line closed within the first reply.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -70,6 +71,21 @@ TEST_F(Win32SilentFirstTest, UnansweredIdentificationTimesOutAndTheNextIsHeard)
     DiscardReceived(&m_port);
     EXPECT_TRUE(IdentifyAccessPoint(&m_port));
     EndConversation(&m_port);
+}
+
+// The line closing mid-reply fails the exchange, at the latest at the reply
+// time-out, and so does every exchange after it; the port still closes.
+using Win32HangupTest = Win32PortTest;
+TEST_F(Win32HangupTest, LineClosedMidReplyFailsTheExchange)
+{
+    bool identified = true;
+    try {
+        identified = IdentifyAccessPoint(&m_port);
+    } catch (int) {
+        identified = false;
+    }
+    EXPECT_FALSE(identified);
+    EXPECT_THROW(IdentifyAccessPoint(&m_port), int) << "nothing is served after the hang-up";
 }
 
 TEST(Win32PortOpen, MissingPortDoesNotOpen)
