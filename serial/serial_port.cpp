@@ -8,7 +8,7 @@
 
 #include "serial/platform_port_driver.h"
 #include "serial/reply_readers.h"
-#include "tick_count.h"
+#include "serial/tick_count.h"
 
 CSerialPort::CSerialPort() : CSerialPort(MakePlatformPortDriver()) {}
 

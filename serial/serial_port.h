@@ -9,7 +9,7 @@
 
 #include "serial/dcb.h"
 #include "serial/port_driver.h"
-#include "arrival_signal.h"
+#include "serial/arrival_signal.h"
 #include "serial/ring_buffer.h"
 
 // The one serial port the program talks through. A worker thread moves bytes

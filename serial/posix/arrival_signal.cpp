@@ -1,4 +1,4 @@
-#include "serial/posix/arrival_signal.h"
+#include "serial/arrival_signal.h"
 
 #include <linux/futex.h>
 #include <sys/syscall.h>

@@ -1,26 +1,8 @@
-#include "serial/posix/tick_count.h"
+#include "serial/tick_count.h"
 
 #include <chrono>
 
-namespace {
-std::function<uint32_t()>& Source()
-{
-    static std::function<uint32_t()> source;
-    return source;
-}
-}  // namespace
-
-uint32_t CTickCount::Now()
-{
-    const auto& source = Source();
-    return source ? source() : MonotonicMs();
-}
-
-void CTickCount::SetSource(std::function<uint32_t()> source)
-{
-    Source() = std::move(source);
-}
-
+// The monotonic clock, not the wall clock: set-time and NTP steps never move it.
 uint32_t CTickCount::MonotonicMs()
 {
     auto since = std::chrono::steady_clock::now().time_since_epoch();

@@ -1,4 +1,4 @@
-#include "serial/win32/arrival_signal.h"
+#include "serial/arrival_signal.h"
 
 #include <windows.h>
 

@@ -1,25 +1,6 @@
-#include "serial/win32/tick_count.h"
+#include "serial/tick_count.h"
 
 #include <windows.h>
-
-namespace {
-std::function<uint32_t()>& Source()
-{
-    static std::function<uint32_t()> source;
-    return source;
-}
-}  // namespace
-
-uint32_t CTickCount::Now()
-{
-    const auto& source = Source();
-    return source ? source() : MonotonicMs();
-}
-
-void CTickCount::SetSource(std::function<uint32_t()> source)
-{
-    Source() = std::move(source);
-}
 
 uint32_t CTickCount::MonotonicMs()
 {

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "protocol/exchanges.h"
-#include "serial/posix/tick_count.h"
+#include "serial/tick_count.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 #include "tests/support/simulated_port_driver.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "tick_count.h"
+#include "serial/tick_count.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 #include "tests/support/simulated_port_driver.h"

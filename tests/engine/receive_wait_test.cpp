@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "protocol/exchanges.h"
-#include "tick_count.h"
+#include "serial/tick_count.h"
 #include "serial/serial_port.h"
 #include "tests/support/simulated_port_driver.h"
 #include "tests/support/thrown.h"

@@ -16,7 +16,7 @@
 #include "protocol/posix/manufacturer_registry.h"
 #include "app/resource_ids.h"
 #include "serial/posix/com_port_resolver.h"
-#include "serial/posix/tick_count.h"
+#include "serial/tick_count.h"
 #include "serial/reply_readers.h"
 
 namespace {

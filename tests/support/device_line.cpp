@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "serial/posix/com_port_resolver.h"
-#include "serial/posix/tick_count.h"
+#include "serial/tick_count.h"
 #include "serial/serial_port.h"
 #include "tests/support/wait_until.h"
 

@@ -4,8 +4,8 @@
 #include <functional>
 
 // The millisecond tick counter the port engine times replies with: an
-// unsigned 32-bit count from the monotonic clock that wraps like any tick
-// counter. Tests may put another source in its place.
+// unsigned 32-bit count (the monotonic clock; GetTickCount) that wraps like
+// any tick counter. Tests may put another source in its place.
 class CTickCount {
 public:
     static uint32_t Now();

@@ -5,7 +5,8 @@
 
 // Lets one thread sleep until another has something for it, or until a
 // time-out. The signalling side pays a single atomic load while nobody
-// sleeps, so it can signal after every byte it hands over. Over WaitOnAddress.
+// sleeps, so it can signal after every byte it hands over. Over the
+// system's wait on an address (a futex; WaitOnAddress).
 class CArrivalSignal {
 public:
     // Sleeps up to ms unless ready() holds once the sleeper has announced
