@@ -4,8 +4,7 @@
 
 #include <memory>
 
-namespace {
-std::string Generate(JsonBuilder* builder)
+std::string CJsonOutput::Generate(JsonBuilder* builder)
 {
     JsonNode* root = json_builder_get_root(builder);
     JsonGenerator* generator = json_generator_new();
@@ -19,7 +18,6 @@ std::string Generate(JsonBuilder* builder)
     g_object_unref(builder);
     return json;
 }
-}  // namespace
 
 namespace {
 void AddDevices(JsonBuilder* builder, const std::vector<std::pair<std::string, std::string>>& devices)

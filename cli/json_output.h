@@ -1,5 +1,7 @@
 #pragma once
 
+#include <json-glib/json-glib.h>
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,6 +15,8 @@ public:
     // {"name": …}
     static std::string Name(const std::string& utf8Name);
     // {"port": …, "name": …, "paired": [as PairedDevices]}
+    // What builder holds, pretty-printed; takes the builder.
+    static std::string Generate(JsonBuilder* builder);
     static std::string Status(const std::string& port, const std::string& utf8Name,
                               const std::vector<std::pair<std::string, std::string>>& devices);
 };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "cli/json_output.h"
 #include "frontend/port_item_text.h"
 #include "serial/posix/com_port_resolver.h"
 
@@ -106,15 +107,5 @@ std::string CPortListing::Json(const std::vector<Row>& rows)
         json_builder_end_object(builder);
     }
     json_builder_end_array(builder);
-    JsonNode* root = json_builder_get_root(builder);
-    JsonGenerator* generator = json_generator_new();
-    json_generator_set_root(generator, root);
-    json_generator_set_pretty(generator, TRUE);
-    gchar* data = json_generator_to_data(generator, nullptr);
-    std::string json = std::string(data) + "\n";
-    g_free(data);
-    g_object_unref(generator);
-    json_node_unref(root);
-    g_object_unref(builder);
-    return json;
+    return CJsonOutput::Generate(builder);
 }
