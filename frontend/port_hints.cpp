@@ -1,7 +1,7 @@
 #include "frontend/port_hints.h"
 
 #include <glib.h>
-#include <glibmm/ustring.h>
+#include "frontend/compose.h"
 
 #include <map>
 #include <utility>
@@ -52,16 +52,15 @@ ProbedPorts CPortHints::Judge(const std::vector<NumberedPort>& ports)
 std::string CPortHints::Line(const std::string& ports, const PortAccess& access)
 {
     const auto [textId, detail] = CauseOf(access);
-    const Glib::ustring format = CStringTable::LoadString(textId);
-    return detail.empty() ? Glib::ustring::compose(format, ports) : Glib::ustring::compose(format, ports, detail);
+    return Compose(CStringTable::LoadString(textId), {ports, detail});
 }
 
 std::string CPortHints::OpenFailureLine(const std::string& port, const PortAccess& access)
 {
     switch (access.problem) {
-    case EPortProblem::Gone: return Glib::ustring::compose(CStringTable::LoadString(IDS_PORT_GONE), port);
+    case EPortProblem::Gone: return Compose(CStringTable::LoadString(IDS_PORT_GONE), {port});
     // The dialog's own in-use hint promises the port will appear in its list.
-    case EPortProblem::InUse: return Glib::ustring::compose(CStringTable::LoadString(IDS_PORT_IN_USE), port);
+    case EPortProblem::InUse: return Compose(CStringTable::LoadString(IDS_PORT_IN_USE), {port});
     default: return Line(port, access);
     }
 }
@@ -86,6 +85,6 @@ std::vector<std::string> CPortHints::Lines(const std::vector<RefusedPort>& refus
     for (const Cause& cause : order)
         lines.push_back(Line(byCause[cause].first, byCause[cause].second));
     if (leftOut != 0)
-        lines.push_back(Glib::ustring::compose(CStringTable::LoadString(IDS_HINT_LEFT_OUT), leftOut));
+        lines.push_back(Compose(CStringTable::LoadString(IDS_HINT_LEFT_OUT), int(leftOut)));
     return lines;
 }

@@ -1,7 +1,7 @@
 #include "frontend/port_item_text.h"
 
 #include <glibmm/convert.h>
-#include <glibmm/ustring.h>
+#include "frontend/compose.h"
 
 #include "frontend/string_table.h"
 #include "frontend/port_string_ids.h"
@@ -15,17 +15,17 @@ std::string Shown(const std::string& path)
 
 std::string Compose(int formatId, const std::string& a1)
 {
-    return Glib::ustring::compose(CStringTable::LoadString(formatId), a1);
+    return ::Compose(CStringTable::LoadString(formatId), {a1});
 }
 
 std::string Compose(int formatId, const std::string& a1, const std::string& a2)
 {
-    return Glib::ustring::compose(CStringTable::LoadString(formatId), a1, a2);
+    return ::Compose(CStringTable::LoadString(formatId), {a1, a2});
 }
 
 std::string Compose(int formatId, const std::string& a1, const std::string& a2, const std::string& a3)
 {
-    return Glib::ustring::compose(CStringTable::LoadString(formatId), a1, a2, a3);
+    return ::Compose(CStringTable::LoadString(formatId), {a1, a2, a3});
 }
 }  // namespace
 
