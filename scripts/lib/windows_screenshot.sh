@@ -4,8 +4,8 @@
 # own), the paired devices page once listed, written as windows-main.png into
 # APCONFIG_ARTIFACTS. scripts/screenshots --windows builds what it needs and
 # runs it.
+E2E_PLATFORM=wine # read by common.bash
 # shellcheck source=tests/e2e/lib/common.bash
-E2E_PLATFORM=wine
 . "$(dirname "$0")/../../tests/e2e/lib/common.bash"
 # shellcheck source=scripts/lib/demo_session.bash
 . "$E2E_SOURCE_DIR/scripts/lib/demo_session.bash"

@@ -8,8 +8,8 @@
 # entry left), the older one refused over the newer; then the newer removed
 # without a trace.
 # Environment: APCONFIG_BIN (the Windows build's programs), APCONFIG_APSIM.
+E2E_PLATFORM=wine # read by common.bash
 # shellcheck source=tests/e2e/lib/common.bash
-E2E_PLATFORM=wine
 . "$(dirname "$0")/../e2e/lib/common.bash"
 e2e_begin msi_roundtrip
 
@@ -68,7 +68,7 @@ done
 newer=$E2E_WORK/apconfig-$new.msi
 [ "$(property "$newer" ProductVersion)" = "$new" ] || fail "the newer installer's version is $(property "$newer" ProductVersion)"
 code=$(property "$msi" UpgradeCode)
-[ -n "$code" ] && [ "$(property "$newer" UpgradeCode)" = "$code" ] ||
+{ [ -n "$code" ] && [ "$(property "$newer" UpgradeCode)" = "$code" ]; } ||
     fail "the upgrade code changed between versions: $code, $(property "$newer" UpgradeCode)"
 [ "$(property "$msi" ProductCode)" != "$(property "$newer" ProductCode)" ] || fail "both versions have one product code"
 table "$msi" Upgrade | grep -q "^$code" || fail "the installer does not look for older versions of itself"

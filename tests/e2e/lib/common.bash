@@ -303,6 +303,8 @@ for x in (r if isinstance(r, list) else [r]):
 }
 
 case ${E2E_PLATFORM:=linux} in
-linux | wine) . "$E2E_LIB_DIR/$E2E_PLATFORM.bash" ;;
+linux | wine) ;;
 *) fail "E2E_PLATFORM is '$E2E_PLATFORM': linux or wine" ;;
 esac
+# shellcheck source=tests/e2e/lib/linux.bash
+. "$E2E_LIB_DIR/$E2E_PLATFORM.bash"

@@ -37,7 +37,7 @@ delete_selected_devices() {
 # show_page N: the tab of page N (1 to 3).
 show_page() {
     local tabs=("" "" "TAB_PIN[@]" "TAB_NAME[@]")
-    [ "$1" -ge 2 ] && [ "$1" -le 3 ] || fail "no tab point for page $1"
+    { [ "$1" -ge 2 ] && [ "$1" -le 3 ]; } || fail "no tab point for page $1"
     click_in "$MAIN_WINDOW" "${!tabs[$1]}"
 }
 

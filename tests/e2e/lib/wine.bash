@@ -43,7 +43,8 @@ e2e_platform_begin() {
         [ "$SECONDS" -lt "$deadline" ] || fail "Xvfb did not start: $(cat "$E2E_WORK/xvfb.log")"
         sleep 0.1
     done
-    export DISPLAY=:$(head -n 1 "$display_file")
+    DISPLAY=:$(head -n 1 "$display_file")
+    export DISPLAY
     export WINEPREFIX=$E2E_WORK/prefix
     E2E_UNDO+=("wineserver -k")
     note "a fresh Wine prefix"
