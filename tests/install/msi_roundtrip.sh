@@ -110,6 +110,8 @@ find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/apconfig.lnk' | grep -q .
 key=$(one_entry "$old")
 [ "$(entry_value "$key" Publisher)" = "$PUBLISHER" ] || fail "the entry's publisher is '$(entry_value "$key" Publisher)'"
 entry_value "$key" UninstallString | grep -qi "msiexec.exe /x{" || fail "the entry cannot remove the product"
+[ "$(entry_value "$key" InstallLocation)" = 'C:\Program Files\apconfig\' ] ||
+    fail "the entry places the programs in '$(entry_value "$key" InstallLocation)'"
 
 note "the installed apconfig.exe identifies apsim; the installed apctl.exe names the makers"
 use_programs_in "$program_dir"
