@@ -5,8 +5,8 @@
 #include <gtkmm/menuitem.h>
 
 #include "app/about_dlg.h"
-#include "app/framework/button_release_wait.h"
-#include "app/framework/resource_library.h"
+#include "button_release_wait.h"
+#include "resource_library.h"
 #include "app/pages/link_page.h"
 #include "app/pages/local_name_page.h"
 #include "app/pages/pin_page.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/framework/dialog.h"
-#include "app/framework/tab_ctrl.h"
+#include "dialog.h"
+#include "tab_ctrl.h"
 
 class CSerialPort;
 

@@ -2,7 +2,7 @@
 
 #include <glibmm/ustring.h>
 
-#include "app/framework/resource_library.h"
+#include "resource_library.h"
 #include "app/resource_ids.h"
 #include "frontend/port_hints.h"
 

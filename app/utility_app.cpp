@@ -8,16 +8,16 @@
 #include <glibmm/ustring.h>
 #include <gtkmm/window.h>
 
-#include "app/framework/busy_window.h"
-#include "app/framework/resource_library.h"
-#include "app/framework/user_responder.h"
+#include "busy_window.h"
+#include "resource_library.h"
+#include "user_responder.h"
 #include "app/main_dlg.h"
 #include "app/port_failure_message.h"
-#include "app/port_select_dlg.h"
+#include "port_select_dlg.h"
 #include "app/resource_ids.h"
 #include "protocol/exchanges.h"
 #include "serial/reply_readers.h"
-#include "serial/posix/open_failure.h"
+#include "open_failure.h"
 #include "serial/serial_port.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <gtkmm/label.h>
 #include <gtkmm/menuitem.h>
 
-#include "app/framework/resource_library.h"
-#include "app/framework/wait_cursor.h"
+#include "resource_library.h"
+#include "wait_cursor.h"
 #include "app/resource_ids.h"
 #include "protocol/exchanges.h"
-#include "protocol/posix/manufacturer_registry.h"
+#include "manufacturer_registry.h"
 
 CLinkPage::CLinkPage(CSerialPort* pPort) : CDialog(IDD_LINK_PAGE), m_pPort(pPort), m_bListed(false) {}
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/framework/wait_cursor.h"
+#include "wait_cursor.h"
 #include "app/pages/name_edit_dlg.h"
 #include "app/resource_ids.h"
 #include "protocol/device_name_codec.h"

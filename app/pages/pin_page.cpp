@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "app/framework/wait_cursor.h"
+#include "wait_cursor.h"
 #include "app/resource_ids.h"
 #include "protocol/exchanges.h"
 

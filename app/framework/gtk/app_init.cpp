@@ -1,4 +1,4 @@
-#include "app/framework/app_init.h"
+#include "app/framework/gtk/app_init.h"
 
 #include <gtkmm/main.h>
 

@@ -1,4 +1,4 @@
-#include "app/port_select_dlg.h"
+#include "port_select_dlg.h"
 
 #include <giomm/file.h>
 #include <glibmm/main.h>

@@ -1,12 +1,12 @@
-#include "app/framework/dialog.h"
+#include "app/framework/gtk/dialog.h"
 
 #include <gtkmm/combobox.h>
 #include <gtkmm/entry.h>
 
 #include <algorithm>
 
-#include "app/framework/resource_library.h"
-#include "app/framework/user_responder.h"
+#include "app/framework/gtk/resource_library.h"
+#include "app/framework/gtk/user_responder.h"
 #include "protocol/posix/ansi_code_page.h"
 
 namespace {

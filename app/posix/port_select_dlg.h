@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "app/framework/dialog.h"
+#include "dialog.h"
 #include "serial/dcb.h"
 #include "serial/posix/com_port_numbers.h"
 #include "serial/posix/serial_port_info.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/framework/win_types.h"
+#include "app/framework/gtk/win_types.h"
 
 // A dialog built from a numbered template of the resource library: run
 // modally (DoModal) or created as a hidden child inside another dialog

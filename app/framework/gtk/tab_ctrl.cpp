@@ -1,6 +1,6 @@
-#include "app/framework/tab_ctrl.h"
+#include "app/framework/gtk/tab_ctrl.h"
 
-#include "app/framework/dialog.h"
+#include "app/framework/gtk/dialog.h"
 
 namespace {
 const char* const kPageKey = "apconfig-tab-page";

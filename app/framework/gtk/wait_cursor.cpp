@@ -1,6 +1,6 @@
-#include "app/framework/wait_cursor.h"
+#include "app/framework/gtk/wait_cursor.h"
 
-#include "app/framework/draw_now.h"
+#include "app/framework/gtk/draw_now.h"
 
 CWaitCursor::CWaitCursor(Gtk::Window* window)
 {
