@@ -16,7 +16,7 @@
 #include "protocol/exchanges.h"
 #include "protocol/sendable_text.h"
 #include "protocol/posix/ansi_code_page.h"
-#include "protocol/posix/manufacturer_registry.h"
+#include "protocol/manufacturer_registry.h"
 #include "protocol/posix/port_line_settings.h"
 #include "serial/posix/open_failure.h"
 #include "serial/reply_readers.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "serial/posix/com_port_numbers.h"
-#include "serial/posix/port_access.h"
+#include "serial/port_access.h"
 
 struct RefusedPort {
     NumberedPort port;

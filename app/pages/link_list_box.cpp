@@ -1,6 +1,6 @@
 #include "app/pages/link_list_box.h"
 
-#include "protocol/posix/manufacturer_registry.h"
+#include "protocol/manufacturer_registry.h"
 
 // The store exists from the start: a page whose window never came to be
 // still clears its list when it goes.

@@ -10,7 +10,7 @@
 #include "app/framework/wait_cursor.h"
 #include "app/resource_ids.h"
 #include "protocol/exchanges.h"
-#include "protocol/posix/manufacturer_registry.h"
+#include "protocol/manufacturer_registry.h"
 
 CLinkPage::CLinkPage(CSerialPort* pPort) : CDialog(IDD_LINK_PAGE), m_pPort(pPort), m_bListed(false) {}
 
