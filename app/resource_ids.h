@@ -64,6 +64,9 @@ inline constexpr int IDS_LINK_COUNT_NONE = 57440;
 inline constexpr int IDS_LINK_COUNT_ONE = 57441;
 inline constexpr int IDS_LINK_COUNT_MANY = 57442;
 inline constexpr int IDS_COPY_ADDRESS = 57443;
+// The list's column headings, for a toolkit whose templates cannot hold them
+inline constexpr int IDS_LINK_COLUMN_ADDRESS = 57446;
+inline constexpr int IDS_LINK_COLUMN_MANUFACTURER = 57447;
 
 // What the program is waiting for
 inline constexpr int IDD_IDENTIFYING = 127;

@@ -1,0 +1,92 @@
+#include "frontend/string_table.h"
+
+#include <windows.h>
+// The method keeps its own name, as in every file that does not see windows.h.
+#undef LoadString
+#undef SearchPath
+
+#include "frontend/win32/string_table_module.h"
+
+namespace {
+
+std::string& FileName()
+{
+    static std::string name = CStringTable::kFileName;
+    return name;
+}
+
+HMODULE& Module()
+{
+    static HMODULE module = nullptr;
+    return module;
+}
+
+std::filesystem::path ExecutablePath()
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);  // the name was cut: try again larger
+    }
+}
+
+std::string Utf8(const wchar_t* text, int length)
+{
+    if (length <= 0)
+        return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
+void* StringTableModule()
+{
+    return Module();
+}
+
+std::vector<std::filesystem::path> CStringTable::SearchPath(const std::filesystem::path& executable)
+{
+    // Windows installs the library beside the program, as the build does.
+    return {executable.parent_path() / std::filesystem::u8path(FileName())};
+}
+
+bool CStringTable::Load()
+{
+    const auto executable = ExecutablePath();
+    if (executable.empty())
+        return false;
+    for (const auto& path : SearchPath(executable)) {
+        // Only this file: a bare name would let the loader search elsewhere.
+        if (HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+            // Kept for the life of the process, as the Linux bundle is.
+            if (!Module())
+                Module() = module;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CStringTable::SetFileName(std::string fileName)
+{
+    FileName() = std::move(fileName);
+}
+
+std::string CStringTable::LoadString(int id)
+{
+    if (!Module() || id < 0 || id > 0xFFFF)
+        return {};
+    // With no buffer, LoadStringW gives the text in place and its length.
+    const wchar_t* text = nullptr;
+    const int length = ::LoadStringW(Module(), UINT(id), reinterpret_cast<LPWSTR>(&text), 0);
+    return Utf8(text, length);
+}
