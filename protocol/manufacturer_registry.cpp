@@ -1,12 +1,13 @@
 #include "protocol/manufacturer_registry.h"
 
-#include <glibmm/convert.h>
-#include <glibmm/fileutils.h>
-
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
-#include "protocol/posix/csv_reader.h"
+#include "protocol/csv_reader.h"
+#include "protocol/utf8_text.h"
 
 namespace {
 constexpr const char* kLists[] = {"oui.csv", "mam.csv", "oui36.csv", "iab.csv"};
