@@ -4,8 +4,6 @@
 #include <cctype>
 #include <set>
 
-#include <glibmm/regex.h>
-
 #include "cli/json_output.h"
 #include "cli/port_choice.h"
 #include "cli/port_listing.h"
@@ -15,10 +13,10 @@
 #include "protocol/device_name_codec.h"
 #include "protocol/exchanges.h"
 #include "protocol/sendable_text.h"
-#include "protocol/posix/ansi_code_page.h"
-#include "protocol/posix/manufacturer_registry.h"
-#include "protocol/posix/port_line_settings.h"
-#include "serial/posix/open_failure.h"
+#include "ansi_code_page.h"
+#include "protocol/manufacturer_registry.h"
+#include "protocol/port_line_settings.h"
+#include "open_failure.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 
@@ -29,9 +27,15 @@ std::string Upper(std::string text)
     return text;
 }
 
+// Six pairs of hexadecimal digits with colons between: 44:55:33:00:11:22.
 bool IsDisplayedAddress(const std::string& text)
 {
-    return Glib::Regex::match_simple(R"(\A([0-9A-Fa-f]{2}:){5}[0-9A-Fa-f]{2}\z)", text);
+    if (text.size() != 17)
+        return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (i % 3 == 2 ? text[i] != ':' : !std::isxdigit(static_cast<unsigned char>(text[i])))
+            return false;
+    return true;
 }
 }  // namespace
 

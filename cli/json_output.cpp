@@ -1,75 +1,116 @@
 #include "cli/json_output.h"
 
-#include <json-glib/json-glib.h>
-
-#include <memory>
-
-std::string CJsonOutput::Generate(JsonBuilder* builder)
-{
-    JsonNode* root = json_builder_get_root(builder);
-    JsonGenerator* generator = json_generator_new();
-    json_generator_set_root(generator, root);
-    json_generator_set_pretty(generator, TRUE);
-    gchar* text = json_generator_to_data(generator, nullptr);
-    std::string json = std::string(text) + "\n";
-    g_free(text);
-    g_object_unref(generator);
-    json_node_unref(root);
-    g_object_unref(builder);
-    return json;
-}
+#include <cstdio>
 
 namespace {
-void AddDevices(JsonBuilder* builder, const std::vector<std::pair<std::string, std::string>>& devices)
+void AppendString(std::string& out, const std::string& text)
 {
-    json_builder_begin_array(builder);
-    for (const auto& [address, manufacturer] : devices) {
-        json_builder_begin_object(builder);
-        json_builder_set_member_name(builder, "address");
-        json_builder_add_string_value(builder, address.c_str());
-        json_builder_set_member_name(builder, "manufacturer");
-        // Unknown makers are null, not an empty name.
-        if (manufacturer.empty())
-            json_builder_add_null_value(builder);
-        else
-            json_builder_add_string_value(builder, manufacturer.c_str());
-        json_builder_end_object(builder);
+    out += '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (byte) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            // DEL too, as a terminal might act on it; bytes from 0x80 up go
+            // out as they are (UTF-8).
+            if (byte < 0x20 || byte == 0x7F) {
+                char escape[8];
+                std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+                out += escape;
+            } else {
+                out += c;
+            }
+        }
     }
-    json_builder_end_array(builder);
+    out += '"';
 }
 
-void AddMember(JsonBuilder* builder, const char* member, const std::string& value)
+void Append(std::string& out, const CJsonOutput::Value& value, size_t depth)
 {
-    json_builder_set_member_name(builder, member);
-    json_builder_add_string_value(builder, value.c_str());
+    const std::string indent((depth + 1) * 2, ' ');
+    const std::string closing(depth * 2, ' ');
+    switch (value.type()) {
+    case nlohmann::json::value_t::object:
+        if (value.empty()) {
+            out += "{  }";
+            return;
+        }
+        out += "{\n";
+        for (auto member = value.begin(); member != value.end(); ++member) {
+            out += indent;
+            AppendString(out, member.key());
+            out += " : ";
+            Append(out, member.value(), depth + 1);
+            out += std::next(member) == value.end() ? "\n" : ",\n";
+        }
+        out += closing + "}";
+        return;
+    case nlohmann::json::value_t::array:
+        if (value.empty()) {
+            out += "[]";
+            return;
+        }
+        out += "[\n";
+        for (auto item = value.begin(); item != value.end(); ++item) {
+            out += indent;
+            Append(out, *item, depth + 1);
+            out += std::next(item) == value.end() ? "\n" : ",\n";
+        }
+        out += closing + "]";
+        return;
+    case nlohmann::json::value_t::string: AppendString(out, value.get_ref<const std::string&>()); return;
+    default:
+        // Numbers, booleans and null read as the library writes them.
+        out += value.dump();
+        return;
+    }
+}
+
+CJsonOutput::Value Devices(const std::vector<std::pair<std::string, std::string>>& devices)
+{
+    CJsonOutput::Value list = CJsonOutput::Value::array();
+    for (const auto& [address, manufacturer] : devices) {
+        CJsonOutput::Value device;
+        device["address"] = address;
+        // Unknown makers are null, not an empty name.
+        device["manufacturer"] = manufacturer.empty() ? CJsonOutput::Value() : CJsonOutput::Value(manufacturer);
+        list.push_back(std::move(device));
+    }
+    return list;
 }
 }  // namespace
 
+std::string CJsonOutput::Generate(const Value& value)
+{
+    std::string text;
+    Append(text, value, 0);
+    return text + "\n";
+}
+
 std::string CJsonOutput::PairedDevices(const std::vector<std::pair<std::string, std::string>>& devices)
 {
-    JsonBuilder* builder = json_builder_new();
-    AddDevices(builder, devices);
-    return Generate(builder);
+    return Generate(Devices(devices));
 }
 
 std::string CJsonOutput::Name(const std::string& utf8Name)
 {
-    JsonBuilder* builder = json_builder_new();
-    json_builder_begin_object(builder);
-    AddMember(builder, "name", utf8Name);
-    json_builder_end_object(builder);
-    return Generate(builder);
+    Value name;
+    name["name"] = utf8Name;
+    return Generate(name);
 }
 
 std::string CJsonOutput::Status(const std::string& port, const std::string& utf8Name,
                                 const std::vector<std::pair<std::string, std::string>>& devices)
 {
-    JsonBuilder* builder = json_builder_new();
-    json_builder_begin_object(builder);
-    AddMember(builder, "port", port);
-    AddMember(builder, "name", utf8Name);
-    json_builder_set_member_name(builder, "paired");
-    AddDevices(builder, devices);
-    json_builder_end_object(builder);
-    return Generate(builder);
+    Value status;
+    status["port"] = port;
+    status["name"] = utf8Name;
+    status["paired"] = Devices(devices);
+    return Generate(status);
 }

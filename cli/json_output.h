@@ -1,22 +1,26 @@
 #pragma once
 
-#include <json-glib/json-glib.h>
+#include <nlohmann/json.hpp>
 
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-// apctl's answers for scripts, as JSON text with a final line feed.
+// apctl's answers for scripts, as JSON text with a final line feed. Members
+// keep the order they were added in.
 class CJsonOutput {
 public:
+    using Value = nlohmann::ordered_json;
+
     // [{"address": …, "manufacturer": … or null}, …]
     static std::string PairedDevices(const std::vector<std::pair<std::string, std::string>>& devices);
     // {"name": …}
     static std::string Name(const std::string& utf8Name);
     // {"port": …, "name": …, "paired": [as PairedDevices]}
-    // What builder holds, pretty-printed; takes the builder.
-    static std::string Generate(JsonBuilder* builder);
     static std::string Status(const std::string& port, const std::string& utf8Name,
                               const std::vector<std::pair<std::string, std::string>>& devices);
+    // value pretty-printed as apctl always has: two spaces a level, "key" :
+    // value, an empty array as [], non-ASCII text as it is, control
+    // characters as \n, \t… or \u00XX.
+    static std::string Generate(const Value& value);
 };

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "protocol/posix/ansi_code_page.h"
+#include "ansi_code_page.h"
 
 namespace {
 std::string Hex(const char* format, unsigned value)

@@ -1,16 +1,13 @@
 #include "frontend/port_hints.h"
 
-#include <glib.h>
 #include "frontend/compose.h"
 
 #include <map>
 #include <utility>
 
 #include "frontend/string_table.h"
-#include "frontend/port_item_text.h"
 #include "frontend/port_string_ids.h"
-#include "serial/posix/com_port_resolver.h"
-#include "serial/posix/port_probe.h"
+#include "serial/system_error_text.h"
 
 namespace {
 // Ports share a line when the same words would fix them.
@@ -30,24 +27,10 @@ Cause CauseOf(const PortAccess& access)
         }
         return {IDS_HINT_PERMISSION, {}};
     case EPortProblem::InUse: return {IDS_HINT_IN_USE, {}};
-    default: return {IDS_HINT_CANNOT_OPEN, g_strerror(access.error)};
+    default: return {IDS_HINT_CANNOT_OPEN, SystemErrorText(access.error)};
     }
 }
 }  // namespace
-
-ProbedPorts CPortHints::Judge(const std::vector<NumberedPort>& ports)
-{
-    ProbedPorts probed;
-    for (const NumberedPort& port : ports) {
-        const PortAccess access =
-            CPortProbe::Judge(port.info.OpenPath(), CComPortResolver::LockFolder(), port.info.kernelName);
-        if (access.Openable())
-            probed.openable.push_back(port);
-        else
-            probed.refused.push_back({port, access});
-    }
-    return probed;
-}
 
 std::string CPortHints::Line(const std::string& ports, const PortAccess& access)
 {

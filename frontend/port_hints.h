@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "serial/posix/com_port_numbers.h"
-#include "serial/posix/port_access.h"
+#include "serial/port_access.h"
+// NumberedPort and the item texts: the platform's own.
+#include "port_item_text.h"
 
 struct RefusedPort {
     NumberedPort port;
@@ -25,7 +26,8 @@ public:
     // foundAny: whether the machine has any serial port at all; leftOut:
     // how many found no COM number.
     static std::vector<std::string> Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny);
-    // Judges each port without opening it (see CPortProbe).
+    // Judges each port without opening it, as far as the platform can (see
+    // CPortProbe); on Windows only the open can tell.
     static ProbedPorts Judge(const std::vector<NumberedPort>& ports);
     // The one line for a single port's problem (the command-line tool's error).
     static std::string Line(const std::string& ports, const PortAccess& access);

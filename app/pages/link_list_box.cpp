@@ -1,6 +1,6 @@
 #include "app/pages/link_list_box.h"
 
-#include "manufacturer_registry.h"
+#include "protocol/manufacturer_registry.h"
 
 bool CLinkListBox::Attach(CDialog* pOwner, int nId)
 {

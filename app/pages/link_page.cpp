@@ -6,7 +6,7 @@
 #include "resource_library.h"
 #include "wait_cursor.h"
 #include "protocol/exchanges.h"
-#include "manufacturer_registry.h"
+#include "protocol/manufacturer_registry.h"
 
 CLinkPage::CLinkPage(CSerialPort* pPort) : CDialog(IDD_LINK_PAGE), m_pPort(pPort), m_bListed(false) {}
 

@@ -4,9 +4,9 @@
 #include <glibmm/main.h>
 
 #include "frontend/port_hints.h"
-#include "frontend/port_item_text.h"
+#include "frontend/posix/port_item_text.h"
 #include "app/resource_ids.h"
-#include "protocol/posix/port_line_settings.h"
+#include "protocol/port_line_settings.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/port_probe.h"
 

@@ -1,4 +1,4 @@
-#include "protocol/posix/port_line_settings.h"
+#include "protocol/port_line_settings.h"
 
 #include <cerrno>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "serial/posix/port_access.h"
+#include "serial/port_access.h"
 
 // Why the port at path could not be opened or set up, from the error the
 // attempt gave: gone, in use, permission (with the node's owner and group)

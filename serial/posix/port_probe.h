@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "serial/posix/port_access.h"
+#include "serial/port_access.h"
 
 // Judges whether a port could be opened without touching it: opening a tty
 // raises DTR and RTS, which resets many boards. Permissions are asked of

@@ -13,7 +13,7 @@
 
 #include "app/framework/gtk/resource_library.h"
 #include "protocol/line_settings.h"
-#include "protocol/posix/manufacturer_registry.h"
+#include "protocol/manufacturer_registry.h"
 #include "app/resource_ids.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/tick_count.h"

@@ -14,7 +14,7 @@
 
 #include "app/pages/link_page.h"
 #include "app/resource_ids.h"
-#include "protocol/posix/manufacturer_registry.h"
+#include "protocol/manufacturer_registry.h"
 #include "tests/gui/gui_test.h"
 
 namespace {

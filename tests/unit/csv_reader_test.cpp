@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/posix/csv_reader.h"
+#include "protocol/csv_reader.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <regex>
 #include <set>
 #include <utility>
 
-#include "protocol/posix/manufacturer_registry.h"
+#include "protocol/manufacturer_registry.h"
 
 namespace {
 
@@ -30,12 +30,18 @@ class RegistryFixture : public testing::Test {
 protected:
     void SetUp() override
     {
-        char folder[] = "/tmp/apconfig-ieeeXXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        m_folder = folder;
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        m_folder = (std::filesystem::temp_directory_path() /
+                    ("apconfig-ieee-" + std::string(test->name()) + "-" + std::to_string(std::random_device()())))
+                       .string();
+        ASSERT_TRUE(std::filesystem::create_directory(m_folder));
     }
     void TearDown() override { std::filesystem::remove_all(m_folder); }
-    void Write(const std::string& name, const std::string& text) { std::ofstream(m_folder + "/" + name) << text; }
+    // The bytes as given, line ends included, on every platform.
+    void Write(const std::string& name, const std::string& text)
+    {
+        std::ofstream(m_folder + "/" + name, std::ios::binary) << text;
+    }
 
     std::string m_folder;
 };

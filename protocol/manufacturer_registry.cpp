@@ -1,12 +1,13 @@
-#include "protocol/posix/manufacturer_registry.h"
+#include "protocol/manufacturer_registry.h"
 
-#include <glibmm/convert.h>
-#include <glibmm/fileutils.h>
-
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
-#include "protocol/posix/csv_reader.h"
+#include "protocol/csv_reader.h"
+#include "protocol/utf8_text.h"
 
 namespace {
 constexpr const char* kLists[] = {"oui.csv", "mam.csv", "oui36.csv", "iab.csv"};
@@ -30,15 +31,30 @@ unsigned BitsOf(const std::string& registry, size_t digits)
 // anything else gets replacement characters, never a cut one.
 std::string AsUtf8(const std::string& raw)
 {
-    if (g_utf8_validate(raw.data(), static_cast<gssize>(raw.size()), nullptr))
+    if (CUtf8Text::IsValid(raw))
         return raw;
-    try {
-        return Glib::convert(raw, "UTF-8", "WINDOWS-1252");
-    } catch (const Glib::Error&) {
-        std::unique_ptr<gchar, decltype(&g_free)> valid(g_utf8_make_valid(raw.data(), static_cast<gssize>(raw.size())),
-                                                         g_free);
-        return valid.get();
-    }
+    std::string latin;
+    if (CUtf8Text::FromWindows1252(raw, latin))
+        return latin;
+    return CUtf8Text::MadeValid(raw);
+}
+
+// A folder named in UTF-8 (the bytes as they are on POSIX).
+std::filesystem::path PathOf(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+bool ReadWhole(const std::filesystem::path& file, std::string& contents)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(file, error))
+        return false;
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream)
+        return false;
+    contents.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+    return !stream.bad();
 }
 
 std::string Trimmed(std::string text)
@@ -58,17 +74,14 @@ void CManufacturerRegistry::Load()
         return;
     m_bLoaded = true;
     for (const char* list : kLists)
-        ReadList(m_folder + "/" + list);
+        ReadList(list);
 }
 
-void CManufacturerRegistry::ReadList(const std::string& file)
+void CManufacturerRegistry::ReadList(const char* file)
 {
     std::string contents;
-    try {
-        contents = Glib::file_get_contents(file);
-    } catch (const Glib::Error&) {
+    if (!ReadWhole(PathOf(m_folder) / file, contents))
         return;
-    }
     CCsvReader records(contents);
     std::vector<std::string> fields;
     while (records.Next(fields)) {
@@ -97,7 +110,7 @@ std::string CManufacturerRegistry::Lookup(const LinkRecord& record) const
 namespace {
 std::string& SharedFolder()
 {
-    static std::string folder = CManufacturerRegistry::kDebianFolder;
+    static std::string folder = CManufacturerRegistry::DefaultFolder();
     return folder;
 }
 

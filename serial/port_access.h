@@ -2,7 +2,8 @@
 
 #include <string>
 
-// Why a port that exists cannot be opened.
+// Why a port that exists cannot be opened (errors are errno values on POSIX,
+// GetLastError values on Windows).
 enum class EPortProblem {
     None,
     PermissionDenied,

@@ -1,14 +1,14 @@
 #include "cli/port_choice.h"
 
-#include <glib.h>
-
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 
 #include "frontend/port_hints.h"
-#include "frontend/port_item_text.h"
+#include "frontend/posix/port_item_text.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/port_probe.h"
+#include "serial/system_error_text.h"
 
 namespace {
 PortChoice Failed(int exitCode, std::string error)
@@ -23,7 +23,7 @@ PortChoice Failed(int exitCode, std::string error)
 std::string Why(const std::string& name, const PortAccess& access)
 {
     std::string line = CPortHints::Line(name, access);
-    return line.size() > name.size() + 2 ? line : name + ": " + g_strerror(access.error);
+    return line.size() > name.size() + 2 ? line : name + ": " + SystemErrorText(access.error);
 }
 
 std::string Joined(const std::vector<std::string>& parts, const char* separator)

@@ -1,4 +1,4 @@
-#include "protocol/posix/csv_reader.h"
+#include "protocol/csv_reader.h"
 
 bool CCsvReader::AtFieldEnd() const
 {

@@ -1,4 +1,4 @@
-#include "frontend/port_item_text.h"
+#include "frontend/posix/port_item_text.h"
 
 #include <glibmm/convert.h>
 #include "frontend/compose.h"

@@ -1,0 +1,6 @@
+#include "protocol/manufacturer_registry.h"
+
+std::string CManufacturerRegistry::DefaultFolder()
+{
+    return kDebianFolder;
+}

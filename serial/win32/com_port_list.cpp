@@ -1,0 +1,160 @@
+#include "serial/win32/com_port_list.h"
+
+#include <windows.h>
+// clang-format off
+#include <initguid.h>
+#include <devguid.h>
+#include <setupapi.h>
+// clang-format on
+
+#include <algorithm>
+#include <map>
+
+namespace {
+std::string& TestKey()
+{
+    static std::string path;
+    return path;
+}
+
+std::string Utf8(const wchar_t* text, size_t length)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(std::max(size, 0)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring Wide(const std::string& utf8)
+{
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(size, 0)), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
+    return wide;
+}
+
+// A REG_SZ value's text, without the terminator the system may or may not
+// have stored.
+std::string StringOf(const std::vector<wchar_t>& data, DWORD bytes)
+{
+    size_t length = std::min<size_t>(bytes / sizeof(wchar_t), data.size());
+    while (length > 0 && data[length - 1] == L'\0')
+        --length;
+    return Utf8(data.data(), std::find(data.data(), data.data() + length, L'\0') - data.data());
+}
+
+// Device name to COM name, as SERIALCOMM lists them.
+std::vector<std::pair<std::string, std::string>> SerialComm()
+{
+    std::vector<std::pair<std::string, std::string>> values;
+    HKEY key = nullptr;
+    const bool test = !TestKey().empty();
+    const std::wstring path = test ? Wide(TestKey()) : L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
+    if (::RegOpenKeyExW(test ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return values;
+    DWORD valueCount = 0, nameMax = 0, dataMax = 0;
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &valueCount, &nameMax,
+                           &dataMax, nullptr, nullptr) == ERROR_SUCCESS) {
+        std::vector<wchar_t> name(nameMax + 1);
+        std::vector<wchar_t> data(dataMax / sizeof(wchar_t) + 1);
+        for (DWORD i = 0; i < valueCount; ++i) {
+            DWORD nameLength = static_cast<DWORD>(name.size());
+            DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+            DWORD type = 0;
+            if (::RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type,
+                                reinterpret_cast<BYTE*>(data.data()), &bytes) != ERROR_SUCCESS ||
+                type != REG_SZ)
+                continue;
+            values.emplace_back(Utf8(name.data(), nameLength), StringOf(data, bytes));
+        }
+    }
+    ::RegCloseKey(key);
+    return values;
+}
+
+// COM name to the friendly name of its device, for the ports class's
+// devices that are present.
+std::map<std::string, std::string> FriendlyNames()
+{
+    std::map<std::string, std::string> names;
+    const HDEVINFO devices = ::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+    if (devices == INVALID_HANDLE_VALUE)
+        return names;
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    for (DWORD i = 0; ::SetupDiEnumDeviceInfo(devices, i, &device); ++i) {
+        const HKEY key = ::SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+        if (key == INVALID_HANDLE_VALUE)
+            continue;
+        std::vector<wchar_t> data(64);
+        DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        DWORD type = 0;
+        const bool named = ::RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                                              &bytes) == ERROR_SUCCESS &&
+                           type == REG_SZ;
+        ::RegCloseKey(key);
+        if (!named)
+            continue;
+        const std::string port = StringOf(data, bytes);
+        std::vector<wchar_t> friendly(256);
+        DWORD size = 0;
+        if (!::SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_FRIENDLYNAME, &type,
+                                                 reinterpret_cast<BYTE*>(friendly.data()),
+                                                 static_cast<DWORD>(friendly.size() * sizeof(wchar_t)), &size)) {
+            if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+                continue;
+            friendly.resize(size / sizeof(wchar_t) + 1);
+            if (!::SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_FRIENDLYNAME, &type,
+                                                     reinterpret_cast<BYTE*>(friendly.data()),
+                                                     static_cast<DWORD>(friendly.size() * sizeof(wchar_t)), &size))
+                continue;
+        }
+        if (type == REG_SZ)
+            names.emplace(port, StringOf(friendly, size));
+    }
+    ::SetupDiDestroyDeviceInfoList(devices);
+    return names;
+}
+}  // namespace
+
+int ParseComPortName(const std::string& name)
+{
+    if (name.size() < 4 || name.size() > 6 || name.compare(0, 3, "COM") != 0 || name[3] == '0')
+        return 0;
+    int number = 0;
+    for (size_t i = 3; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return 0;
+        number = number * 10 + (name[i] - '0');
+    }
+    return number <= 255 ? number : 0;
+}
+
+std::vector<ComPortEntry> ListComPorts()
+{
+    std::vector<ComPortEntry> ports;
+    for (auto& [device, name] : SerialComm()) {
+        const int number = ParseComPortName(name);
+        if (number != 0)
+            ports.push_back({number, name, {}, device});
+    }
+    // Ordered by number; the first listed of two that share one keeps it.
+    std::stable_sort(ports.begin(), ports.end(),
+                     [](const ComPortEntry& a, const ComPortEntry& b) { return a.number < b.number; });
+    ports.erase(std::unique(ports.begin(), ports.end(),
+                            [](const ComPortEntry& a, const ComPortEntry& b) { return a.number == b.number; }),
+                ports.end());
+    if (ports.empty())
+        return ports;
+    const auto friendly = FriendlyNames();
+    for (ComPortEntry& port : ports)
+        if (auto found = friendly.find(port.name); found != friendly.end())
+            port.friendlyName = found->second;
+    return ports;
+}
+
+void SetComPortListKey(const std::string& currentUserPath)
+{
+    TestKey() = currentUserPath;
+}
