@@ -332,6 +332,11 @@ void CDialog::OnNotify(int nId, std::function<bool(const void*, long long*)> han
     m_notify[nId] = std::move(handler);
 }
 
+void CDialog::OnMessage(unsigned message, std::function<bool(unsigned long long, long long)> handler)
+{
+    m_messages[message] = std::move(handler);
+}
+
 void CDialog::OnPreTranslateKey(std::function<bool(unsigned, bool, bool, bool)> handler)
 {
     m_keys.push_back(std::move(handler));
@@ -502,7 +507,12 @@ INT_PTR CALLBACK CDialogAccess::Proc(HWND hWnd, UINT message, WPARAM wParam, LPA
             dialog->PostNcDestroy();
         }
         return FALSE;
-    default:
-        return FALSE;
+    default: {
+        const auto handler = dialog->m_messages.find(message);
+        if (handler == dialog->m_messages.end())
+            return FALSE;
+        auto call = handler->second;
+        return call(wParam, lParam) ? TRUE : FALSE;
+    }
     }
 }

@@ -67,6 +67,9 @@ public:
     // NMHDR; the handler sets *result and returns true when it answered).
     void OnCommand(int nId, std::function<void(unsigned code)> handler);
     void OnNotify(int nId, std::function<bool(const void* nmhdr, long long* result)> handler);
+    // Any other message the dialog receives (WM_DEVICECHANGE, say): the
+    // handler returns true when it handled it.
+    void OnMessage(unsigned message, std::function<bool(unsigned long long wParam, long long lParam)> handler);
     // Keys the modal loop offers to the dialog before the dialog manager
     // sees them (the tab control's page keys): true when taken.
     void OnPreTranslateKey(std::function<bool(unsigned key, bool ctrl, bool shift, bool alt)> handler);
@@ -102,5 +105,6 @@ private:
     std::map<int, std::function<void(unsigned)>> m_commands;
     std::map<int, std::function<bool(const void*, long long*)>> m_notify;
     std::vector<std::function<bool(unsigned, bool, bool, bool)>> m_keys;
+    std::map<unsigned, std::function<bool(unsigned long long, long long)>> m_messages;
     std::map<int, int> m_limits;  // edit number -> bytes
 };
