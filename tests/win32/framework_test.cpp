@@ -133,6 +133,19 @@ protected:
     CRecordingResponder responder;
 };
 
+// The loader reads resource 1 of type 24 at start: a manifest asking for
+// version 6 of the common controls (today's look on Windows).
+TEST_F(Win32FrameworkTest, TheProgramCarriesTheCommonControlsManifest)
+{
+    HRSRC resource = ::FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(resource, nullptr);
+    const auto* data = static_cast<const char*>(::LockResource(::LoadResource(nullptr, resource)));
+    const std::string manifest(data, ::SizeofResource(nullptr, resource));
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_NE(::FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */), nullptr);
+}
+
 struct TemplateCase {
     int id;
     bool child;
