@@ -13,6 +13,9 @@
 
 #include "ansi_code_page.h"
 #include "app/framework/win32/app_init.h"
+#include "app/framework/win32/busy_window.h"
+#include "app/framework/win32/clipboard.h"
+#include "app/framework/win32/single_instance_lock.h"
 #include "app/framework/win32/combo_box.h"
 #include "app/framework/win32/dialog.h"
 #include "app/framework/win32/list_view.h"
@@ -396,6 +399,96 @@ TEST_F(Win32FrameworkTest, ButtonsCaptionMenuAndComboReachTheirHandlers)
     ASSERT_EQ(responder.boxes.size(), 1u);
     EXPECT_EQ(responder.boxes[0], CResourceLibrary::LoadString(IDS_PIN_CAPTION) + "|" +
                                       CResourceLibrary::LoadString(IDS_CONFIRM_PIN) + "|1");
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+TEST_F(Win32FrameworkTest, ASecondHolderOfTheNameKnocksOnTheFirst)
+{
+    const std::string name = "apconfig-test-" + std::to_string(::GetCurrentProcessId());
+    EXPECT_EQ(CSingleInstanceLock::NameFor(name), "Local\\" + name);
+    CSingleInstanceLock first;
+    int knocks = 0;
+    first.OnKnock([&] { ++knocks; });
+    ASSERT_TRUE(first.Create(name));
+    EXPECT_FALSE(first.AlreadyExists());
+    {
+        CSingleInstanceLock second;
+        EXPECT_FALSE(second.Create(name));
+        EXPECT_TRUE(second.AlreadyExists());
+    }
+    PumpMessages();
+    EXPECT_EQ(knocks, 1);
+    // Another name is free; released, the name is free again.
+    CSingleInstanceLock other;
+    EXPECT_TRUE(other.Create(name + "-other"));
+    first.Release();
+    CSingleInstanceLock again;
+    EXPECT_TRUE(again.Create(name));
+    EXPECT_FALSE(again.AlreadyExists());
+}
+
+TEST_F(Win32FrameworkTest, ClipboardHoldsTheTextAsUnicode)
+{
+    ASSERT_TRUE(SetClipboardText("00:11:22:33:44:55\r\nCaf\xC3\xA9 \xE2\x82\xAC"));
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+    ASSERT_NE(data, nullptr);
+    const std::wstring text(static_cast<const wchar_t*>(::GlobalLock(data)));
+    ::GlobalUnlock(data);
+    ::CloseClipboard();
+    EXPECT_EQ(text, L"00:11:22:33:44:55\r\nCaf\u00E9 \u20AC");
+}
+
+TEST_F(Win32FrameworkTest, BusyWindowShowsItsTextWhileItLives)
+{
+    HWND shown = nullptr;
+    {
+        CBusyWindow busy(IDD_IDENTIFYING, IDC_WAIT_TEXT, "Asking COM5 for the access point\xE2\x80\xA6");
+        shown = Hwnd(busy.GetSafeHwnd());
+        ASSERT_NE(shown, nullptr);
+        EXPECT_TRUE(::IsWindowVisible(shown));
+        wchar_t text[128] = {};
+        ::GetDlgItemTextW(shown, IDC_WAIT_TEXT, text, 128);
+        EXPECT_EQ(std::wstring(text), L"Asking COM5 for the access point\u2026");
+    }
+    EXPECT_FALSE(::IsWindow(shown));
+    CBusyWindow missing(124, IDC_WAIT_TEXT, "x");
+    EXPECT_EQ(missing.GetSafeHwnd(), nullptr);
+}
+
+TEST_F(Win32FrameworkTest, DisabledControlsAndTheMainWindowsOwnership)
+{
+    CProbeDlg* pMain = nullptr;
+    CProbeDlg about(IDD_ABOUT, [&](CProbeDlg& box) {
+        // Owned by the main window, which waits disabled meanwhile.
+        EXPECT_EQ(::GetWindow(Hwnd(box.GetSafeHwnd()), GW_OWNER), Hwnd(pMain->GetSafeHwnd()));
+        box.EnableDlgItem(IDOK, false);
+        EXPECT_FALSE(::IsWindowEnabled(Hwnd(box.GetDlgItem(IDOK))));
+        CLater::Post(box, [&] {
+            EXPECT_FALSE(::IsWindowEnabled(Hwnd(pMain->GetSafeHwnd())));
+            box.EndDialog(IDOK);
+        });
+    });
+    CProbeDlg main(IDD_MAIN, [&](CProbeDlg& self) {
+        CDialog::SetMainWnd(&self);
+        pMain = &self;
+        CLater::Post(self, [&] {
+            EXPECT_EQ(about.DoModal(), IDOK);
+            EXPECT_TRUE(::IsWindowEnabled(Hwnd(self.GetSafeHwnd())));
+            self.EndDialog(IDCANCEL);
+        });
+    });
+    EXPECT_EQ(main.DoModal(), IDCANCEL);
+    // Its window gone, it is no main window any more.
+    EXPECT_EQ(CDialog::GetMainWnd(), nullptr);
 }
 
 }  // namespace
