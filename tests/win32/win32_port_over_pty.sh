@@ -8,7 +8,7 @@ apsim=$1 program=$2 com=$3
 shift 3
 here=$(cd "$(dirname "$0")" && pwd)
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/apconfig-wine.XXXXXX")
-export WINEPREFIX WINEDEBUG=-all
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d
 sim=
 cleanup() {
   [ -n "$sim" ] && kill "$sim" 2>/dev/null && wait "$sim" 2>/dev/null

@@ -10,6 +10,8 @@ if [ -n "${APCONFIG_WINE_DISPLAY:-}" ] && [ -z "${DISPLAY:-}" ]; then
 fi
 export WINEPREFIX=${WINEPREFIX:-$PWD/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
+# Wine writes no menu entries or file types into the user's desktop.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d}
 # The first run makes the prefix; later ones find it ready.
 [ -d "$WINEPREFIX/dosdevices" ] || wine wineboot --init >/dev/null 2>&1 || true
 exec wine "$@"

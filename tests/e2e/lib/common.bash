@@ -1,17 +1,24 @@
 # shellcheck shell=bash
 # shellcheck disable=SC2034  # the layout, MAIN_WINDOW and the rest are for the sourcing scripts
-# Shared harness of the end-to-end tests: the built apconfig against apsim on
-# COM4 (/dev/com4), driven with xdotool on the X display in $DISPLAY.
+# Shared harness of the end-to-end tests: the built apconfig against apsim,
+# driven with xdotool on an X display.
 #
 # A test script sources this file, calls e2e_begin NAME, and then uses the
 # helpers below. Whatever happens, the EXIT trap stops apconfig and apsim and
-# removes the /dev/com4 link; on failure it keeps a screenshot of the whole
+# removes apsim's COM link; on failure it keeps a screenshot of the whole
 # screen and prints the logs.
 #
-# Environment: APCONFIG_BIN (folder with apconfig and apsim), APCONFIG_LIBRARY
-# (the resource library apconfig loads; default liblidany.so in APCONFIG_BIN),
-# APCONFIG_ARTIFACTS (folder for screenshots). The documentation's pictures
-# come from scripts/screenshots, not from here.
+# E2E_PLATFORM chooses what runs: "linux" (the default: the Linux build on
+# COM4, /dev/com4, on the display in $DISPLAY; lib/linux.bash) or "wine" (the
+# Windows build under Wine with apsim on COM5 of a fresh prefix, on an X
+# server of its own; lib/wine.bash). Each platform file gives the programs'
+# commands and the few steps done differently there (choosing list rows,
+# the Delete button, changing page, closing the main window); a scenario
+# written with them runs on both.
+#
+# Environment: APCONFIG_BIN (folder with the programs), APCONFIG_ARTIFACTS
+# (folder for screenshots), and what the platform file names. The
+# documentation's pictures come from scripts/screenshots, not from here.
 
 set -euo pipefail
 
@@ -19,8 +26,6 @@ E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_SOURCE_DIR=$(cd "$E2E_LIB_DIR/../../.." && pwd)
 # shellcheck source=tests/e2e/lib/x11.bash
 . "$E2E_LIB_DIR/x11.bash"
-
-readonly E2E_COM_LINK=/dev/com4
 
 # Points inside the main window for the stock GTK theme and the layout of its
 # templates: x, y from the window's top-left corner, negative from the right
@@ -38,6 +43,12 @@ readonly DELETE_BUTTON=(-69 -48)
 # Paired devices for apsim's --device, addresses in wire order; the list shows
 # bytes 4, 5, 3, 0, 1, 2, so the first reads 00:1A:7D:DA:71:13.
 readonly SAMPLE_DEVICES=(da71137d001a 8b12c4705cf3 36e09fa52811 045d22a1ac7b)
+
+# shown_address WIRE_HEX: the address as the list and apctl show it.
+shown_address() {
+    local b=$1
+    echo "${b:8:2}:${b:10:2}:${b:6:2}:${b:0:2}:${b:2:2}:${b:4:2}" | tr a-f A-F
+}
 
 SAMPLE_DEVICE_OPTIONS=()
 for address in "${SAMPLE_DEVICES[@]}"; do
@@ -67,25 +78,27 @@ note() {
     echo "-- $*"
 }
 
-# e2e_begin NAME: checks the environment, claims COM4 and arms the cleanup.
+# e2e_begin NAME: checks the environment, claims the COM port and arms the
+# cleanup.
 e2e_begin() {
     E2E_NAME=$1
     trap e2e_cleanup EXIT
     # A step that fails without a message of its own still says where.
     trap 'echo "-- stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
-    [ -n "${APCONFIG_BIN:-}" ] || fail "APCONFIG_BIN is not set (the folder with apconfig, apsim and liblidany.so)"
+    [ -n "${APCONFIG_BIN:-}" ] || fail "APCONFIG_BIN is not set (the folder with the programs)"
     local file
-    for file in "$APCONFIG_BIN/apconfig" "$APCONFIG_BIN/apsim" "${APCONFIG_LIBRARY:-$APCONFIG_BIN/liblidany.so}"; do
+    for file in "${E2E_REQUIRED_FILES[@]}"; do
         [ -e "$file" ] || fail "$file is missing: build the project first"
     done
-    [ -n "${DISPLAY:-}" ] || fail "DISPLAY is not set: run under xvfb-run -a -s \"-screen 0 1280x1024x24\""
     x11_require_tools || fail "a tool the test drives the program with is missing"
-    xdpyinfo >/dev/null 2>&1 || xdotool getmouselocation >/dev/null 2>&1 || fail "cannot reach the X display $DISPLAY"
     E2E_ARTIFACTS=${APCONFIG_ARTIFACTS:-$PWD/artifacts}
     mkdir -p "$E2E_ARTIFACTS"
     E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/apconfig-e2e-$E2E_NAME.XXXXXX")
+    e2e_platform_begin
+    [ -n "${DISPLAY:-}" ] || fail "DISPLAY is not set: run under xvfb-run -a -s \"-screen 0 1280x1024x24\""
+    xdpyinfo >/dev/null 2>&1 || xdotool getmouselocation >/dev/null 2>&1 || fail "cannot reach the X display $DISPLAY"
     if [ -e "$E2E_COM_LINK" ] || [ -L "$E2E_COM_LINK" ]; then
-        fail "$E2E_COM_LINK already exists ($(ls -l "$E2E_COM_LINK" 2>&1)): another apsim, a test or an adapter holds COM4; stop it or remove the link, then run again"
+        fail "$E2E_COM_LINK already exists ($(ls -l "$E2E_COM_LINK" 2>&1)): another apsim, a test or an adapter holds $E2E_COM_NAME; stop it or remove the link, then run again"
     fi
     E2E_OWN_LINK=1
 }
@@ -136,10 +149,11 @@ stop_process() {
     return 0
 }
 
-# start_apsim [OPTION...]: the simulated access point on COM4, recording every
-# request into $E2E_WORK/record and its state into $E2E_WORK/state.
+# start_apsim [OPTION...]: the simulated access point on the test's COM port,
+# recording every request into $E2E_WORK/record and its state into
+# $E2E_WORK/state.
 start_apsim() {
-    "$APCONFIG_BIN/apsim" --com 4 --record "$E2E_WORK/record" --state "$E2E_WORK/state" "$@" \
+    "$E2E_APSIM" "${E2E_APSIM_PLACE[@]}" --record "$E2E_WORK/record" --state "$E2E_WORK/state" "$@" \
         >"$E2E_WORK/apsim.out" 2>"$E2E_WORK/apsim.log" &
     APSIM_PID=$!
     local deadline=$((SECONDS + X11_WAIT_SECONDS))
@@ -155,7 +169,7 @@ start_apsim() {
 }
 
 start_apconfig() {
-    "$APCONFIG_BIN/apconfig" >"$E2E_WORK/apconfig.log" 2>&1 &
+    "${E2E_APCONFIG[@]}" >"$E2E_WORK/apconfig.log" 2>&1 &
     APP_PID=$!
     E2E_APP_STARTED=1
     X11_WATCH_PID=$APP_PID
@@ -223,8 +237,8 @@ state_devices() {
     awk '$1 == "device" { print $2 }' "$E2E_WORK/state"
 }
 
-# open_main_window [FILE]: apconfig through the port dialog (OK picks COM4,
-# the first item; FILE keeps a screenshot of the dialog) to the main window,
+# open_main_window [FILE]: apconfig through the port dialog (OK picks the
+# test's port, the first item; FILE keeps a screenshot of the dialog) to the main window,
 # whose id goes into MAIN_WINDOW. Waits for the first listing, which runs
 # when the window shows.
 # shellcheck disable=SC2120  # the screenshot is optional
@@ -266,3 +280,31 @@ answer_box() {
     press "$box" "${keys[@]}" || fail "cannot answer $2"
     expect_gone "$box" "$2"
 }
+
+# apctl_json COMMAND...: apctl on the test's port with --json; prints what it
+# printed, once it has ended with 0 and printed JSON.
+apctl_json() {
+    local status=0
+    "${E2E_APCTL[@]}" --port "$E2E_COM_NAME" "$@" --json >"$E2E_WORK/apctl.out" 2>"$E2E_WORK/apctl.err" || status=$?
+    [ "$status" = 0 ] || fail "apctl $* ended with $status: $(cat "$E2E_WORK/apctl.err")"
+    python3 -c 'import json, sys; json.load(sys.stdin)' <"$E2E_WORK/apctl.out" 2>/dev/null ||
+        fail "apctl $* printed no JSON: $(cat "$E2E_WORK/apctl.out")"
+    cat "$E2E_WORK/apctl.out"
+}
+
+# json_field EXPRESSION: evaluates a Python expression over the JSON on
+# standard input (bound to "v"), one result a line.
+json_field() {
+    python3 -c 'import json, sys
+v = json.load(sys.stdin)
+r = eval(sys.argv[1])
+for x in (r if isinstance(r, list) else [r]):
+    print("null" if x is None else x)' "$1"
+}
+
+case ${E2E_PLATFORM:=linux} in
+linux | wine) ;;
+*) fail "E2E_PLATFORM is '$E2E_PLATFORM': linux or wine" ;;
+esac
+# shellcheck source=tests/e2e/lib/linux.bash
+. "$E2E_LIB_DIR/$E2E_PLATFORM.bash"

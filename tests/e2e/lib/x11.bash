@@ -7,9 +7,12 @@
 # window, DIALOG for dialogs and message boxes, POPUP_MENU for menus), since
 # the main window and the start-up message box share the title "apconfig".
 #
-# Every wait is bounded by X11_WAIT_SECONDS; no helper waits for a fixed time.
+# Every wait is bounded by X11_WAIT_SECONDS; no helper waits for a fixed time
+# but X11_SETTLE_SECONDS after a window first shows, for a toolkit that takes
+# keys only once its window has been up for a while (Wine's).
 
 : "${X11_WAIT_SECONDS:=30}"
+: "${X11_SETTLE_SECONDS:=0}"
 # When set, waits give up early (status 2) once this process has ended.
 X11_WATCH_PID=${X11_WATCH_PID:-}
 
@@ -60,6 +63,7 @@ wait_window() {
     while :; do
         ids=$(find_windows "$1" "$2")
         if [ -n "$ids" ]; then
+            [ "$X11_SETTLE_SECONDS" = 0 ] || sleep "$X11_SETTLE_SECONDS"
             echo "${ids%%$'\n'*}"
             return 0
         fi

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The Windows main window for the README, under Wine: apconfig.exe on the
+# demo's access point (apsim on COM5 of a fresh prefix, on an X server of its
+# own), the paired devices page once listed, written as windows-main.png into
+# APCONFIG_ARTIFACTS. scripts/screenshots --windows builds what it needs and
+# runs it.
+E2E_PLATFORM=wine # read by common.bash
+# shellcheck source=tests/e2e/lib/common.bash
+. "$(dirname "$0")/../../tests/e2e/lib/common.bash"
+# shellcheck source=scripts/lib/demo_session.bash
+. "$E2E_SOURCE_DIR/scripts/lib/demo_session.bash"
+e2e_begin windows-screenshot
+# No window manager draws a frame here: Wine draws its own caption and border,
+# as Windows shows them.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 ||
+    fail "cannot have Wine draw the window frames"
+
+# The demo's access point, on the prefix's COM5 rather than /dev/com5.
+options=()
+for ((i = 2; i < ${#DEMO_APSIM_OPTIONS[@]}; i++)); do
+    options+=("${DEMO_APSIM_OPTIONS[i]}")
+done
+start_apsim "${options[@]}"
+open_main_window
+keep_screenshot windows-main.png "$MAIN_WINDOW"
+close_main_window
+expect_exit 0
+expect_record IDENTIFY LINKREAD EXIT
+optipng -quiet -o5 -strip all "$E2E_ARTIFACTS/windows-main.png"
