@@ -2,6 +2,8 @@
 
 #include "windows_api.h"
 
+#include <uxtheme.h>
+
 #include "dialog.h"
 
 namespace {
@@ -69,6 +71,10 @@ void CTabCtrl::SelectByUser(int index)
     TabCtrl_SetCurSel(Hwnd(m_hWnd), index);
     if (m_selChange)
         m_selChange();
+    // The keys go on working: focus left on a page now hidden goes to the tabs.
+    HWND focus = ::GetFocus();
+    if (!focus || !::IsWindowVisible(focus))
+        ::SetFocus(Hwnd(m_hWnd));
 }
 
 void CTabCtrl::PlacePage(CDialog* pPage) const
@@ -83,6 +89,8 @@ void CTabCtrl::PlacePage(CDialog* pPage) const
     ::MapWindowPoints(nullptr, ::GetParent(page), reinterpret_cast<POINT*>(&area), 2);
     ::SetWindowPos(page, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                    SWP_NOACTIVATE);
+    // The page takes the tab's own background where themes draw one.
+    ::EnableThemeDialogTexture(page, ETDT_ENABLETAB);
 }
 
 int CTabCtrl::InsertItem(int index, const std::string& text, CDialog* pPage)
