@@ -455,6 +455,10 @@ TEST_F(Win32FrameworkTest, BusyWindowShowsItsTextWhileItLives)
         shown = Hwnd(busy.GetSafeHwnd());
         ASSERT_NE(shown, nullptr);
         EXPECT_TRUE(::IsWindowVisible(shown));
+        // Owned even with no main window: a passing window, not the program's.
+        HWND owner = ::GetWindow(shown, GW_OWNER);
+        ASSERT_NE(owner, nullptr);
+        EXPECT_FALSE(::IsWindowVisible(owner));
         wchar_t text[128] = {};
         ::GetDlgItemTextW(shown, IDC_WAIT_TEXT, text, 128);
         EXPECT_EQ(std::wstring(text), L"Asking COM5 for the access point\u2026");

@@ -19,6 +19,12 @@ CBusyWindow::CBusyWindow(int nTemplateId, int nLabelId, const std::string& utf8T
         return;
     CDialog* owner = CDialog::GetMainWnd();
     HWND hOwner = owner && owner->GetSafeHwnd() ? static_cast<HWND>(owner->GetSafeHwnd()) : nullptr;
+    if (!hOwner) {
+        // Owned by a hidden window of its own when there is no main window
+        // yet: a passing window, never taken for the program's main one.
+        hOwner = ::CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        m_hOwner = hOwner;
+    }
     HWND hWnd = ::CreateDialogParamW(module, MAKEINTRESOURCEW(nTemplateId), hOwner, &BusyProc, 0);
     if (!hWnd)
         return;
@@ -33,4 +39,6 @@ CBusyWindow::~CBusyWindow()
     m_pCursor.reset();
     if (m_hWnd)
         ::DestroyWindow(static_cast<HWND>(m_hWnd));
+    if (m_hOwner)
+        ::DestroyWindow(static_cast<HWND>(m_hOwner));
 }

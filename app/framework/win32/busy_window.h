@@ -21,5 +21,6 @@ public:
 
 private:
     void* m_hWnd = nullptr;
+    void* m_hOwner = nullptr;
     std::unique_ptr<CWaitCursor> m_pCursor;
 };
