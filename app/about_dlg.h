@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/framework/dialog.h"
+#include "dialog.h"
 
 // The about box: OK or Cancel ends it.
 class CAboutDlg : public CDialog {

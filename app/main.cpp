@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "app/framework/app_init.h"
+#include "app_init.h"
 #include "app/utility_app.h"
 
 int main(int argc, char** argv)

@@ -1,13 +1,11 @@
 #include "app/port_failure_message.h"
 
-#include <glibmm/ustring.h>
-
-#include "app/framework/resource_library.h"
+#include "resource_library.h"
 #include "app/resource_ids.h"
+#include "frontend/compose.h"
 #include "frontend/port_hints.h"
 
 std::string CPortFailureMessage::Text(const std::string& port, const PortAccess& access)
 {
-    return Glib::ustring::compose(CResourceLibrary::LoadString(IDS_PORT_FAILED),
-                                  CPortHints::OpenFailureLine(port, access));
+    return Compose(CResourceLibrary::LoadString(IDS_PORT_FAILED), {CPortHints::OpenFailureLine(port, access)});
 }

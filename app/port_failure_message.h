@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "serial/posix/port_access.h"
+#include "port_access.h"
 
 // What start-up tells the user when the chosen port cannot be opened or set
 // up: the port and the cause, in the words of the port dialog's hints, and

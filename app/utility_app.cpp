@@ -1,23 +1,20 @@
 #include "app/utility_app.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <vector>
 
-#include <glibmm/ustring.h>
-#include <gtkmm/window.h>
-
-#include "app/framework/busy_window.h"
-#include "app/framework/resource_library.h"
-#include "app/framework/user_responder.h"
+#include "app_init.h"
+#include "busy_window.h"
+#include "resource_library.h"
+#include "user_responder.h"
 #include "app/main_dlg.h"
 #include "app/port_failure_message.h"
-#include "app/port_select_dlg.h"
+#include "port_select_dlg.h"
 #include "app/resource_ids.h"
+#include "frontend/compose.h"
 #include "protocol/exchanges.h"
 #include "serial/reply_readers.h"
-#include "serial/posix/open_failure.h"
+#include "open_failure.h"
 #include "serial/serial_port.h"
 
 namespace {
@@ -29,21 +26,6 @@ void SayAlreadyRunning()
 {
     const std::string text = CResourceLibrary::Load() ? CResourceLibrary::LoadString(IDS_ALREADY_RUNNING) : "";
     std::fprintf(stderr, "%s\n", text.empty() ? kAlreadyRunning : text.c_str());
-}
-
-// Brings the windows showing now to the front, the modal ones (the dialog
-// running, a message box over it) last so they end on top.
-void PresentWindows()
-{
-    std::vector<Gtk::Window*> shown;
-    for (Gtk::Window* window : Gtk::Window::list_toplevels())
-        if (window->get_visible() && window->get_window_type() == Gtk::WINDOW_TOPLEVEL)
-            shown.push_back(window);
-    std::stable_partition(shown.begin(), shown.end(), [](Gtk::Window* window) { return !window->get_modal(); });
-    std::stable_partition(shown.begin(), shown.end(),
-                          [](Gtk::Window* window) { return !window->get_modal() || !window->get_transient_for(); });
-    for (Gtk::Window* window : shown)
-        window->present();
 }
 
 void ReportPortFailure(const CPortSelectDlg& portDlg, int error)
@@ -62,7 +44,7 @@ BOOL CUtilityApp::InitInstance()
         SayAlreadyRunning();
         return FALSE;
     }
-    m_instanceLock.OnKnock(&PresentWindows);
+    m_instanceLock.OnKnock(&BringWindowsToFront);
     if (!CResourceLibrary::Load())
         return FALSE;
 
@@ -84,8 +66,7 @@ BOOL CUtilityApp::InitInstance()
     {
         // In place of the port dialog while the device is asked: up to ten
         // seconds a byte when nothing answers.
-        const std::string asking = Glib::ustring::compose(CResourceLibrary::LoadString(IDS_IDENTIFYING),
-                                                          portDlg.GetPortNumber());
+        const std::string asking = Compose(CResourceLibrary::LoadString(IDS_IDENTIFYING), portDlg.GetPortNumber());
         CBusyWindow waiting(IDD_IDENTIFYING, IDC_WAIT_TEXT, asking);
         bOpened = port->Open(portDlg.GetPortNumber(), &settings);
         bConfirmed = bOpened && AccessPointAnswers(port.get());

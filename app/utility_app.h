@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/framework/single_instance_lock.h"
-#include "app/framework/win_types.h"
+#include "single_instance_lock.h"
+#include "win_types.h"
 
 class CSerialPort;
 

@@ -1,23 +1,22 @@
 #pragma once
 
-#include <gtkmm/liststore.h>
-#include <gtkmm/treeview.h>
-#include <sigc++/sigc++.h>
-
+#include <functional>
+#include <string>
 #include <vector>
 
+#include "list_view.h"
 #include "protocol/link_record.h"
 
+class CDialog;
 class CManufacturerRegistry;
 
 // The paired devices list box: one entry per device, shown by its address
 // and the maker its address is registered to, each entry owning a copy of
 // its record. Several entries can be selected.
-class CLinkListBox : public sigc::trackable {
+class CLinkListBox {
 public:
-    CLinkListBox();
-
-    void Attach(Gtk::TreeView* view);
+    // The list control nId of the owner's template.
+    bool Attach(CDialog* pOwner, int nId);
 
     // Appends an entry per record, in order; the makers come from registry
     // (null: none).
@@ -34,23 +33,17 @@ public:
     // Selects (or clears) the entry at a position, as the user could.
     void SetSel(int index, bool select);
 
-    sigc::signal<void()>& SignalSelChange() { return m_selChange; }
+    void OnSelChange(std::function<void()> handler) { m_list.OnSelChange(std::move(handler)); }
+    void OnCopy(std::function<void()> handler) { m_list.OnCopy(std::move(handler)); }
+    void SetContextMenu(const std::string& itemText, std::function<void()> chosen)
+    {
+        m_list.SetContextMenu(itemText, std::move(chosen));
+    }
 
 private:
-    struct Columns : Gtk::TreeModelColumnRecord {
-        Columns()
-        {
-            add(text);
-            add(manufacturer);
-            add(record);
-        }
-        Gtk::TreeModelColumn<Glib::ustring> text;
-        Gtk::TreeModelColumn<Glib::ustring> manufacturer;
-        Gtk::TreeModelColumn<LinkRecord> record;
-    };
+    std::vector<std::string> Column(int column) const;
 
-    Columns m_columns;
-    Gtk::TreeView* m_pView = nullptr;
-    Glib::RefPtr<Gtk::ListStore> m_store;
-    sigc::signal<void()> m_selChange;
+    CListView m_list;
+    // Row by row with the list's entries.
+    std::vector<LinkRecord> m_records;
 };

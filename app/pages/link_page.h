@@ -1,8 +1,8 @@
 #pragma once
 
-#include <gtkmm/menu.h>
+#include <string>
 
-#include "app/framework/dialog.h"
+#include "dialog.h"
 #include "app/pages/link_list_box.h"
 
 class CSerialPort;
@@ -43,9 +43,4 @@ private:
     // The line above the list: what is being read, or how many there are.
     void ShowStatus(const std::string& text);
     void ShowCount();
-    bool OnListKeyPress(GdkEventKey* event);
-    bool OnListButtonPress(GdkEventButton* event);
-    void PopUpMenu(const GdkEvent* event);
-
-    Gtk::Menu m_contextMenu;
 };

@@ -1,10 +1,8 @@
 #include "app/pages/local_name_page.h"
 
-#include <gtkmm/button.h>
-
 #include <vector>
 
-#include "app/framework/wait_cursor.h"
+#include "wait_cursor.h"
 #include "app/pages/name_edit_dlg.h"
 #include "app/resource_ids.h"
 #include "protocol/device_name_codec.h"
@@ -17,8 +15,7 @@ CLocalNamePage::CLocalNamePage(CSerialPort* pPort) : CDialog(IDD_LOCAL_NAME_PAGE
 BOOL CLocalNamePage::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    if (auto* change = GetDlgItem<Gtk::Button>(IDC_CHANGE_NAME))
-        change->signal_clicked().connect(sigc::mem_fun(*this, &CLocalNamePage::OnChangeName));
+    OnClicked(IDC_CHANGE_NAME, [this] { OnChangeName(); });
     return TRUE;
 }
 
@@ -37,7 +34,7 @@ void CLocalNamePage::ReadDeviceName()
     char name[kNameBufferSize];
     bool read = false;
     {
-        CWaitCursor wait(GetToplevel());
+        CWaitCursor wait(this);
         try {
             read = ::ReadDeviceName(m_pPort, name) && Utf8ToAnsiInPlace(name);
         } catch (int) {
@@ -56,7 +53,7 @@ void CLocalNamePage::OnChangeName()
         return;
     bool changed = false;
     {
-        CWaitCursor wait(GetToplevel());
+        CWaitCursor wait(this);
         try {
             if (ChangeDeviceName(m_pPort, entry.m_strName.c_str())) {
                 // Shown as sent, converted back: the name is not read again.

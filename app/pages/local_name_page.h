@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/framework/dialog.h"
+#include "dialog.h"
 
 class CSerialPort;
 

@@ -1,10 +1,8 @@
 #include "app/pages/pin_page.h"
 
-#include <gtkmm/button.h>
-
 #include <utility>
 
-#include "app/framework/wait_cursor.h"
+#include "wait_cursor.h"
 #include "app/resource_ids.h"
 #include "protocol/exchanges.h"
 
@@ -15,8 +13,7 @@ BOOL CPinPage::OnInitDialog()
     CDialog::OnInitDialog();
     for (int edit : {IDC_PIN_IN_FORCE, IDC_PIN_NEW, IDC_PIN_AGAIN})
         LimitText(edit, kMaxPinBytes);
-    if (auto* change = GetDlgItem<Gtk::Button>(IDC_CHANGE_PIN))
-        change->signal_clicked().connect(sigc::mem_fun(*this, &CPinPage::OnChangePin));
+    OnClicked(IDC_CHANGE_PIN, [this] { OnChangePin(); });
     return TRUE;
 }
 
@@ -40,7 +37,7 @@ void CPinPage::OnChangePin()
         }
     bool accepted = false;
     {
-        CWaitCursor wait(GetToplevel());
+        CWaitCursor wait(this);
         try {
             accepted = ChangePin(m_pPort, pinInForce.c_str(), newPin.c_str());
         } catch (int) {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/framework/draw_now.h"
+#include "app/framework/gtk/draw_now.h"
 #include "tests/gui/gui_test.h"
 
 // Drawing a window before a wait holds the user's input back; afterwards it

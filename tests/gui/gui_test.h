@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/framework/dialog.h"
+#include "app/framework/gtk/dialog.h"
 #include "app/main_dlg.h"
 #include "serial/serial_port.h"
 #include "tests/gui/recording_responder.h"

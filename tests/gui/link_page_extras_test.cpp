@@ -195,4 +195,23 @@ TEST_F(LinkPageExtrasTest, PageKeysWorkFromTheListAndShowPagesAsATabClickDoes)
         << "the name page read its name once; the list was read once";
 }
 
+TEST_F(LinkPageExtrasTest, ControlTabStepsThroughThePagesBothWays)
+{
+    StartWithThree();
+    std::vector<int> pages;
+    RunMainWindow([&](CMainDlg& main) {
+        Page(main).GetDlgItem<Gtk::TreeView>(IDC_LINK_LIST)->grab_focus();
+        const auto shiftControl = static_cast<GdkModifierType>(GDK_CONTROL_MASK | GDK_SHIFT_MASK);
+        for (const auto& [key, state] : {std::pair<guint, GdkModifierType>{GDK_KEY_Tab, GDK_CONTROL_MASK},
+                                         {GDK_KEY_Tab, GDK_CONTROL_MASK},
+                                         {GDK_KEY_Tab, GDK_CONTROL_MASK},
+                                         {GDK_KEY_ISO_Left_Tab, shiftControl},
+                                         {GDK_KEY_ISO_Left_Tab, shiftControl}}) {
+            Key(main, key, state);
+            pages.push_back(main.GetTabCtrl().GetCurSel());
+        }
+    });
+    EXPECT_EQ(pages, (std::vector<int>{1, 2, 0, 2, 1}));
+}
+
 }  // namespace

@@ -17,7 +17,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/port_select_dlg.h"
+#include "app/posix/port_select_dlg.h"
 #include "app/resource_ids.h"
 #include "frontend/port_hints.h"
 #include "serial/posix/com_port_resolver.h"

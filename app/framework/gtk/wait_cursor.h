@@ -5,6 +5,8 @@
 
 #include <vector>
 
+class CDialog;
+
 // The busy cursor over a whole window, from the moment it is made until it
 // goes, for a wait that runs no main loop. Made, it has put the window on
 // screen as it stands (see CDrawNow); gone, every part of the window has
@@ -12,6 +14,8 @@
 class CWaitCursor {
 public:
     explicit CWaitCursor(Gtk::Window* window);
+    // Over the whole window the dialog lives in (null: none).
+    explicit CWaitCursor(CDialog* pDialog);
     ~CWaitCursor();
     CWaitCursor(const CWaitCursor&) = delete;
     CWaitCursor& operator=(const CWaitCursor&) = delete;

@@ -1,4 +1,4 @@
-#include "app/framework/resource_library.h"
+#include "app/framework/gtk/resource_library.h"
 
 #include "frontend/string_table.h"
 

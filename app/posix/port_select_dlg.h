@@ -6,7 +6,8 @@
 #include <map>
 #include <string>
 
-#include "app/framework/dialog.h"
+#include "combo_box.h"
+#include "dialog.h"
 #include "serial/dcb.h"
 #include "serial/posix/com_port_numbers.h"
 #include "serial/posix/serial_port_info.h"
@@ -45,6 +46,7 @@ protected:
     void OnSelChangePort();
 
     int m_nPort;
+    CComboBox m_ports;
 
 private:
     // The device folder, its by-id folder and the UUCP lock folder.
@@ -55,10 +57,13 @@ private:
     void OnDeviceFolderChanged(const Glib::RefPtr<Gio::File>&, const Glib::RefPtr<Gio::File>&,
                                Gio::FileMonitorEvent event);
     void ShowDetails();
+    // The number of the port chosen in the list, 0 when none is.
+    int ChosenInList() const;
     bool OnRecheckInUse();
 
     // The listed ports by number, for the details of the chosen one.
     std::map<int, SerialPortInfo> m_listed;
+    bool m_bHasList = false;
     std::vector<Glib::RefPtr<Gio::FileMonitor>> m_monitors;
     sigc::connection m_settle;
     // The listed ports another program holds, and their recheck.

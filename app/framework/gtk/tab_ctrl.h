@@ -4,6 +4,7 @@
 #include <gtkmm/notebook.h>
 #include <sigc++/sigc++.h>
 
+#include <functional>
 #include <string>
 
 class CDialog;
@@ -11,9 +12,14 @@ class CDialog;
 // A tab control over a notebook. Each item carries a text and, as its data, a
 // page dialog whose window the item hosts in its display area. As with any tab
 // control, only the user's own tab changes notify: selecting, inserting and
-// deleting items from code do not.
+// deleting items from code do not. Attached to a dialog's control, it also
+// takes the page keys in that dialog's window: Ctrl+Page Down and Ctrl+Page
+// Up (or Ctrl+Tab and Ctrl+Shift+Tab) to the next and previous item, Alt+1 to
+// Alt+9 to an item by its place; these change the item as a click does.
 class CTabCtrl : public sigc::trackable {
 public:
+    // The tab control nId of the owner's template; false when it has none.
+    bool Attach(CDialog* pOwner, int nId);
     void Attach(Gtk::Notebook* notebook);
     Gtk::Notebook* GetNotebook() const { return m_pNotebook; }
 
@@ -28,16 +34,17 @@ public:
     CDialog* GetItemData(int index) const;
 
     // Before the selection leaves its item, and after the new one is current.
-    sigc::signal<void()>& SignalSelChanging() { return m_selChanging; }
-    sigc::signal<void()>& SignalSelChange() { return m_selChange; }
+    void OnSelChanging(std::function<void()> handler) { m_selChanging = std::move(handler); }
+    void OnSelChange(std::function<void()> handler) { m_selChange = std::move(handler); }
 
 private:
     void OnSwitchPageBefore(Gtk::Widget* page, guint number);
     void OnSwitchPageAfter(Gtk::Widget* page, guint number);
     Gtk::Box* Slot(int index) const;
+    bool OnPageKey(GdkEventKey* event);
 
     Gtk::Notebook* m_pNotebook = nullptr;
     bool m_bQuiet = false;
-    sigc::signal<void()> m_selChanging;
-    sigc::signal<void()> m_selChange;
+    std::function<void()> m_selChanging;
+    std::function<void()> m_selChange;
 };

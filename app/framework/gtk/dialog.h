@@ -4,10 +4,14 @@
 #include <gtkmm/dialog.h>
 #include <sigc++/sigc++.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/framework/win_types.h"
+#include "app/framework/gtk/win_types.h"
+
+class CCaptionMenu;
 
 // A dialog built from a numbered template of the resource library: run
 // modally (DoModal) or created as a hidden child inside another dialog
@@ -53,11 +57,24 @@ public:
     // The text of an edit in the ANSI code page, at most nMaxBytes bytes.
     std::string GetDlgItemText(int nId, int nMaxBytes) const;
     void SetDlgItemText(int nId, const std::string& ansiText);
+    // A label's text, UTF-8.
+    void SetDlgItemLabel(int nId, const std::string& utf8Text);
+    void ShowDlgItem(int nId, bool bShow);
     // The most bytes of the ANSI code page an edit takes from typing or pasting.
     void LimitText(int nId, int nBytes);
     void EnableDlgItem(int nId, bool bEnable);
     // A message box from the string table, owned by this dialog's window.
     int MessageBox(int nTextId, int nCaptionId, UINT nType);
+    // Calls handler on each click of the button nId; set from OnInitDialog.
+    void OnClicked(int nId, std::function<void()> handler);
+    // The window's icon, from the resource library.
+    void SetIcon(int nIconId);
+    // An item of the caption menu (a right click on the caption): choosing it
+    // calls OnSysCommand with nCommandId. Set from OnInitDialog.
+    void AppendCaptionMenu(int nTextId, unsigned nCommandId);
+    // The caption of the dialog's window in screen coordinates: left, top,
+    // right, bottom.
+    bool GetCaptionRect(int rect[4]) const;
 
     // The dialog whose window holds the widget, innermost first.
     static CDialog* FromWidget(Gtk::Widget* widget);
@@ -77,6 +94,8 @@ protected:
     // The last call on a dialog whose window is gone; a self-owned dialog
     // deletes itself here.
     virtual void PostNcDestroy();
+    // An item of the caption menu was chosen.
+    virtual void OnSysCommand(unsigned nCommandId);
 
 private:
     // The template's root when it is the kind of window the dialog needs.
@@ -90,6 +109,7 @@ private:
     Gtk::Dialog* m_pModal = nullptr;
     CDialog* m_pParent = nullptr;
     std::vector<CDialog*> m_children;
+    std::unique_ptr<CCaptionMenu> m_pCaptionMenu;
     bool m_bEnded = false;
     bool m_bRunning = false;
     int m_nResult = -1;

@@ -1,4 +1,4 @@
-#include "app/framework/single_instance_lock.h"
+#include "app/framework/gtk/single_instance_lock.h"
 
 #include <glibmm/main.h>
 #include <sys/socket.h>

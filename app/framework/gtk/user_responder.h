@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/framework/win_types.h"
+#include "app/framework/gtk/win_types.h"
 
 // Where message boxes and beeps go: the user, through real dialogs, unless a
 // test has put a responder of its own in place to answer and record them.

@@ -1,12 +1,15 @@
-#include "app/framework/dialog.h"
+#include "app/framework/gtk/dialog.h"
 
+#include <gtkmm/button.h>
 #include <gtkmm/combobox.h>
 #include <gtkmm/entry.h>
+#include <gtkmm/label.h>
 
 #include <algorithm>
 
-#include "app/framework/resource_library.h"
-#include "app/framework/user_responder.h"
+#include "app/framework/gtk/caption_menu.h"
+#include "app/framework/gtk/resource_library.h"
+#include "app/framework/gtk/user_responder.h"
 #include "protocol/posix/ansi_code_page.h"
 
 namespace {
@@ -186,6 +189,7 @@ void CDialog::DestroyWindow()
     // Children go after their parent heard of its destruction.
     for (CDialog* child : std::vector<CDialog*>(m_children))
         child->DestroyWindow();
+    m_pCaptionMenu.reset();
     if (m_pModal) {
         delete m_pModal;
         m_pModal = nullptr;
@@ -235,6 +239,18 @@ void CDialog::SetDlgItemText(int nId, const std::string& ansiText)
         entry->set_text(CAnsiCodePage::Current().ToUtf8(ansiText));
 }
 
+void CDialog::SetDlgItemLabel(int nId, const std::string& utf8Text)
+{
+    if (auto* label = GetDlgItem<Gtk::Label>(nId))
+        label->set_text(utf8Text);
+}
+
+void CDialog::ShowDlgItem(int nId, bool bShow)
+{
+    if (Gtk::Widget* item = GetDlgItem(nId))
+        item->set_visible(bShow);
+}
+
 void CDialog::LimitText(int nId, int nBytes)
 {
     auto* entry = GetDlgItem<Gtk::Entry>(nId);
@@ -263,6 +279,36 @@ void CDialog::EnableDlgItem(int nId, bool bEnable)
 int CDialog::MessageBox(int nTextId, int nCaptionId, UINT nType)
 {
     return ::MessageBox(GetToplevel(), nTextId, nCaptionId, nType);
+}
+
+void CDialog::OnClicked(int nId, std::function<void()> handler)
+{
+    if (auto* button = GetDlgItem<Gtk::Button>(nId))
+        button->signal_clicked().connect(std::move(handler));
+}
+
+void CDialog::SetIcon(int nIconId)
+{
+    Gtk::Window* window = GetToplevel();
+    if (auto icon = window ? CResourceLibrary::LoadIcon(nIconId) : Glib::RefPtr<Gdk::Pixbuf>())
+        window->set_icon(icon);
+}
+
+void CDialog::AppendCaptionMenu(int nTextId, unsigned nCommandId)
+{
+    Gtk::Window* window = GetToplevel();
+    if (!window)
+        return;
+    if (!m_pCaptionMenu)
+        m_pCaptionMenu =
+            std::make_unique<CCaptionMenu>(*window, [this](unsigned nCommand) { OnSysCommand(nCommand); });
+    m_pCaptionMenu->Append(CResourceLibrary::LoadString(nTextId), nCommandId);
+}
+
+bool CDialog::GetCaptionRect(int rect[4]) const
+{
+    Gtk::Window* window = GetToplevel();
+    return window && CCaptionMenu::GetCaptionRect(*window, rect);
 }
 
 CDialog* CDialog::FromWidget(Gtk::Widget* widget)
@@ -303,6 +349,8 @@ void CDialog::OnShowWindow(BOOL, UINT) {}
 void CDialog::OnDestroy() {}
 
 void CDialog::PostNcDestroy() {}
+
+void CDialog::OnSysCommand(unsigned) {}
 
 bool CDialog::OnKeyPress(GdkEventKey* event)
 {

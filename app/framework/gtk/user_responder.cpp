@@ -1,10 +1,10 @@
-#include "app/framework/user_responder.h"
+#include "app/framework/gtk/user_responder.h"
 
 #include <glibmm/miscutils.h>
 #include <gtkmm/messagedialog.h>
 
-#include "app/framework/dialog.h"
-#include "app/framework/resource_library.h"
+#include "app/framework/gtk/dialog.h"
+#include "app/framework/gtk/resource_library.h"
 
 namespace {
 CUserResponder* g_pReplacement = nullptr;

@@ -1,4 +1,4 @@
-#include "app/framework/draw_now.h"
+#include "app/framework/gtk/draw_now.h"
 
 #include <unistd.h>
 

@@ -1,9 +1,7 @@
-#include "app/port_select_dlg.h"
+#include "port_select_dlg.h"
 
 #include <giomm/file.h>
 #include <glibmm/main.h>
-#include <gtkmm/comboboxtext.h>
-#include <gtkmm/label.h>
 
 #include "frontend/port_hints.h"
 #include "frontend/port_item_text.h"
@@ -17,20 +15,19 @@ CPortSelectDlg::CPortSelectDlg(CDialog* pParent) : CDialog(IDD_PORT_SELECT, pPar
 BOOL CPortSelectDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
-    if (!ports)
+    m_bHasList = m_ports.Attach(this, IDC_PORT);
+    if (!m_bHasList)
         return TRUE;
     FillPortList();
-    ports->set_active(0);
+    m_ports.SetCurSel(0);
     OnSelChangePort();
-    ports->signal_changed().connect(sigc::mem_fun(*this, &CPortSelectDlg::OnSelChangePort));
+    m_ports.OnSelChange([this] { OnSelChangePort(); });
     WatchDeviceFolder();
     return TRUE;
 }
 
 void CPortSelectDlg::FillPortList()
 {
-    auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
     const NumberedPorts found = CComPortResolver::ListPorts();
     // COM1 to COM3 are never given out: numbering starts at 4.
     const auto [openable, refused] = CPortHints::Judge(found.ports);
@@ -44,37 +41,35 @@ void CPortSelectDlg::FillPortList()
                                                            kInUseRecheckSeconds);
     const std::vector<std::string> texts = CPortItemText::Items(openable);
     for (size_t i = 0; i < openable.size(); ++i) {
-        ports->append(std::to_string(openable[i].number), texts[i]);
+        m_ports.AddString(texts[i], openable[i].number);
         m_listed.emplace(openable[i].number, openable[i].info);
     }
     std::string hints;
     for (const std::string& line : CPortHints::Lines(refused, found.leftOut.size(), !found.ports.empty() ||
                                                                                       !found.leftOut.empty()))
         hints += (hints.empty() ? "" : "\n") + line;
-    if (auto* label = GetDlgItem<Gtk::Label>(IDC_PORT_HINTS)) {
-        label->set_text(hints);
-        label->set_visible(!hints.empty());
-    }
+    SetDlgItemLabel(IDC_PORT_HINTS, hints);
+    ShowDlgItem(IDC_PORT_HINTS, !hints.empty());
 }
 
 void CPortSelectDlg::RefreshPortList()
 {
-    auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
-    if (!ports)
+    if (!m_bHasList)
         return;
-    const std::string chosen = ports->get_active_id();
-    const auto was = chosen.empty() ? m_listed.end() : m_listed.find(std::stoi(chosen));
+    const int chosen = ChosenInList();
+    const auto was = m_listed.find(chosen);
     const SerialPortInfo device = was == m_listed.end() ? SerialPortInfo() : was->second;
-    // Emptying the list deselects, which leaves m_nPort as it was; choosing
-    // again below stores the port as a user's choice would.
-    ports->remove_all();
+    // Emptying the list leaves m_nPort as it was; choosing again below
+    // stores the port as a user's choice would.
+    m_ports.ResetContent();
     FillPortList();
     // The choice stays only with its device: a number taken back for a new
     // device (all 17 given) is not the port the user chose.
-    const auto now = chosen.empty() ? m_listed.end() : m_listed.find(std::stoi(chosen));
-    if (now == m_listed.end() || !CComPortNumbers::SameDevice(now->second, device) || !ports->set_active_id(chosen))
-        ports->set_active(0);
-    ShowDetails();
+    const auto now = m_listed.find(chosen);
+    if (now == m_listed.end() || !CComPortNumbers::SameDevice(now->second, device) ||
+        !m_ports.SetCurSel(m_ports.FindItemData(chosen)))
+        m_ports.SetCurSel(0);
+    OnSelChangePort();
 }
 
 void CPortSelectDlg::WatchDeviceFolder()
@@ -134,23 +129,25 @@ void CPortSelectDlg::OnDestroy()
 
 void CPortSelectDlg::OnSelChangePort()
 {
-    auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
-    if (ports && ports->get_active_row_number() != -1)
-        m_nPort = std::stoi(ports->get_active_id());
+    if (const int chosen = ChosenInList())
+        m_nPort = chosen;
     ShowDetails();
 }
 
 void CPortSelectDlg::ShowDetails()
 {
-    auto* label = GetDlgItem<Gtk::Label>(IDC_PORT_DETAILS);
-    auto* ports = GetDlgItem<Gtk::ComboBoxText>(IDC_PORT);
-    if (!label || !ports)
+    if (!m_bHasList)
         return;
-    const std::string chosen = ports->get_active_id();
-    const auto port = chosen.empty() ? m_listed.end() : m_listed.find(std::stoi(chosen));
+    const auto port = m_listed.find(ChosenInList());
     const std::string details = port == m_listed.end() ? std::string() : CPortItemText::Details(port->second);
-    label->set_text(details);
-    label->set_visible(!details.empty());
+    SetDlgItemLabel(IDC_PORT_DETAILS, details);
+    ShowDlgItem(IDC_PORT_DETAILS, !details.empty());
+}
+
+int CPortSelectDlg::ChosenInList() const
+{
+    const int index = m_ports.GetCurSel();
+    return index == -1 ? 0 : m_ports.GetItemData(index);
 }
 
 BOOL CPortSelectDlg::BuildLineSettings(DCB* pSettings, int* pError)

@@ -1,6 +1,7 @@
-#include "app/framework/wait_cursor.h"
+#include "app/framework/gtk/wait_cursor.h"
 
-#include "app/framework/draw_now.h"
+#include "app/framework/gtk/dialog.h"
+#include "app/framework/gtk/draw_now.h"
 
 CWaitCursor::CWaitCursor(Gtk::Window* window)
 {
@@ -17,6 +18,8 @@ CWaitCursor::CWaitCursor(Gtk::Window* window)
     g_object_unref(busy);
     gdk_display_flush(gdk_window_get_display(surface));
 }
+
+CWaitCursor::CWaitCursor(CDialog* pDialog) : CWaitCursor(pDialog ? pDialog->GetToplevel() : nullptr) {}
 
 void CWaitCursor::Cover(GdkWindow* window, GdkCursor* busy)
 {

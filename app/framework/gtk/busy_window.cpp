@@ -1,8 +1,8 @@
-#include "app/framework/busy_window.h"
+#include "app/framework/gtk/busy_window.h"
 
 #include <gtkmm/label.h>
 
-#include "app/framework/resource_library.h"
+#include "app/framework/gtk/resource_library.h"
 
 CBusyWindow::CBusyWindow(int nTemplateId, int nLabelId, const std::string& text)
     : m_builder(CResourceLibrary::LoadTemplate(nTemplateId))

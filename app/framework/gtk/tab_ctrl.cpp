@@ -1,6 +1,6 @@
-#include "app/framework/tab_ctrl.h"
+#include "app/framework/gtk/tab_ctrl.h"
 
-#include "app/framework/dialog.h"
+#include "app/framework/gtk/dialog.h"
 
 namespace {
 const char* const kPageKey = "apconfig-tab-page";
@@ -16,6 +16,19 @@ private:
     bool m_previous;
 };
 }  // namespace
+
+bool CTabCtrl::Attach(CDialog* pOwner, int nId)
+{
+    auto* notebook = pOwner ? pOwner->GetDlgItem<Gtk::Notebook>(nId) : nullptr;
+    Gtk::Window* window = pOwner ? pOwner->GetToplevel() : nullptr;
+    if (!notebook || !window)
+        return false;
+    Attach(notebook);
+    // Ahead of the focused control: a list would take Ctrl+Page Down as a
+    // move of its cursor.
+    window->signal_key_press_event().connect(sigc::mem_fun(*this, &CTabCtrl::OnPageKey), false);
+    return true;
+}
 
 void CTabCtrl::Attach(Gtk::Notebook* notebook)
 {
@@ -88,12 +101,36 @@ Gtk::Box* CTabCtrl::Slot(int index) const
 void CTabCtrl::OnSwitchPageBefore(Gtk::Widget*, guint)
 {
     // The notebook still shows the old item here.
-    if (!m_bQuiet)
-        m_selChanging.emit();
+    if (!m_bQuiet && m_selChanging)
+        m_selChanging();
 }
 
 void CTabCtrl::OnSwitchPageAfter(Gtk::Widget*, guint)
 {
-    if (!m_bQuiet)
-        m_selChange.emit();
+    if (!m_bQuiet && m_selChange)
+        m_selChange();
+}
+
+bool CTabCtrl::OnPageKey(GdkEventKey* event)
+{
+    const int count = GetItemCount();
+    if (count == 0)
+        return false;
+    const auto modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+    const guint key = event->keyval;
+    const auto shiftControl = static_cast<GdkModifierType>(GDK_CONTROL_MASK | GDK_SHIFT_MASK);
+    int page = -1;
+    if ((modifiers == GDK_CONTROL_MASK && (key == GDK_KEY_Page_Down || key == GDK_KEY_KP_Page_Down)) ||
+        (modifiers == GDK_CONTROL_MASK && key == GDK_KEY_Tab))
+        page = (GetCurSel() + 1) % count;
+    else if ((modifiers == GDK_CONTROL_MASK && (key == GDK_KEY_Page_Up || key == GDK_KEY_KP_Page_Up)) ||
+             (modifiers == shiftControl && (key == GDK_KEY_ISO_Left_Tab || key == GDK_KEY_Tab)))
+        page = (GetCurSel() + count - 1) % count;
+    else if (modifiers == GDK_MOD1_MASK && key >= GDK_KEY_1 && key <= GDK_KEY_9)
+        page = static_cast<int>(key - GDK_KEY_1);
+    if (page < 0 || page >= count)
+        return false;
+    // As a click on the tab: the old page hides, the new one shows.
+    m_pNotebook->set_current_page(page);
+    return true;
 }

@@ -1,4 +1,4 @@
-#include "app/framework/button_release_wait.h"
+#include "app/framework/gtk/button_release_wait.h"
 
 #include <glibmm/main.h>
 #include <gtk/gtk.h>
