@@ -300,6 +300,45 @@ TEST_F(Win32FrameworkTest, ListSelectsSeveralRowsAndNotifies)
     EXPECT_EQ(main.DoModal(), IDOK);
 }
 
+TEST_F(Win32FrameworkTest, ListCopiesOnCtrlCAndOffersItsMenuOnlyForASelection)
+{
+    CProbePage page;
+    CListView list;
+    std::vector<std::string> events;
+    CProbeDlg main(IDD_MAIN, [&](CProbeDlg& self) {
+        ASSERT_TRUE(page.Create(IDD_LINK_PAGE, &self));
+        page.ShowWindow(SW_SHOW);
+        ASSERT_TRUE(list.Attach(&page, IDC_LINK_LIST));
+        list.InsertItem(0, "00:11:22:33:44:55", "");
+        list.OnCopy([&] { events.push_back("copy " + std::to_string(list.GetSelectedCount())); });
+        list.SetContextMenu("Copy address", [&] { events.push_back("menu"); });
+        CLater::Post(self, [&] {
+            ::SetFocus(Hwnd(list.GetSafeHwnd()));
+            // Nothing selected: the menu's item is disabled, Return picks nothing.
+            ::PostMessageW(Hwnd(list.GetSafeHwnd()), WM_CONTEXTMENU, WPARAM(list.GetSafeHwnd()), -1);
+            PostKey(list.GetSafeHwnd(), VK_DOWN);
+            PostKey(list.GetSafeHwnd(), VK_RETURN);
+            CLater::Post(self, [&] {
+                list.SetItemSelected(0, true);
+                PostKey(list.GetSafeHwnd(), 'C', {VK_CONTROL});
+                CLater::Post(self, [&] {
+                    PostKey(list.GetSafeHwnd(), VK_INSERT, {VK_CONTROL});
+                    CLater::Post(self, [&] {
+                        BYTE none[256] = {};
+                        ::SetKeyboardState(none);
+                        ::PostMessageW(Hwnd(list.GetSafeHwnd()), WM_CONTEXTMENU, WPARAM(list.GetSafeHwnd()), -1);
+                        PostKey(list.GetSafeHwnd(), VK_DOWN);
+                        PostKey(list.GetSafeHwnd(), VK_RETURN);
+                        CLater::Post(self, [&] { self.EndDialog(IDOK); });
+                    });
+                });
+            });
+        });
+    });
+    EXPECT_EQ(main.DoModal(), IDOK);
+    EXPECT_EQ(events, (std::vector<std::string>{"copy 1", "copy 1", "menu"}));
+}
+
 TEST_F(Win32FrameworkTest, TabNotifiesOnlyTheUsersChanges)
 {
     std::vector<std::string> notices;
