@@ -12,6 +12,14 @@ export WINEPREFIX=${WINEPREFIX:-$PWD/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 # Wine writes no menu entries or file types into the user's desktop.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d}
-# The first run makes the prefix; later ones find it ready.
-[ -d "$WINEPREFIX/dosdevices" ] || wine wineboot --init >/dev/null 2>&1 || true
+# The first run makes the prefix while the others wait; then one server stays
+# up for all of them, since a client that connects just as an idle server
+# quits is dropped ("recvmsg: Connection reset by peer").
+mkdir -p "$WINEPREFIX"
+{
+  flock 9
+  # Neither the lock nor the test's output goes with the server.
+  wineserver -p30 </dev/null >/dev/null 2>&1 9>&- || true
+  [ -d "$WINEPREFIX/dosdevices" ] || wine wineboot --init </dev/null >/dev/null 2>&1 9>&- || true
+} 9>>"${WINEPREFIX%/}.lock"
 exec wine "$@"

@@ -53,6 +53,12 @@ e2e_platform_begin() {
     wineserver -w
     E2E_COM_LINK=$WINEPREFIX/dosdevices/com5
     E2E_APSIM_PLACE=(--folder "$WINEPREFIX/dosdevices" --com 5)
+    # Windows lists its ports in a volatile key its serial driver fills; Wine
+    # lists only the ports it found at boot, so the test fills it for com5,
+    # and keeps the server (which holds volatile keys) up until the end.
+    wineserver -p
+    wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\Serial4' /t REG_SZ /d "$E2E_COM_NAME" /f \
+        >"$E2E_WORK/reg.log" 2>&1 || fail "the port could not be registered: $(cat "$E2E_WORK/reg.log")"
 }
 
 # find_windows TYPE NAME_REGEX: as on Linux, but a dialog without an owner
