@@ -178,8 +178,8 @@ TEST_F(ResourceLibraryTest, StringTableHoldsExactlyTheNumbersAskedFor)
     // The port dialog's item texts, details and hints.
     for (int n = 57400; n <= 57422; ++n)
         wanted.insert(std::to_string(n));
-    // The paired devices' count and menu, and what the program waits for.
-    for (int n = 57440; n <= 57445; ++n)
+    // The paired devices' count, menu and column headings, and what the program waits for.
+    for (int n = 57440; n <= 57447; ++n)
         wanted.insert(std::to_string(n));
     // A PIN field holding a character that cannot be sent.
     for (int n = 57450; n <= 57451; ++n)

@@ -3,6 +3,11 @@
 # the emulator CMake and CTest use for the Windows build. WINEPREFIX may be
 # set to use another prefix.
 set -euo pipefail
+# Programs that open windows (APCONFIG_WINE_DISPLAY=1) get a virtual display
+# of their own when there is none.
+if [ -n "${APCONFIG_WINE_DISPLAY:-}" ] && [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
 export WINEPREFIX=${WINEPREFIX:-$PWD/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 # Wine writes no menu entries or file types into the user's desktop.

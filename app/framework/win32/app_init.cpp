@@ -1,0 +1,26 @@
+#include "app_init.h"
+
+#include "windows_api.h"
+
+#include "dialog.h"
+
+bool AfxWinInit(int*, char***)
+{
+    ::SetProcessDPIAware();
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    return ::InitCommonControlsEx(&controls);
+}
+
+void BringWindowsToFront()
+{
+    CDialog* main = CDialog::GetMainWnd();
+    HWND hWnd = main ? static_cast<HWND>(main->GetSafeHwnd()) : nullptr;
+    if (!hWnd)
+        return;
+    // The window the user would work in: the last one it enabled (a modal
+    // dialog or message box above it), else itself.
+    HWND target = ::GetLastActivePopup(hWnd);
+    if (::IsIconic(hWnd))
+        ::ShowWindow(hWnd, SW_RESTORE);
+    ::SetForegroundWindow(target ? target : hWnd);
+}

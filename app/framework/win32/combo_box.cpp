@@ -1,0 +1,76 @@
+#include "combo_box.h"
+
+#include "windows_api.h"
+
+#include "dialog.h"
+
+namespace {
+HWND Hwnd(void* handle)
+{
+    return static_cast<HWND>(handle);
+}
+}  // namespace
+
+bool CComboBox::Attach(CDialog* pOwner, int nId)
+{
+    HWND combo = pOwner ? Hwnd(pOwner->GetDlgItem(nId)) : nullptr;
+    wchar_t className[32] = {};
+    if (!combo || !::GetClassNameW(combo, className, 32) || lstrcmpiW(className, WC_COMBOBOXW) != 0)
+        return false;
+    m_hWnd = combo;
+    // CBN_SELCHANGE comes from the user's choice, never from CB_SETCURSEL.
+    pOwner->OnCommand(nId, [this](unsigned code) {
+        if (code == CBN_SELCHANGE && m_selChange)
+            m_selChange();
+    });
+    return true;
+}
+
+int CComboBox::AddString(const std::string& text, int data)
+{
+    if (!m_hWnd)
+        return -1;
+    const int index = int(::SendMessageW(Hwnd(m_hWnd), CB_ADDSTRING, 0, LPARAM(Widen(text).c_str())));
+    if (index < 0)
+        return -1;
+    ::SendMessageW(Hwnd(m_hWnd), CB_SETITEMDATA, index, LPARAM(data));
+    return index;
+}
+
+void CComboBox::ResetContent()
+{
+    if (m_hWnd)
+        ::SendMessageW(Hwnd(m_hWnd), CB_RESETCONTENT, 0, 0);
+}
+
+int CComboBox::GetCount() const
+{
+    return m_hWnd ? int(::SendMessageW(Hwnd(m_hWnd), CB_GETCOUNT, 0, 0)) : 0;
+}
+
+int CComboBox::GetCurSel() const
+{
+    return m_hWnd ? int(::SendMessageW(Hwnd(m_hWnd), CB_GETCURSEL, 0, 0)) : -1;
+}
+
+bool CComboBox::SetCurSel(int index)
+{
+    if (!m_hWnd || index < 0 || index >= GetCount())
+        return false;
+    return ::SendMessageW(Hwnd(m_hWnd), CB_SETCURSEL, index, 0) == index;
+}
+
+int CComboBox::GetItemData(int index) const
+{
+    if (!m_hWnd || index < 0 || index >= GetCount())
+        return -1;
+    return int(::SendMessageW(Hwnd(m_hWnd), CB_GETITEMDATA, index, 0));
+}
+
+int CComboBox::FindItemData(int data) const
+{
+    for (int i = 0, count = GetCount(); i < count; ++i)
+        if (GetItemData(i) == data)
+            return i;
+    return -1;
+}

@@ -1,0 +1,518 @@
+#include "dialog.h"
+
+#include "windows_api.h"
+
+#include <algorithm>
+#include <set>
+
+#include "ansi_code_page.h"
+#include "frontend/win32/string_table_module.h"
+#include "resource_library.h"
+#include "user_responder.h"
+
+namespace {
+const wchar_t* const kDialogProp = L"apconfig.dialog";
+CDialog* g_pMainWnd = nullptr;
+int g_nLiveDialogs = 0;
+
+void ForgetMainWnd(const CDialog* dialog)
+{
+    if (g_pMainWnd == dialog)
+        g_pMainWnd = nullptr;
+}
+
+HWND Hwnd(void* handle)
+{
+    return static_cast<HWND>(handle);
+}
+
+std::wstring WindowText(HWND hWnd)
+{
+    const int length = ::GetWindowTextLengthW(hWnd);
+    std::wstring text(length + 1, L'\0');
+    text.resize(::GetWindowTextW(hWnd, text.data(), length + 1));
+    return text;
+}
+
+std::string ToAnsi(const std::wstring& wide)
+{
+    const CAnsiCodePage& page = CAnsiCodePage::Current();
+    const auto* units = reinterpret_cast<const char16_t*>(wide.data());
+    const int size = page.WideCharToMultiByte(units, int(wide.size()), nullptr, 0);
+    std::string ansi(size, '\0');
+    page.WideCharToMultiByte(units, int(wide.size()), ansi.data(), size);
+    return ansi;
+}
+
+std::wstring FromAnsi(const std::string& ansi)
+{
+    const CAnsiCodePage& page = CAnsiCodePage::Current();
+    const int size = page.MultiByteToWideChar(ansi.data(), int(ansi.size()), false, nullptr, 0);
+    std::u16string wide(size, u'\0');
+    page.MultiByteToWideChar(ansi.data(), int(ansi.size()), false, wide.data(), size);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+// The template's style, from either template form.
+DWORD TemplateStyle(const void* data)
+{
+    const auto* words = static_cast<const WORD*>(data);
+    if (words[0] == 1 && words[1] == 0xFFFF)  // DLGTEMPLATEEX: version, signature, help id, ex style, style
+        return *reinterpret_cast<const DWORD*>(words + 6);
+    return static_cast<const DLGTEMPLATE*>(data)->style;
+}
+
+// The caption-menu commands each window asked for.
+std::set<unsigned>& CaptionCommands(HWND hWnd)
+{
+    static std::map<HWND, std::set<unsigned>> commands;
+    return commands[hWnd];
+}
+}  // namespace
+
+std::wstring Widen(const std::string& utf8)
+{
+    if (utf8.empty())
+        return {};
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring wide(size, L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), size);
+    return wide;
+}
+
+std::string Narrow(const wchar_t* wide, int length)
+{
+    if (!wide || length == 0)
+        return {};
+    if (length < 0)
+        length = int(wcslen(wide));
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(size, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+// The window procedure's way into the dialog.
+struct CDialogAccess {
+    static INT_PTR CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static bool Command(CDialog& dialog, WPARAM wParam, LPARAM lParam);
+    static void Limit(CDialog& dialog, int nId);
+};
+
+CDialog::CDialog(int nTemplateId, CDialog* pParentWnd) : m_nTemplateId(nTemplateId), m_pParentWnd(pParentWnd)
+{
+    ++g_nLiveDialogs;
+}
+
+CDialog::~CDialog()
+{
+    DestroyWindow();
+    ForgetMainWnd(this);
+    --g_nLiveDialogs;
+}
+
+int CDialog::LiveCount()
+{
+    return g_nLiveDialogs;
+}
+
+void* CDialog::MakeWindow(void* hParent, bool child)
+{
+    const auto module = static_cast<HMODULE>(StringTableModule());
+    HRSRC resource = module ? ::FindResourceW(module, MAKEINTRESOURCEW(m_nTemplateId), RT_DIALOG) : nullptr;
+    HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    // A page must be a child window and a dialog of its own must not be.
+    if (!data || ((TemplateStyle(data) & WS_CHILD) != 0) != child)
+        return nullptr;
+    return ::CreateDialogIndirectParamW(module, static_cast<LPCDLGTEMPLATEW>(data), Hwnd(hParent),
+                                        &CDialogAccess::Proc, reinterpret_cast<LPARAM>(this));
+}
+
+int CDialog::DoModal()
+{
+    if (m_hWnd)
+        return -1;
+    CDialog* owner = m_pParentWnd ? m_pParentWnd : g_pMainWnd;
+    HWND hOwner = owner && owner != this && owner->m_hWnd ? ::GetAncestor(Hwnd(owner->m_hWnd), GA_ROOT) : nullptr;
+    m_bEnded = false;
+    m_nResult = -1;
+    m_bModal = true;
+    if (!MakeWindow(hOwner, false)) {
+        m_bModal = false;
+        ForgetMainWnd(this);
+        return -1;
+    }
+    HWND hWnd = Hwnd(m_hWnd);
+    const bool disableOwner = hOwner && ::IsWindowEnabled(hOwner);
+    if (disableOwner)
+        ::EnableWindow(hOwner, FALSE);
+    if (!m_bEnded) {
+        ::ShowWindow(hWnd, SW_SHOWNORMAL);
+        ::SetForegroundWindow(hWnd);
+    }
+    MSG msg;
+    while (!m_bEnded && m_hWnd) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0)
+                ::PostQuitMessage(int(msg.wParam));  // for the loop outside
+            break;
+        }
+        const bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+        if (key && (msg.hwnd == hWnd || ::IsChild(hWnd, msg.hwnd)) && PreTranslateKey(unsigned(msg.wParam)))
+            continue;
+        if (::IsDialogMessageW(hWnd, &msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    // The owner comes back before this window goes, so it is activated.
+    if (disableOwner)
+        ::EnableWindow(hOwner, TRUE);
+    if (m_hWnd)
+        ::ShowWindow(hWnd, 0);
+    DestroyWindow();
+    m_bModal = false;
+    return m_nResult;
+}
+
+bool CDialog::PreTranslateKey(unsigned key)
+{
+    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    const bool alt = ::GetKeyState(VK_MENU) < 0;
+    for (auto& handler : m_keys)
+        if (handler(key, ctrl, shift, alt))
+            return true;
+    return false;
+}
+
+bool CDialog::Create(int nTemplateId, CDialog* pParent)
+{
+    if (m_hWnd || !pParent || !pParent->m_hWnd)
+        return false;
+    m_nTemplateId = nTemplateId;
+    m_pParent = pParent;
+    pParent->m_children.push_back(this);
+    if (!MakeWindow(pParent->m_hWnd, true)) {
+        auto& siblings = pParent->m_children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+        m_pParent = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    m_nResult = nResult;
+    m_bEnded = true;
+    // Wakes the modal loop, which may be waiting for a message.
+    if (m_hWnd)
+        ::PostMessageW(Hwnd(m_hWnd), WM_NULL, 0, 0);
+}
+
+void CDialog::ShowWindow(int nCmdShow)
+{
+    const bool bShow = nCmdShow != SW_HIDE;
+    if (!m_hWnd || IsWindowVisible() == bShow)
+        return;
+    ::ShowWindow(Hwnd(m_hWnd), bShow ? SW_SHOWNA : 0);
+    if (bShow && m_pParent)
+        ::SetWindowPos(Hwnd(m_hWnd), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    OnShowWindow(bShow, 0);
+}
+
+bool CDialog::IsWindowVisible() const
+{
+    // The window's own style: a page counts as shown inside a hidden parent.
+    return m_hWnd && (::GetWindowLongW(Hwnd(m_hWnd), GWL_STYLE) & WS_VISIBLE);
+}
+
+void CDialog::DestroyWindow()
+{
+    if (!m_hWnd)
+        return;
+    OnDestroy();
+    for (CDialog* child : std::vector<CDialog*>(m_children))
+        child->DestroyWindow();
+    HWND hWnd = Hwnd(m_hWnd);
+    m_hWnd = nullptr;
+    ::RemovePropW(hWnd, kDialogProp);
+    CaptionCommands(hWnd).clear();
+    ::DestroyWindow(hWnd);
+    ForgetMainWnd(this);
+    if (m_pParent) {
+        auto& siblings = m_pParent->m_children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+        m_pParent = nullptr;
+    }
+    PostNcDestroy();
+}
+
+void* CDialog::GetDlgItem(int nId) const
+{
+    return m_hWnd ? ::GetDlgItem(Hwnd(m_hWnd), nId) : nullptr;
+}
+
+CDialog* CDialog::FromHandle(void* hWnd)
+{
+    for (HWND w = Hwnd(hWnd); w; w = ::GetParent(w))
+        if (HANDLE dialog = ::GetPropW(w, kDialogProp))
+            return static_cast<CDialog*>(dialog);
+    return nullptr;
+}
+
+std::string CDialog::GetDlgItemText(int nId, int nMaxBytes) const
+{
+    HWND item = Hwnd(GetDlgItem(nId));
+    if (!item)
+        return {};
+    std::string text = ToAnsi(WindowText(item));
+    if (static_cast<int>(text.size()) > nMaxBytes)
+        text.resize(static_cast<size_t>(std::max(nMaxBytes, 0)));
+    return text;
+}
+
+void CDialog::SetDlgItemText(int nId, const std::string& ansiText)
+{
+    if (HWND item = Hwnd(GetDlgItem(nId)))
+        ::SetWindowTextW(item, FromAnsi(ansiText).c_str());
+}
+
+void CDialog::SetDlgItemLabel(int nId, const std::string& utf8Text)
+{
+    if (HWND item = Hwnd(GetDlgItem(nId)))
+        ::SetWindowTextW(item, Widen(utf8Text).c_str());
+}
+
+void CDialog::ShowDlgItem(int nId, bool bShow)
+{
+    if (HWND item = Hwnd(GetDlgItem(nId)))
+        ::ShowWindow(item, bShow ? SW_SHOWNA : 0);
+}
+
+void CDialog::LimitText(int nId, int nBytes)
+{
+    HWND item = Hwnd(GetDlgItem(nId));
+    if (!item)
+        return;
+    // EM_LIMITTEXT counts characters of a Unicode edit, which is the byte
+    // count only in a single-byte code page: it bounds typing, and every
+    // change is cut to the bytes it may take in the code page in force.
+    ::SendMessageW(item, EM_LIMITTEXT, WPARAM(std::max(nBytes, 0)), 0);
+    m_limits[nId] = std::max(nBytes, 0);
+    CDialogAccess::Limit(*this, nId);
+}
+
+void CDialog::EnableDlgItem(int nId, bool bEnable)
+{
+    if (HWND item = Hwnd(GetDlgItem(nId)))
+        ::EnableWindow(item, bEnable);
+}
+
+int CDialog::MessageBox(int nTextId, int nCaptionId, UINT nType)
+{
+    return ::MessageBox(this, nTextId, nCaptionId, nType);
+}
+
+void CDialog::OnClicked(int nId, std::function<void()> handler)
+{
+    m_clicked[nId] = std::move(handler);
+}
+
+void CDialog::OnCommand(int nId, std::function<void(unsigned)> handler)
+{
+    m_commands[nId] = std::move(handler);
+}
+
+void CDialog::OnNotify(int nId, std::function<bool(const void*, long long*)> handler)
+{
+    m_notify[nId] = std::move(handler);
+}
+
+void CDialog::OnMessage(unsigned message, std::function<bool(unsigned long long, long long)> handler)
+{
+    m_messages[message] = std::move(handler);
+}
+
+void CDialog::OnPreTranslateKey(std::function<bool(unsigned, bool, bool, bool)> handler)
+{
+    m_keys.push_back(std::move(handler));
+}
+
+void CDialog::SetIcon(int nIconId)
+{
+    const auto module = static_cast<HMODULE>(StringTableModule());
+    if (!m_hWnd || !module)
+        return;
+    // Loaded once per size for the life of the process (LR_SHARED).
+    for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+        const int size = ::GetSystemMetrics(metric);
+        if (HANDLE icon = ::LoadImageW(module, MAKEINTRESOURCEW(nIconId), IMAGE_ICON, size, size, LR_SHARED))
+            ::SendMessageW(Hwnd(m_hWnd), WM_SETICON, which, LPARAM(icon));
+    }
+}
+
+void CDialog::AppendCaptionMenu(int nTextId, unsigned nCommandId)
+{
+    if (!m_hWnd)
+        return;
+    HMENU menu = ::GetSystemMenu(Hwnd(m_hWnd), FALSE);
+    if (!menu)
+        return;
+    auto& commands = CaptionCommands(Hwnd(m_hWnd));
+    if (commands.empty())
+        ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, nCommandId, Widen(CResourceLibrary::LoadString(nTextId)).c_str());
+    commands.insert(nCommandId & 0xFFF0);
+}
+
+void CDialog::SetMainWnd(CDialog* pMainWnd)
+{
+    g_pMainWnd = pMainWnd;
+}
+
+CDialog* CDialog::GetMainWnd()
+{
+    return g_pMainWnd;
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+void CDialog::OnShowWindow(BOOL, UINT) {}
+
+void CDialog::OnDestroy() {}
+
+void CDialog::PostNcDestroy() {}
+
+void CDialog::OnSysCommand(unsigned) {}
+
+void CDialogAccess::Limit(CDialog& dialog, int nId)
+{
+    const auto limit = dialog.m_limits.find(nId);
+    HWND item = Hwnd(dialog.GetDlgItem(nId));
+    if (limit == dialog.m_limits.end() || !item)
+        return;
+    const std::wstring text = WindowText(item);
+    if (static_cast<int>(ToAnsi(text).size()) <= limit->second)
+        return;
+    // The longest start that fits, never splitting a surrogate pair.
+    size_t keep = text.size();
+    while (keep > 0 && static_cast<int>(ToAnsi(text.substr(0, keep)).size()) > limit->second)
+        keep -= (keep >= 2 && IS_LOW_SURROGATE(text[keep - 1]) && IS_HIGH_SURROGATE(text[keep - 2])) ? 2 : 1;
+    ::SetWindowTextW(item, text.substr(0, keep).c_str());
+    ::SendMessageW(item, EM_SETSEL, keep, keep);
+    MessageBeep(MB_OK);
+}
+
+bool CDialogAccess::Command(CDialog& dialog, WPARAM wParam, LPARAM lParam)
+{
+    const int id = LOWORD(wParam);
+    const unsigned code = HIWORD(wParam);
+    if (lParam && code == EN_CHANGE && dialog.m_limits.count(id))
+        Limit(dialog, id);
+    if (lParam && code == BN_CLICKED) {
+        const auto clicked = dialog.m_clicked.find(id);
+        if (clicked != dialog.m_clicked.end()) {
+            auto handler = clicked->second;  // it may replace itself
+            handler();
+            return true;
+        }
+    }
+    if (lParam) {
+        const auto command = dialog.m_commands.find(id);
+        if (command != dialog.m_commands.end()) {
+            auto handler = command->second;
+            handler(code);
+            return true;
+        }
+    }
+    if ((id == IDOK || id == IDCANCEL) && (code == BN_CLICKED || code == 0)) {
+        // The keyboard's Enter and Escape reach the top dialog: they are the
+        // business of the dialog that holds the focus, which may be a page.
+        CDialog* target = &dialog;
+        HWND focus = ::GetFocus();
+        HWND button = reinterpret_cast<HWND>(lParam);
+        const bool fromButton = button && ::GetFocus() == button;
+        if (!fromButton && focus && ::IsChild(Hwnd(dialog.m_hWnd), focus))
+            if (CDialog* holder = CDialog::FromHandle(focus))
+                target = holder;
+        if (id == IDOK)
+            target->OnOK();
+        else
+            target->OnCancel();
+        return true;
+    }
+    return false;
+}
+
+INT_PTR CALLBACK CDialogAccess::Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<CDialog*>(lParam);
+        ::SetPropW(hWnd, kDialogProp, dialog);
+        dialog->m_hWnd = hWnd;
+        return dialog->OnInitDialog();
+    }
+    auto* dialog = static_cast<CDialog*>(::GetPropW(hWnd, kDialogProp));
+    if (!dialog)
+        return FALSE;
+    switch (message) {
+    case WM_COMMAND:
+        return Command(*dialog, wParam, lParam);
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        const auto handler = dialog->m_notify.find(int(header->idFrom));
+        if (handler == dialog->m_notify.end())
+            return FALSE;
+        long long result = 0;
+        auto call = handler->second;
+        if (!call(header, &result))
+            return FALSE;
+        ::SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, LONG_PTR(result));
+        return TRUE;
+    }
+    case WM_CLOSE:
+        // The caption's close button: this dialog's own Cancel, wherever the focus is.
+        if (dialog->m_bModal)
+            dialog->OnCancel();
+        return TRUE;
+    case WM_SYSCOMMAND:
+        if (CaptionCommands(hWnd).count(unsigned(wParam) & 0xFFF0)) {
+            dialog->OnSysCommand(unsigned(wParam) & 0xFFF0);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_NCDESTROY:
+        // Destroyed from outside (its owner went): the dialog hears of it.
+        if (dialog->m_hWnd == hWnd) {
+            ::RemovePropW(hWnd, kDialogProp);
+            dialog->m_hWnd = nullptr;
+            ForgetMainWnd(dialog);
+            dialog->PostNcDestroy();
+        }
+        return FALSE;
+    default: {
+        const auto handler = dialog->m_messages.find(message);
+        if (handler == dialog->m_messages.end())
+            return FALSE;
+        auto call = handler->second;
+        return call(wParam, lParam) ? TRUE : FALSE;
+    }
+    }
+}

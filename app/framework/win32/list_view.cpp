@@ -1,0 +1,182 @@
+#include "list_view.h"
+
+#include "windows_api.h"
+
+#include "app/resource_ids.h"
+#include "dialog.h"
+#include "resource_library.h"
+
+namespace {
+HWND Hwnd(void* handle)
+{
+    return static_cast<HWND>(handle);
+}
+
+// What WM_CONTEXTMENU reaches the owner through: its subclass of the list.
+const UINT_PTR kSubclassId = 0x4C56;
+}  // namespace
+
+bool CListView::Attach(CDialog* pOwner, int nId)
+{
+    HWND list = pOwner ? Hwnd(pOwner->GetDlgItem(nId)) : nullptr;
+    wchar_t className[32] = {};
+    if (!list || !::GetClassNameW(list, className, 32) || lstrcmpiW(className, WC_LISTVIEWW) != 0)
+        return false;
+    m_pOwner = pOwner;
+    m_hWnd = list;
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    RECT client;
+    ::GetClientRect(list, &client);
+    const int first = std::max(int(client.right * 2 / 5), 100);
+    const std::pair<int, int> columns[] = {{IDS_LINK_COLUMN_ADDRESS, first},
+                                           {IDS_LINK_COLUMN_MANUFACTURER, int(client.right) - first - 4}};
+    for (int i = 0; i < 2; ++i) {
+        std::wstring heading = Widen(CResourceLibrary::LoadString(columns[i].first));
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = heading.data();
+        column.cx = columns[i].second;
+        column.iSubItem = i;
+        ::SendMessageW(list, LVM_INSERTCOLUMNW, i, LPARAM(&column));
+    }
+    pOwner->OnNotify(nId, [this](const void* data, long long*) {
+        const auto* header = static_cast<const NMHDR*>(data);
+        if (header->code == LVN_ITEMCHANGED) {
+            const auto* change = static_cast<const NMLISTVIEW*>(data);
+            if ((change->uChanged & LVIF_STATE) && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED))
+                SelectionMayHaveChanged();
+            return true;
+        }
+        if (header->code == LVN_KEYDOWN) {
+            const auto* key = static_cast<const NMLVKEYDOWN*>(data);
+            const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+            if (ctrl && (key->wVKey == 'C' || key->wVKey == VK_INSERT) && m_copy)
+                m_copy();
+            return true;
+        }
+        return false;
+    });
+    // The list's own menu requests go to its parent, but through the
+    // dialog manager's procedure none of it reaches the dialog: the list
+    // is subclassed for them.
+    ::SetWindowSubclass(
+        list,
+        [](HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) -> LRESULT {
+            auto* self = reinterpret_cast<CListView*>(data);
+            if (message == WM_CONTEXTMENU) {
+                const bool keyboard = lParam == -1;
+                self->ShowContextMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), keyboard);
+                return 0;
+            }
+            if (message == WM_NCDESTROY)
+                ::RemoveWindowSubclass(hWnd, nullptr, kSubclassId);
+            return ::DefSubclassProc(hWnd, message, wParam, lParam);
+        },
+        kSubclassId, DWORD_PTR(this));
+    return true;
+}
+
+void CListView::SelectionMayHaveChanged()
+{
+    if (m_selChange)
+        m_selChange();
+}
+
+int CListView::InsertItem(int index, const std::string& first, const std::string& second)
+{
+    if (!m_hWnd)
+        return -1;
+    std::wstring a = Widen(first), b = Widen(second);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = a.data();
+    const int row = int(::SendMessageW(Hwnd(m_hWnd), LVM_INSERTITEMW, 0, LPARAM(&item)));
+    if (row < 0)
+        return -1;
+    LVITEMW sub{};
+    sub.iSubItem = 1;
+    sub.pszText = b.data();
+    ::SendMessageW(Hwnd(m_hWnd), LVM_SETITEMTEXTW, row, LPARAM(&sub));
+    return row;
+}
+
+void CListView::DeleteAllItems()
+{
+    if (m_hWnd)
+        ListView_DeleteAllItems(Hwnd(m_hWnd));
+}
+
+int CListView::GetItemCount() const
+{
+    return m_hWnd ? ListView_GetItemCount(Hwnd(m_hWnd)) : 0;
+}
+
+int CListView::GetSelectedCount() const
+{
+    return m_hWnd ? int(ListView_GetSelectedCount(Hwnd(m_hWnd))) : 0;
+}
+
+std::vector<int> CListView::GetSelectedItems() const
+{
+    std::vector<int> rows;
+    if (!m_hWnd)
+        return rows;
+    for (int row = ListView_GetNextItem(Hwnd(m_hWnd), -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(Hwnd(m_hWnd), row, LVNI_SELECTED))
+        rows.push_back(row);
+    return rows;
+}
+
+void CListView::SetItemSelected(int index, bool bSelected)
+{
+    if (!m_hWnd || index < 0 || index >= GetItemCount())
+        return;
+    // LVN_ITEMCHANGED follows, as for the user's click.
+    ListView_SetItemState(Hwnd(m_hWnd), index, bSelected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+}
+
+std::string CListView::GetItemText(int index, int column) const
+{
+    if (!m_hWnd || index < 0 || index >= GetItemCount() || column < 0 || column > 1)
+        return {};
+    wchar_t buffer[512] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 512;
+    const int length = int(::SendMessageW(Hwnd(m_hWnd), LVM_GETITEMTEXTW, index, LPARAM(&item)));
+    return Narrow(buffer, length);
+}
+
+void CListView::SetContextMenu(const std::string& itemText, std::function<void()> chosen)
+{
+    m_menuText = itemText;
+    m_menuChosen = std::move(chosen);
+}
+
+void CListView::ShowContextMenu(int x, int y, bool fromKeyboard)
+{
+    if (!m_menuChosen)
+        return;
+    HWND list = Hwnd(m_hWnd);
+    if (fromKeyboard) {
+        // Below the focused row, or the list's corner.
+        RECT place{};
+        const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+        if (focused < 0 || !ListView_GetItemRect(list, focused, &place, LVIR_LABEL))
+            place = RECT{4, 4, 4, 4};
+        POINT at{place.left, place.bottom};
+        ::ClientToScreen(list, &at);
+        x = at.x;
+        y = at.y;
+    }
+    HMENU menu = ::CreatePopupMenu();
+    const UINT kChosen = 1;
+    ::AppendMenuW(menu, MF_STRING | (GetSelectedCount() ? 0 : MF_GRAYED), kChosen, Widen(m_menuText).c_str());
+    const UINT picked =
+        UINT(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, list, nullptr));
+    ::DestroyMenu(menu);
+    if (picked == kChosen)
+        m_menuChosen();
+}

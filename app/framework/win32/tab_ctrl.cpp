@@ -1,0 +1,141 @@
+#include "tab_ctrl.h"
+
+#include "windows_api.h"
+
+#include <uxtheme.h>
+
+#include "dialog.h"
+
+namespace {
+HWND Hwnd(void* handle)
+{
+    return static_cast<HWND>(handle);
+}
+}  // namespace
+
+bool CTabCtrl::Attach(CDialog* pOwner, int nId)
+{
+    HWND tab = pOwner ? Hwnd(pOwner->GetDlgItem(nId)) : nullptr;
+    wchar_t className[32] = {};
+    if (!tab || !::GetClassNameW(tab, className, 32) || lstrcmpiW(className, WC_TABCONTROLW) != 0)
+        return false;
+    m_pOwner = pOwner;
+    m_hWnd = tab;
+    // The control's own notifications come from the user's clicks only.
+    pOwner->OnNotify(nId, [this](const void* data, long long* result) {
+        const auto* header = static_cast<const NMHDR*>(data);
+        if (header->code == TCN_SELCHANGING) {
+            if (m_selChanging)
+                m_selChanging();
+            *result = FALSE;  // the change may go on
+            return true;
+        }
+        if (header->code == TCN_SELCHANGE) {
+            if (m_selChange)
+                m_selChange();
+            return true;
+        }
+        return false;
+    });
+    pOwner->OnPreTranslateKey(
+        [this](unsigned key, bool ctrl, bool shift, bool alt) { return OnKey(key, ctrl, shift, alt); });
+    return true;
+}
+
+bool CTabCtrl::OnKey(unsigned key, bool ctrl, bool shift, bool alt)
+{
+    const int count = GetItemCount();
+    if (!m_hWnd || count == 0 || !::IsWindowVisible(Hwnd(m_hWnd)))
+        return false;
+    const int current = GetCurSel();
+    int next = -1;
+    if (ctrl && !alt && (key == VK_NEXT || (key == VK_TAB && !shift)))
+        next = (current + 1) % count;
+    else if (ctrl && !alt && (key == VK_PRIOR || (key == VK_TAB && shift)))
+        next = (current + count - 1) % count;
+    else if (alt && !ctrl && key >= '1' && key <= '9') {
+        if (int(key - '1') >= count)
+            return false;
+        next = int(key - '1');
+    } else
+        return false;
+    if (next != current)
+        SelectByUser(next);
+    return true;
+}
+
+void CTabCtrl::SelectByUser(int index)
+{
+    if (m_selChanging)
+        m_selChanging();
+    TabCtrl_SetCurSel(Hwnd(m_hWnd), index);
+    if (m_selChange)
+        m_selChange();
+    // The keys go on working: focus left on a page now hidden goes to the tabs.
+    HWND focus = ::GetFocus();
+    if (!focus || !::IsWindowVisible(focus))
+        ::SetFocus(Hwnd(m_hWnd));
+}
+
+void CTabCtrl::PlacePage(CDialog* pPage) const
+{
+    HWND page = pPage ? Hwnd(pPage->GetSafeHwnd()) : nullptr;
+    if (!page)
+        return;
+    // The display area, in the coordinates of the page's parent.
+    RECT area;
+    ::GetWindowRect(Hwnd(m_hWnd), &area);
+    TabCtrl_AdjustRect(Hwnd(m_hWnd), FALSE, &area);
+    ::MapWindowPoints(nullptr, ::GetParent(page), reinterpret_cast<POINT*>(&area), 2);
+    ::SetWindowPos(page, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                   SWP_NOACTIVATE);
+    // The page takes the tab's own background where themes draw one.
+    ::EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+}
+
+int CTabCtrl::InsertItem(int index, const std::string& text, CDialog* pPage)
+{
+    if (!m_hWnd || index < 0 || index > GetItemCount())
+        return -1;
+    std::wstring wide = Widen(text);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = wide.data();
+    const int inserted = int(::SendMessageW(Hwnd(m_hWnd), TCM_INSERTITEMW, index, LPARAM(&item)));
+    if (inserted < 0)
+        return -1;
+    m_pages.insert(m_pages.begin() + inserted, pPage);
+    PlacePage(pPage);
+    return inserted;
+}
+
+bool CTabCtrl::DeleteItem(int index)
+{
+    if (!m_hWnd || index < 0 || index >= GetItemCount() || !TabCtrl_DeleteItem(Hwnd(m_hWnd), index))
+        return false;
+    m_pages.erase(m_pages.begin() + index);
+    return true;
+}
+
+int CTabCtrl::GetItemCount() const
+{
+    return m_hWnd ? TabCtrl_GetItemCount(Hwnd(m_hWnd)) : 0;
+}
+
+int CTabCtrl::GetCurSel() const
+{
+    return m_hWnd ? TabCtrl_GetCurSel(Hwnd(m_hWnd)) : -1;
+}
+
+int CTabCtrl::SetCurSel(int index)
+{
+    if (!m_hWnd || index < 0 || index >= GetItemCount())
+        return -1;
+    // TCM_SETCURSEL sends no notification.
+    return TabCtrl_SetCurSel(Hwnd(m_hWnd), index);
+}
+
+CDialog* CTabCtrl::GetItemData(int index) const
+{
+    return index >= 0 && index < int(m_pages.size()) ? m_pages[index] : nullptr;
+}

@@ -1,0 +1,128 @@
+// The Windows port dialog over a port list of the test's own: which ports
+// are offered and how, the hints, the choice kept across a device's arrival,
+// and the settings built without opening anything.
+#include <gtest/gtest.h>
+
+#include "app/framework/win32/app_init.h"
+#include "app/framework/win32/resource_library.h"
+#include "app/resource_ids.h"
+#include "app/win32/port_select_dlg.h"
+#include "frontend/compose.h"
+#include "window_probe.h"
+
+namespace {
+
+std::vector<ComPortEntry> g_ports;
+
+// Runs a body from OnInitDialog, after the dialog filled its list.
+class CProbePortDlg : public CPortSelectDlg {
+public:
+    explicit CProbePortDlg(std::function<void(CProbePortDlg&)> body) : m_body(std::move(body)) {}
+    std::string Label(int id) const { return WindowProbe::Text(GetDlgItem(id)); }
+    bool Shown(int id) const { return WindowProbe::IsShown(GetDlgItem(id)); }
+    std::vector<std::string> Items() const { return WindowProbe::ComboItems(GetDlgItem(IDC_PORT)); }
+    void Choose(int index) { WindowProbe::ChooseComboItem(GetSafeHwnd(), IDC_PORT, index); }  // as the user
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CPortSelectDlg::OnInitDialog();
+        m_body(*this);
+        EndDialog(IDOK);
+        return TRUE;
+    }
+
+private:
+    std::function<void(CProbePortDlg&)> m_body;
+};
+
+class Win32PortSelectDlgTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(CResourceLibrary::Load());
+        ASSERT_TRUE(AfxWinInit(nullptr, nullptr));
+        CPortSelectDlg::SetPortLister([] { return g_ports; });
+    }
+    static void TearDownTestSuite() { CPortSelectDlg::SetPortLister(nullptr); }
+};
+
+TEST_F(Win32PortSelectDlgTest, OffersComFourToTwentyByFriendlyNameElseName)
+{
+    g_ports = {{1, "COM1", "Communications Port (COM1)", "\\Device\\Serial0"},
+               {4, "COM4", "", "\\Device\\Serial3"},
+               {5, "COM5", "USB Serial Device (COM5)", "\\Device\\USBSER000"},
+               {20, "COM20", "", ""},
+               {21, "COM21", "USB Serial Device (COM21)", "\\Device\\USBSER001"}};
+    CProbePortDlg dialog([](CProbePortDlg& self) {
+        EXPECT_EQ(self.Items(), (std::vector<std::string>{"COM4", "USB Serial Device (COM5)", "COM20"}));
+        EXPECT_EQ(self.GetPortNumber(), 4);
+        EXPECT_EQ(self.Label(IDC_PORT_DETAILS), "\\Device\\Serial3");
+        EXPECT_EQ(self.Label(IDC_PORT_HINTS), Compose(CResourceLibrary::LoadString(IDS_HINT_LEFT_OUT), 2));
+        EXPECT_TRUE(self.Shown(IDC_PORT_HINTS));
+        self.Choose(1);
+        EXPECT_EQ(self.GetPortNumber(), 5);
+        EXPECT_EQ(self.GetPortName(), "USB Serial Device (COM5)");
+        EXPECT_EQ(self.GetPortPath(), "\\\\.\\COM5");
+        self.Choose(2);
+        EXPECT_EQ(self.GetPortName(), "COM20");
+        EXPECT_FALSE(self.Shown(IDC_PORT_DETAILS));  // nothing known of it
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST_F(Win32PortSelectDlgTest, NoPortSaysWhatToDoAndBuildsNothing)
+{
+    g_ports = {};
+    CProbePortDlg dialog([](CProbePortDlg& self) {
+        EXPECT_TRUE(self.Items().empty());
+        EXPECT_EQ(self.Label(IDC_PORT_HINTS), CResourceLibrary::LoadString(IDS_HINT_NO_PORT));
+        EXPECT_EQ(self.GetPortNumber(), 0);
+        DCB settings;
+        int error = -1;
+        EXPECT_FALSE(self.BuildLineSettings(&settings, &error));
+        EXPECT_EQ(error, 0);
+    });
+    dialog.DoModal();
+}
+
+TEST_F(Win32PortSelectDlgTest, ADeviceArrivingKeepsTheChoiceAndOneGoingMovesIt)
+{
+    g_ports = {{4, "COM4", "", ""}, {6, "COM6", "USB Serial Device (COM6)", ""}};
+    CProbePortDlg dialog([](CProbePortDlg& self) {
+        self.Choose(1);
+        g_ports.insert(g_ports.begin() + 1, ComPortEntry{5, "COM5", "", ""});
+        WindowProbe::SendDeviceChange(self.GetSafeHwnd(), true, true);
+        EXPECT_EQ(self.Items().size(), 3u);
+        EXPECT_EQ(self.GetPortNumber(), 6);
+        // Another kind of device changes nothing.
+        g_ports.pop_back();
+        WindowProbe::SendDeviceChange(self.GetSafeHwnd(), false, false);
+        EXPECT_EQ(self.Items().size(), 3u);
+        WindowProbe::SendDeviceChange(self.GetSafeHwnd(), false, true);
+        EXPECT_EQ(self.Items(), (std::vector<std::string>{"COM4", "COM5"}));
+        EXPECT_EQ(self.GetPortNumber(), 4);
+    });
+    dialog.DoModal();
+}
+
+TEST_F(Win32PortSelectDlgTest, SettingsAreTheAccessPointsLine)
+{
+    g_ports = {{7, "COM7", "", ""}};
+    CProbePortDlg dialog([](CProbePortDlg& self) {
+        DCB settings;
+        int error = -1;
+        ASSERT_TRUE(self.BuildLineSettings(&settings, &error));
+        EXPECT_EQ(error, 0);
+        EXPECT_EQ(settings.BaudRate, 115200u);
+        EXPECT_EQ(settings.ByteSize, 8);
+        EXPECT_EQ(settings.Parity, EVENPARITY);
+        EXPECT_EQ(settings.StopBits, ONESTOPBIT);
+        EXPECT_TRUE(settings.Has(DCB::fOutxCtsFlow));
+        EXPECT_EQ(settings.RtsControl(), RTS_CONTROL_ENABLE);
+        EXPECT_EQ(settings.DtrControl(), DTR_CONTROL_ENABLE);
+    });
+    dialog.DoModal();
+}
+
+}  // namespace
