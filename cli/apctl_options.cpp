@@ -200,7 +200,9 @@ std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::strin
         case kHelp: options.help = true; return options;
         // Some getopt_long report a value given to an option that takes
         // none (--json=x) as a missing one.
-        case ':': error = "option " + LongName(optopt) + (TakesValue(optopt) ? " needs a value" : " takes no value"); break;
+        case ':':
+            error = "option " + LongName(optopt) + (TakesValue(optopt) ? " needs a value" : " takes no value");
+            break;
         default: error = Unknown(argv, current); break;
         }
         if (!error.empty())
