@@ -50,6 +50,14 @@ constexpr option kOptions[] = {
     {"help", no_argument, nullptr, kHelp},             {nullptr, 0, nullptr, 0},
 };
 
+bool TakesValue(int value)
+{
+    for (const option& known : kOptions)
+        if (known.val == value && known.name)
+            return known.has_arg != no_argument;
+    return true;
+}
+
 std::string LongName(int value)
 {
     for (const option& known : kOptions)
@@ -190,7 +198,11 @@ std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::strin
         case kCurrent: Take(kCurrent, optarg, options.currentPin, error); break;
         case kNew: Take(kNew, optarg, options.newPin, error); break;
         case kHelp: options.help = true; return options;
-        case ':': error = "option " + LongName(optopt) + " needs a value"; break;
+        // Some getopt_long report a value given to an option that takes
+        // none (--json=x) as a missing one.
+        case ':':
+            error = "option " + LongName(optopt) + (TakesValue(optopt) ? " needs a value" : " takes no value");
+            break;
         default: error = Unknown(argv, current); break;
         }
         if (!error.empty())

@@ -48,7 +48,8 @@ std::string CPortListing::Json(const std::vector<Row>& rows)
         port["number"] = row.number;
         port["name"] = "COM" + std::to_string(row.number);
         port["device"] = Printable(row.device);
-        port["description"] = row.description.empty() ? CJsonOutput::Value() : CJsonOutput::Value(Printable(row.description));
+        port["description"] =
+            row.description.empty() ? CJsonOutput::Value() : CJsonOutput::Value(Printable(row.description));
         port["key"] = Printable(row.key);
         port["present"] = row.present;
         list.push_back(std::move(port));

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 std::string SystemErrorText(int error)
 {
     wchar_t* text = nullptr;
@@ -12,7 +14,7 @@ std::string SystemErrorText(int error)
     if (text)
         ::LocalFree(text);
     // The system ends its texts with a full stop and a line break.
-    while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' ' || wide.back() == L'.'))
+    while (!wide.empty() && std::wstring_view(L"\r\n .").find(wide.back()) != std::wstring_view::npos)
         wide.pop_back();
     if (wide.empty())
         return "error " + std::to_string(error);
