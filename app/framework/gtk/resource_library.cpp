@@ -2,26 +2,6 @@
 
 #include "frontend/string_table.h"
 
-std::vector<std::filesystem::path> CResourceLibrary::SearchPath(const std::filesystem::path& executable)
-{
-    return CStringTable::SearchPath(executable);
-}
-
-bool CResourceLibrary::Load()
-{
-    return CStringTable::Load();
-}
-
-void CResourceLibrary::SetFileName(std::string fileName)
-{
-    CStringTable::SetFileName(std::move(fileName));
-}
-
-std::string CResourceLibrary::LoadString(int id)
-{
-    return CStringTable::LoadString(id);
-}
-
 Glib::RefPtr<Gtk::Builder> CResourceLibrary::LoadTemplate(int id)
 {
     try {
