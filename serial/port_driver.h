@@ -77,4 +77,14 @@ public:
     // signalled one, or WAIT_TIMEOUT. With portData the driver may end the
     // wait early, as a time-out, when received bytes wait at the port.
     virtual int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData) = 0;
+
+    // True once the port has failed for good: the adapter was pulled out or
+    // the device went away. Every later operation then fails at once, and
+    // only closing and opening again can bring the port back. A line error
+    // that clears, or a port without modem lines, never sets it.
+    virtual bool IsGone() const { return false; }
+    // The system's error of the last failed operation (errno, or
+    // GetLastError on Windows), 0 when none failed: what names the cause
+    // when Open fails or the port is gone.
+    virtual int LastError() const { return 0; }
 };
