@@ -3,10 +3,12 @@
 #include "windows_api.h"
 
 #include "dialog.h"
+#include "wait_message_pump.h"
 
 bool AfxWinInit(int*, char***)
 {
-    ::SetProcessDPIAware();
+    // Painted and answering while the access point is awaited.
+    CWaitMessagePump::Install();
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     return ::InitCommonControlsEx(&controls);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // Starts the window system's side of the program: the common controls
-// (tab, list view) registered. False when they cannot be.
+// (tab, list view) registered, and the windows kept painted while the
+// access point is awaited. False when the controls cannot be registered.
 bool AfxWinInit(int* argc, char*** argv);
 // Brings the program's windows to the front: the main window, or the modal
 // dialog above it (a second start asked).

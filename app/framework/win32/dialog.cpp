@@ -492,6 +492,14 @@ INT_PTR CALLBACK CDialogAccess::Proc(HWND hWnd, UINT message, WPARAM wParam, LPA
         if (dialog->m_bModal)
             dialog->OnCancel();
         return TRUE;
+    case WM_DPICHANGED:
+        // Moved to a monitor of another dpi: the window takes the rectangle
+        // the system suggests, and the dialog manager then scales the
+        // controls and the font (hence FALSE).
+        if (const auto* suggested = reinterpret_cast<const RECT*>(lParam))
+            ::SetWindowPos(hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                           suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return FALSE;
     case WM_SYSCOMMAND:
         if (CaptionCommands(hWnd).count(unsigned(wParam) & 0xFFF0)) {
             dialog->OnSysCommand(unsigned(wParam) & 0xFFF0);

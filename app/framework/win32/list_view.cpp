@@ -5,6 +5,7 @@
 #include "app/resource_ids.h"
 #include "dialog.h"
 #include "resource_library.h"
+#include "window_dpi.h"
 
 namespace {
 HWND Hwnd(void* handle)
@@ -14,6 +15,10 @@ HWND Hwnd(void* handle)
 
 // What WM_CONTEXTMENU reaches the owner through: its subclass of the list.
 const UINT_PTR kSubclassId = 0x4C56;
+
+#ifndef WM_DPICHANGED_AFTERPARENT
+#define WM_DPICHANGED_AFTERPARENT 0x02E3
+#endif
 }  // namespace
 
 bool CListView::Attach(CDialog* pOwner, int nId)
@@ -25,11 +30,15 @@ bool CListView::Attach(CDialog* pOwner, int nId)
     m_pOwner = pOwner;
     m_hWnd = list;
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    // The list's size comes from the template, scaled already; the least
+    // width an address needs and the room kept free are pixels at 96 dpi.
+    m_nDpi = CWindowDpi::Of(list);
     RECT client;
     ::GetClientRect(list, &client);
-    const int first = std::max(int(client.right * 2 / 5), 100);
-    const std::pair<int, int> columns[] = {{IDS_LINK_COLUMN_ADDRESS, first},
-                                           {IDS_LINK_COLUMN_MANUFACTURER, int(client.right) - first - 4}};
+    const int first = std::max(int(client.right * 2 / 5), CWindowDpi::Scale(100, m_nDpi));
+    const std::pair<int, int> columns[] = {
+        {IDS_LINK_COLUMN_ADDRESS, first},
+        {IDS_LINK_COLUMN_MANUFACTURER, int(client.right) - first - CWindowDpi::Scale(4, m_nDpi)}};
     for (int i = 0; i < 2; ++i) {
         std::wstring heading = Widen(CResourceLibrary::LoadString(columns[i].first));
         LVCOLUMNW column{};
@@ -68,12 +77,27 @@ bool CListView::Attach(CDialog* pOwner, int nId)
                 self->ShowContextMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), keyboard);
                 return 0;
             }
+            if (message == WM_DPICHANGED_AFTERPARENT)
+                self->ScaleColumns();
             if (message == WM_NCDESTROY)
                 ::RemoveWindowSubclass(hWnd, nullptr, kSubclassId);
             return ::DefSubclassProc(hWnd, message, wParam, lParam);
         },
         kSubclassId, DWORD_PTR(this));
     return true;
+}
+
+void CListView::ScaleColumns()
+{
+    // The dialog manager has resized the list for the new monitor; the
+    // columns keep their share of it.
+    const unsigned dpi = CWindowDpi::Of(m_hWnd);
+    if (dpi == m_nDpi || m_nDpi == 0)
+        return;
+    HWND list = Hwnd(m_hWnd);
+    for (int i = 0; i < 2; ++i)
+        ListView_SetColumnWidth(list, i, ::MulDiv(ListView_GetColumnWidth(list, i), int(dpi), int(m_nDpi)));
+    m_nDpi = dpi;
 }
 
 void CListView::SelectionMayHaveChanged()

@@ -8,7 +8,7 @@ class CDialog;
 
 // A two-column report list of the owner's template, several rows selectable,
 // whole rows selected. The column headings come from the string table (a
-// resource script cannot hold them).
+// resource script cannot hold them). Column widths follow the window's dpi.
 class CListView {
 public:
     CListView() = default;
@@ -43,9 +43,13 @@ public:
 private:
     void ShowContextMenu(int x, int y, bool fromKeyboard);
     void SelectionMayHaveChanged();
+    // After the window moved to a monitor of another dpi.
+    void ScaleColumns();
 
     CDialog* m_pOwner = nullptr;
     void* m_hWnd = nullptr;
+    // The dpi the column widths were made for.
+    unsigned m_nDpi = 0;
     std::function<void()> m_selChange;
     std::function<void()> m_copy;
     std::string m_menuText;

@@ -11,7 +11,27 @@ HWND Hwnd(void* handle)
 {
     return static_cast<HWND>(handle);
 }
+
+const UINT_PTR kSubclassId = 0x5443;
+
+// The pages follow the control's moves and resizes.
+LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    const LRESULT result = ::DefSubclassProc(hWnd, message, wParam, lParam);
+    const auto* change = reinterpret_cast<const WINDOWPOS*>(lParam);
+    if (message == WM_WINDOWPOSCHANGED && (~change->flags & (SWP_NOMOVE | SWP_NOSIZE)))
+        reinterpret_cast<const CTabCtrl*>(data)->PlacePages();
+    if (message == WM_NCDESTROY)
+        ::RemoveWindowSubclass(hWnd, &SubclassProc, kSubclassId);
+    return result;
+}
 }  // namespace
+
+CTabCtrl::~CTabCtrl()
+{
+    if (m_hWnd && ::IsWindow(Hwnd(m_hWnd)))
+        ::RemoveWindowSubclass(Hwnd(m_hWnd), &SubclassProc, kSubclassId);
+}
 
 bool CTabCtrl::Attach(CDialog* pOwner, int nId)
 {
@@ -39,6 +59,7 @@ bool CTabCtrl::Attach(CDialog* pOwner, int nId)
     });
     pOwner->OnPreTranslateKey(
         [this](unsigned key, bool ctrl, bool shift, bool alt) { return OnKey(key, ctrl, shift, alt); });
+    ::SetWindowSubclass(tab, &SubclassProc, kSubclassId, DWORD_PTR(this));
     return true;
 }
 
@@ -91,6 +112,12 @@ void CTabCtrl::PlacePage(CDialog* pPage) const
                    SWP_NOACTIVATE);
     // The page takes the tab's own background where themes draw one.
     ::EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+}
+
+void CTabCtrl::PlacePages() const
+{
+    for (CDialog* page : m_pages)
+        PlacePage(page);
 }
 
 int CTabCtrl::InsertItem(int index, const std::string& text, CDialog* pPage)

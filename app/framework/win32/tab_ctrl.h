@@ -12,9 +12,12 @@ class CDialog;
 // clicks, and the page keys the owner's modal loop hands over (Ctrl+Page Down
 // and Ctrl+Tab to the next page, Ctrl+Page Up and Ctrl+Shift+Tab to the
 // previous one, Alt+1..Alt+9 to a page by place); code's changes do not.
+// The pages follow the control when it is moved or resized (the dialog
+// manager does both when the window changes dpi).
 class CTabCtrl {
 public:
     CTabCtrl() = default;
+    ~CTabCtrl();
     CTabCtrl(const CTabCtrl&) = delete;
     CTabCtrl& operator=(const CTabCtrl&) = delete;
 
@@ -35,6 +38,8 @@ public:
     void OnSelChange(std::function<void()> handler) { m_selChange = std::move(handler); }
 
     void* GetSafeHwnd() const { return m_hWnd; }
+    // Every page over the display area again, as after the control moved.
+    void PlacePages() const;
 
 private:
     // As the user: notifies around the change.
