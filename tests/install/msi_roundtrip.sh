@@ -51,6 +51,28 @@ table "$msi" Directory | grep -qxP 'INSTALLDIR\tProgramFiles64Folder\tapconfig' 
 # 256: a 64-bit component, whose files and registry values take the 64-bit view.
 table "$msi" Component | awk -F'\t' '{ if (int($4 / 256) % 2 == 0) bad = bad " " $1 } END { if (bad) { print bad; exit 1 } }' >/dev/null ||
     fail "components not marked 64-bit: $(table "$msi" Component | cut -f1,4 | tr '\n\t' '; ')"
+# Every component has a key path the installer can check: one of its own
+# files, or (attribute 4) one of its own registry values, and such a value
+# sits under HKMU (-1: HKLM per machine, HKCU per user), never a fixed root
+# that a per-user installation's Start menu would not match (ICE38, ICE43).
+keys=$(
+    {
+        table "$msi" File | sed 's/^/F\t/'
+        table "$msi" Registry | sed 's/^/R\t/'
+        table "$msi" Component | sed 's/^/C\t/'
+    } | awk -F'\t' '
+        $1 == "F" { file[$2] = $3 }
+        $1 == "R" { registry[$2] = $7; root[$2] = $3 }
+        $1 == "C" {
+            component = $2; attributes = $5; keypath = $7
+            if (keypath == "") print component " has none"
+            else if (int(attributes / 4) % 2) {
+                if (registry[keypath] != component || root[keypath] != "-1")
+                    print component " keys on registry value " keypath " under root [" root[keypath] "]"
+            } else if (file[keypath] != component) print component " keys on " keypath ", no file of its own"
+        }'
+)
+[ -z "$keys" ] || fail "components without a valid key path: $keys"
 table "$msi" Shortcut | awk -F'\t' '$2 == "ProgramMenuFolder" && $5 == "[INSTALLDIR]apconfig.exe"' | grep -q . ||
     fail "no Start-menu shortcut to apconfig.exe: $(table "$msi" Shortcut)"
 checks=(
