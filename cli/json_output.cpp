@@ -2,12 +2,25 @@
 
 #include <cstdio>
 
+#include "cli/hidden_control.h"
+
 namespace {
 void AppendString(std::string& out, const std::string& text)
 {
     out += '"';
-    for (const char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
+        // C1 and bidirectional controls as \u escapes: a parser reads the
+        // same text back, a terminal showing the JSON acts on none.
+        char32_t hidden = 0;
+        if (const size_t length = CHiddenControl::InUtf8(text, i, &hidden)) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(hidden));
+            out += escape;
+            i += length - 1;
+            continue;
+        }
         switch (byte) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -17,8 +30,8 @@ void AppendString(std::string& out, const std::string& text)
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            // DEL too, as a terminal might act on it; bytes from 0x80 up go
-            // out as they are (UTF-8).
+            // DEL too, as a terminal might act on it; other bytes from 0x80
+            // up go out as they are (UTF-8).
             if (byte < 0x20 || byte == 0x7F) {
                 char escape[8];
                 std::snprintf(escape, sizeof escape, "\\u%04x", byte);

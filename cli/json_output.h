@@ -21,6 +21,7 @@ public:
                               const std::vector<std::pair<std::string, std::string>>& devices);
     // value pretty-printed as apctl always has: two spaces a level, "key" :
     // value, an empty array as [], non-ASCII text as it is, control
-    // characters as \n, \t… or \u00XX.
+    // characters as \n, \t… or \u00XX, C1 and bidirectional controls as
+    // \uXXXX.
     static std::string Generate(const Value& value);
 };

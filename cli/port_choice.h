@@ -4,7 +4,7 @@
 
 // The port a run of apctl talks through: the one --port names (a COM name
 // resolved as apconfig's port dialog resolves it, or a device path), else
-// the only one that can be opened now.
+// the only one that can be opened now and is nobody's terminal.
 struct PortChoice {
     // 0 when there is none; then error says why and exitCode what to end with.
     int number = 0;

@@ -13,6 +13,13 @@ void CCsvReader::SkipLineEnd()
         ++m_pos;
 }
 
+void CCsvReader::SkipLine()
+{
+    while (m_pos < m_text.size() && m_text[m_pos] != '\n' && m_text[m_pos] != '\r')
+        ++m_pos;
+    SkipLineEnd();
+}
+
 bool CCsvReader::Next(std::vector<std::string>& fields)
 {
     fields.clear();
@@ -24,8 +31,18 @@ bool CCsvReader::Next(std::vector<std::string>& fields)
     // Where the first line break inside quotes was, to go on from should
     // the closing quote never come.
     size_t firstBreak = std::string_view::npos;
+    size_t quoteStart = 0;
     while (m_pos < m_text.size()) {
         const char c = m_text[m_pos++];
+        if (quoted && m_pos - quoteStart > kMaxQuotedBytes) {
+            // Far too long for any text this program reads: the record is
+            // bad, and what follows is read from the next line on, never
+            // again from inside this field.
+            --m_pos;
+            SkipLine();
+            fields.assign(1, std::string());
+            return true;
+        }
         if (quoted) {
             if ((c == '\n' || c == '\r') && firstBreak == std::string_view::npos)
                 firstBreak = m_pos - 1;
@@ -43,6 +60,7 @@ bool CCsvReader::Next(std::vector<std::string>& fields)
         }
         if (c == '"' && fieldStart) {
             quoted = true;
+            quoteStart = m_pos;
             fieldStart = false;
             continue;
         }

@@ -10,9 +10,14 @@
 // is read as it stands: a quote inside an unquoted field, or one inside a
 // quoted field that is not followed by a comma or a line end, is kept; a
 // quote never closed makes its record one empty field, and reading goes on
-// at the line after the one it opened on.
+// at the line after the one it opened on. A quoted field longer than
+// kMaxQuotedBytes makes its record one empty field too, and reading goes on
+// at the line after the one where it passed that length; so no byte is read
+// more than kMaxQuotedBytes times over and reading stays linear.
 class CCsvReader {
 public:
+    static constexpr size_t kMaxQuotedBytes = 4096;
+
     explicit CCsvReader(std::string_view text) : m_text(text) {}
 
     // The next record's fields; false once the text is used up.
@@ -21,6 +26,7 @@ public:
 private:
     bool AtFieldEnd() const;
     void SkipLineEnd();
+    void SkipLine();
 
     std::string_view m_text;
     size_t m_pos = 0;

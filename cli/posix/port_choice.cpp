@@ -8,6 +8,7 @@
 #include "frontend/posix/port_item_text.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/port_probe.h"
+#include "serial/posix/terminal_use.h"
 #include "serial/system_error_text.h"
 
 namespace {
@@ -82,11 +83,17 @@ PortChoice CPortChooser::ByPath(const std::string& path)
 PortChoice CPortChooser::TheOnlyOne()
 {
     const NumberedPorts found = CComPortResolver::ListPorts();
-    const auto [openable, refused] = CPortHints::Judge(found.ports);
+    auto [openable, refused] = CPortHints::Judge(found.ports);
+    // The kernel's console or a login's terminal would take the question as
+    // typed text: never a port picked without being named.
+    std::erase_if(openable, [](const NumberedPort& port) {
+        return CTerminalUse::InUse(port.info, CComPortResolver::SysfsRoot(), CComPortResolver::ProcRoot());
+    });
     if (openable.size() == 1) {
         PortChoice choice;
         choice.number = openable[0].number;
         choice.name = CPortItemText::ShortName(openable[0]);
+        choice.path = openable[0].info.OpenPath();
         return choice;
     }
     if (openable.empty()) {

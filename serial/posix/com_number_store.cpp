@@ -1,32 +1,62 @@
 #include "serial/posix/com_number_store.h"
 
+#include "serial/posix/small_file.h"
+#include "serial/posix/state_folder.h"
+
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <ctime>
 #include <set>
 #include <sstream>
 
 namespace {
 constexpr const char* kHeader = "# apconfig COM numbers 1: number, key, last seen, device, description";
 constexpr size_t kMaxFileBytes = 64 * 1024;
+constexpr const char* kLockName = "com-numbers.lock";
+constexpr const char* kTemporarySuffix = ".new";
 
-// Holds the lock file's flock for one update.
+// Holds the lock file's flock for one update. A lock that cannot be had
+// (ENOLCK where the file system keeps none) is not held: nothing may then be
+// written.
 class LockFile {
 public:
-    explicit LockFile(const std::string& path) : m_fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    explicit LockFile(int folder)
+        : m_fd(openat(folder, kLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600))
     {
-        if (m_fd >= 0)
-            while (flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        struct stat info {};
+        if (m_fd < 0 || fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            m_error = m_fd < 0 ? errno : EINVAL;
+            return;
+        }
+        // Polled rather than waited for, so a run stopped while holding it
+        // (^Z) costs the others a bounded wait, not a hang.
+        for (int waited = 0;; waited += 10) {
+            if (flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+                m_bHeld = true;
+                return;
             }
+            if (errno != EWOULDBLOCK && errno != EINTR) {
+                m_error = errno;
+                return;
+            }
+            if (waited >= CComNumberStore::kLockWaitMilliseconds) {
+                m_error = ETIMEDOUT;
+                return;
+            }
+            usleep(10000);
+        }
     }
     ~LockFile()
     {
@@ -35,11 +65,48 @@ public:
     }
     LockFile(const LockFile&) = delete;
     LockFile& operator=(const LockFile&) = delete;
-    bool Held() const { return m_fd >= 0; }
+    bool Held() const { return m_bHeld; }
+    int Error() const { return m_error; }
 
 private:
     int m_fd;
+    bool m_bHeld = false;
+    int m_error = 0;
 };
+
+// Temporaries left by a run that ended while writing; only a lock holder
+// writes one, so under the lock every one is stale.
+void RemoveStaleTemporaries(int folder)
+{
+    const int listing = dup(folder);
+    DIR* entries = listing >= 0 ? fdopendir(listing) : nullptr;
+    if (!entries) {
+        if (listing >= 0)
+            close(listing);
+        return;
+    }
+    const std::string prefix = std::string(CComNumberStore::kFileName) + ".";
+    const std::string suffix = kTemporarySuffix;
+    while (const dirent* entry = readdir(entries)) {
+        const std::string name = entry->d_name;
+        if (name.size() > prefix.size() + suffix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            unlinkat(folder, name.c_str(), 0);
+    }
+    closedir(entries);
+}
+
+// A name no other run uses at the same time.
+std::string TemporaryName()
+{
+    static std::atomic<unsigned> count{0};
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    char name[96];
+    std::snprintf(name, sizeof name, "%s.%ld.%u.%lx%s", CComNumberStore::kFileName, static_cast<long>(getpid()),
+                  count++, static_cast<unsigned long>(now.tv_nsec), kTemporarySuffix);
+    return name;
+}
 
 bool ParseInt(const std::string& text, int64_t& value)
 {
@@ -90,6 +157,7 @@ std::string CComNumberStore::Parse(const std::string& text, Table& table)
         return "no header";
     std::set<int> numbers;
     std::set<std::string> keys;
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
     for (int row = 2; std::getline(lines, line); ++row) {
         const std::vector<std::string> fields = Fields(line);
         int64_t number = 0;
@@ -98,6 +166,9 @@ std::string CComNumberStore::Parse(const std::string& text, Table& table)
             number < 4 || number > 20 || fields[1].empty())
             return "line " + std::to_string(row) + " unreadable";
         entry.number = static_cast<int>(number);
+        // A time from the future would keep its number from ever being
+        // taken back, and near the top of the range overflow.
+        entry.lastSeen = std::clamp<int64_t>(entry.lastSeen, 0, now);
         entry.key = fields[1];
         entry.device = fields[3];
         entry.description = fields[4];
@@ -124,35 +195,55 @@ void CComNumberStore::SayOnce(const std::string& message)
     m_bSaid = true;
 }
 
-bool CComNumberStore::ReadFile(const std::string& path, Table& table)
+void CComNumberStore::SetAside(int folder, const std::string& path, const std::string& problem)
 {
-    table.clear();
-    std::error_code error;
-    if (!std::filesystem::exists(path, error) && !error)
-        return true;  // nothing given yet
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::string text(kMaxFileBytes + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<size_t>(in.gcount()));
-    std::string problem = text.size() > kMaxFileBytes ? "too long" : Parse(text, table);
-    if (problem.empty())
-        return true;
-    table.clear();
-    const std::string aside = path + ".damaged";
-    const bool moved = std::rename(path.c_str(), aside.c_str()) == 0;
+    std::string aside = std::string(kFileName) + ".damaged";
+    for (int copy = 1; copy < kDamagedCopies; ++copy) {
+        struct stat existing {};
+        if (fstatat(folder, aside.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
+            break;
+        aside = std::string(kFileName) + ".damaged." + std::to_string(copy);
+    }
+    // With every copy taken, the last one gives way.
+    const bool moved = renameat(folder, kFileName, folder, aside.c_str()) == 0;
+    if (!moved)
+        unlinkat(folder, kFileName, 0);
     const std::string kept = moved ? ", kept as " + aside : std::string();
     std::fprintf(stderr, "%s: the COM number file %s is damaged (%s)%s; numbering starts afresh\n",
                  program_invocation_short_name, path.c_str(), problem.c_str(), kept.c_str());
+}
+
+bool CComNumberStore::ReadFile(int folder, const std::string& path, Table& table, std::string& problem)
+{
+    table.clear();
+    int error = 0;
+    const std::optional<std::string> text = CSmallFile::ReadAt(folder, kFileName, kMaxFileBytes, false, &error);
+    if (!text && error == ENOENT)
+        return true;  // nothing given yet
+    if (!text && error != ELOOP && error != EINVAL) {
+        struct stat info {};
+        const std::string owner = fstatat(folder, kFileName, &info, AT_SYMLINK_NOFOLLOW) == 0
+                                      ? "; it belongs to user " + CStateFolder::UserName(info.st_uid)
+                                      : std::string();
+        problem = "cannot read " + path + " (" + std::strerror(error) + owner + ")";
+        return false;
+    }
+    std::string damage = !text                           ? std::string("not a regular file")
+                         : text->size() > kMaxFileBytes ? std::string("too long")
+                                                         : Parse(*text, table);
+    if (damage.empty())
+        return true;
+    table.clear();
+    SetAside(folder, path, damage);
     return true;
 }
 
-int CComNumberStore::WriteFile(const std::string& path, const Table& table)
+int CComNumberStore::WriteFile(int folder, const Table& table)
 {
-    const std::string aside = path + ".new";
+    const std::string aside = TemporaryName();
     const std::string text = Format(table);
-    const int fd = open(aside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // O_EXCL: never a file or link that is there already.
+    const int fd = openat(folder, aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return errno;
     int error = 0;
@@ -168,31 +259,39 @@ int CComNumberStore::WriteFile(const std::string& path, const Table& table)
         error = errno;
     if (close(fd) != 0 && error == 0)
         error = errno;
-    if (error == 0 && std::rename(aside.c_str(), path.c_str()) != 0)
+    if (error == 0 && renameat(folder, aside.c_str(), folder, kFileName) != 0)
         error = errno;
     if (error != 0)
-        unlink(aside.c_str());
+        unlinkat(folder, aside.c_str(), 0);
+    // The rename itself lasts once the folder is on the disk.
+    else if (fsync(folder) != 0 && errno != EINVAL)
+        error = errno;
     return error;
 }
 
 CComNumberStore::Table CComNumberStore::Update(const std::function<bool(Table&)>& change)
 {
-    const std::string folder = Folder();
+    const std::string folderPath = Folder();
     const std::string program = program_invocation_short_name;
+    const std::string path = folderPath + "/" + kFileName;
+    std::string problem;
     if (m_bOnDisk) {
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-        m_bOnDisk = !folder.empty() && !error;
-    }
-    if (m_bOnDisk) {
-        LockFile lock(folder + "/com-numbers.lock");
-        const std::string path = folder + "/com-numbers";
-        Table table;
-        if (lock.Held() && ReadFile(path, table)) {
+        CStateFolder folder;
+        if (!folder.Open(folderPath)) {
+            problem = (folderPath.empty() ? std::string("the state folder") : folderPath) + " " + folder.Problem();
+        } else if (LockFile lock(folder.Fd()); !lock.Held()) {
+            problem = "cannot lock " + folderPath + "/" + kLockName + " (" + std::strerror(lock.Error()) + ")";
+            // The numbers given before still hold for this run: the table is
+            // replaced whole, so it reads whole without the lock too.
+            if (const auto text = CSmallFile::ReadAt(folder.Fd(), kFileName, kMaxFileBytes);
+                text && m_memory.empty() && !Parse(*text, m_memory).empty())
+                m_memory.clear();
+        } else if (Table table; ReadFile(folder.Fd(), path, table, problem)) {
             m_memory = table;
             if (!change(m_memory))
                 return m_memory;
-            if (const int error = WriteFile(path, m_memory)) {
+            RemoveStaleTemporaries(folder.Fd());
+            if (const int error = WriteFile(folder.Fd(), m_memory)) {
                 SayOnce(program + ": cannot write " + path + " (" + std::strerror(error) +
                         "): COM numbers are kept for this run only");
                 m_bOnDisk = false;
@@ -200,12 +299,8 @@ CComNumberStore::Table CComNumberStore::Update(const std::function<bool(Table&)>
             return m_memory;
         }
         m_bOnDisk = false;
-        // The numbers given before still hold for this run.
-        if (m_memory.empty() && !ReadFile(path, m_memory))
-            m_memory.clear();
     }
-    SayOnce(program + ": no COM number file can be kept in " + (folder.empty() ? "the state folder" : folder) +
-            ": COM numbers are kept for this run only");
+    SayOnce(program + ": " + problem + ": COM numbers are kept for this run only");
     change(m_memory);
     return m_memory;
 }

@@ -19,12 +19,17 @@ struct ComNumberEntry {
 
 // The COM numbers given so far, shared by apconfig and apctl and kept from
 // one run to the next in $XDG_STATE_HOME/apconfig/com-numbers (default
-// ~/.local/state). The file is small and replaced whole (written aside,
-// then renamed over); a lock file beside it is held with flock while the
-// table is read and written, so two programs never give one number twice.
-// A damaged file is set aside as com-numbers.damaged and numbering starts
-// afresh; where the folder cannot be written, the numbers live in this
-// object for the run. Either is said once on stderr.
+// ~/.local/state), per user. The folder must be the user's own and closed to
+// others (see CStateFolder); every file in it is opened relative to it,
+// never through a link, and must be a regular file. The table is small and
+// replaced whole (written to a temporary of its own, synced, then renamed
+// over); a lock file beside it is held with flock while the table is read
+// and written, so two programs never give one number twice. A damaged file
+// (or a FIFO, link or folder in its place) is set aside as
+// com-numbers.damaged, .damaged.1, ... and numbering starts afresh. Where
+// the folder cannot be used or the lock cannot be had, the numbers live in
+// this object for the run and nothing is written. Either is said once on
+// stderr.
 class CComNumberStore {
 public:
     using Table = std::vector<ComNumberEntry>;
@@ -36,13 +41,23 @@ public:
 
     // The folder the table lives in, read from the environment each time.
     static std::string Folder();
+    // Last-seen times are taken as lying between 0 and now.
     static std::string Parse(const std::string& text, Table& table);
     static std::string Format(const Table& table);
 
+    static constexpr const char* kFileName = "com-numbers";
+    // Damaged tables kept at most: .damaged, then .damaged.1 up to this less one.
+    static constexpr int kDamagedCopies = 10;
+    // How long a lock another run holds is waited for.
+    static constexpr int kLockWaitMilliseconds = 10000;
+
 private:
-    bool ReadFile(const std::string& path, Table& table);
+    // False when the table cannot be read (problem says why); a damaged one
+    // is set aside and reads as empty.
+    bool ReadFile(int folder, const std::string& path, Table& table, std::string& problem);
     // 0, or the errno of what failed.
-    int WriteFile(const std::string& path, const Table& table);
+    int WriteFile(int folder, const Table& table);
+    void SetAside(int folder, const std::string& path, const std::string& problem);
     void SayOnce(const std::string& message);
 
     // The table for the run where the file cannot be used.

@@ -15,6 +15,7 @@ struct ResolverState {
     std::string folder = "/dev";
     std::string sysfs = "/sys";
     std::string locks = "/var/lock";
+    std::string proc = "/proc";
     CComPortNumbers numbers;
     bool ownNames = true;
     const IHardwareNames* names = nullptr;
@@ -145,6 +146,18 @@ void CComPortResolver::SetLockFolder(std::string folder)
 const std::string& CComPortResolver::LockFolder()
 {
     return State().locks;
+}
+
+void CComPortResolver::SetProcRoot(std::string root)
+{
+    ResolverState& state = State();
+    std::lock_guard guard(state.lock);
+    state.proc = std::move(root);
+}
+
+const std::string& CComPortResolver::ProcRoot()
+{
+    return State().proc;
 }
 
 CComNumberStore::Table CComPortResolver::KeptNumbers()

@@ -9,8 +9,8 @@
 // device folder, numbered as the COM number database keeps them (see
 // CComPortNumbers). "COM<n>" opens the device that n names now, or nothing
 // when it is not there; a comN link outside 4 to 20 still names itself. The
-// sysfs root is /sys, the device folder /dev and the UUCP lock folder
-// /var/lock; tests point them elsewhere.
+// sysfs root is /sys, the device folder /dev, the UUCP lock folder
+// /var/lock and the process folder /proc; tests point them elsewhere.
 class CComPortResolver {
 public:
     static std::string DevicePath(const std::string& comName);
@@ -29,6 +29,10 @@ public:
     static void SetHardwareNames(const IHardwareNames* names);
     static void SetLockFolder(std::string folder);
     static const std::string& LockFolder();
+    // Where the processes' stat files are (/proc), to tell a tty some
+    // process has as its terminal.
+    static void SetProcRoot(std::string root);
+    static const std::string& ProcRoot();
     // Every number the database keeps, for devices present or not.
     static CComNumberStore::Table KeptNumbers();
 };

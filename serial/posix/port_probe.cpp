@@ -1,5 +1,7 @@
 #include "serial/posix/port_probe.h"
 
+#include "serial/posix/small_file.h"
+
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
@@ -16,7 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -112,13 +114,17 @@ bool Grants(unsigned perm)
 }
 
 // pid of a UUCP lock file: ten ASCII digits, or an old binary int.
+// The lock folder is writable by many: whatever stands there (a FIFO that
+// would block a read, a link to elsewhere) is read as no lock.
 pid_t LockOwner(const std::string& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    char data[64] = {};
-    in.read(data, sizeof data - 1);
-    const auto size = static_cast<size_t>(in.gcount());
-    std::string text(data, size);
+    constexpr size_t kMaxBytes = 64;
+    const std::optional<std::string> read = CSmallFile::Read(file, kMaxBytes);
+    if (!read || read->size() > kMaxBytes)
+        return 0;
+    const std::string& text = *read;
+    const size_t size = text.size();
+    const char* data = text.data();
     const size_t first = text.find_first_not_of(' ');
     int pid = 0;
     if (first != std::string::npos) {
@@ -186,7 +192,10 @@ bool CPortProbe::Flocked(const std::string& path, const std::string& locksTable)
     char id[64];
     std::snprintf(id, sizeof id, "%02x:%02x:%llu", major(node.st_dev), minor(node.st_dev),
                   static_cast<unsigned long long>(node.st_ino));
-    std::ifstream table(locksTable);
+    // The kernel's table is one line a lock; many processes may hold many.
+    constexpr size_t kMaxTableBytes = 4 * 1024 * 1024;
+    const std::optional<std::string> text = CSmallFile::Read(locksTable, kMaxTableBytes, true);
+    std::istringstream table(text.value_or(std::string()));
     std::string line;
     while (std::getline(table, line)) {
         std::istringstream fields(line);

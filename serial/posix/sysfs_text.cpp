@@ -2,18 +2,22 @@
 
 #include <glib.h>
 
-#include <fstream>
+#include <algorithm>
+#include <optional>
+
+#include "serial/posix/small_file.h"
 
 std::string CSysfsText::Read(const std::filesystem::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    // An attribute is a regular file of at most a page; anything else in
+    // its place (a FIFO in a tree a test or a stranger laid out) reads as
+    // missing rather than blocking.
+    std::optional<std::string> text = CSmallFile::Read(file.string(), kMaxBytes);
+    if (!text)
         return {};
-    std::string text(kMaxBytes, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<size_t>(in.gcount()));
-    const bool cutShort = text.size() == kMaxBytes;
-    return Clean(std::move(text), cutShort);
+    const bool cutShort = text->size() >= kMaxBytes;
+    text->resize(std::min(text->size(), kMaxBytes));
+    return Clean(std::move(*text), cutShort);
 }
 
 std::string CSysfsText::Clean(std::string text, bool cutShort)
