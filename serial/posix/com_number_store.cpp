@@ -280,7 +280,8 @@ CComNumberStore::Table CComNumberStore::Update(const std::function<bool(Table&)>
         if (!folder.Open(folderPath)) {
             problem = (folderPath.empty() ? std::string("the state folder") : folderPath) + " " + folder.Problem();
         } else if (LockFile lock(folder.Fd()); !lock.Held()) {
-            problem = "cannot lock " + folderPath + "/" + kLockName + " (" + std::strerror(lock.Error()) + ")";
+            problem = "cannot lock " + folderPath + "/" + kLockName + " (" +
+                      (lock.Error() == EINVAL ? "not a regular file" : std::strerror(lock.Error())) + ")";
             // The numbers given before still hold for this run: the table is
             // replaced whole, so it reads whole without the lock too.
             if (const auto text = CSmallFile::ReadAt(folder.Fd(), kFileName, kMaxFileBytes);

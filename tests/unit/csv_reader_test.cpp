@@ -51,3 +51,37 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 }  // namespace
+
+namespace {
+
+// Inputs that made reading quadratic: each finishes (ctest's time-out bounds
+// it) and reads as the rules say.
+TEST(CsvReaderBoundTest, AQuotedFieldPastTheBoundMakesItsRecordBadAndReadingGoesOnAfterIt)
+{
+    const size_t bound = CCsvReader::kMaxQuotedBytes;
+    // A megabyte that opens a quote and never closes it, then a good line.
+    EXPECT_EQ(ReadAll("a,\"" + std::string(1 << 20, 'x') + "\nb,c\n"), (Records{{""}, {"b", "c"}}));
+    // Closed, but longer than any field this program reads.
+    EXPECT_EQ(ReadAll("\"" + std::string(bound + 1, 'y') + "\",z\nb\n"), (Records{{""}, {"b"}}));
+    // At the bound it is still a field.
+    EXPECT_EQ(ReadAll("\"" + std::string(bound - 1, 'y') + "\",z\n"), (Records{{std::string(bound - 1, 'y'), "z"}}));
+}
+
+TEST(CsvReaderBoundTest, AMegabyteOfLinesThatEachOpenAQuoteReadsInOnePass)
+{
+    // Every line opens a quote that no later line closes: each record is
+    // bad, and none is read again from the start of the text's rest.
+    std::string text;
+    while (text.size() < (1u << 20))
+        text += "\"open\n";
+    const Records records = ReadAll(text);
+    ASSERT_FALSE(records.empty());
+    for (const auto& record : records)
+        ASSERT_EQ(record, std::vector<std::string>{""});
+    // The first records run past the bound and skip to the line after it;
+    // the last bound's worth of lines are each their own bad record.
+    EXPECT_GE(records.size(), CCsvReader::kMaxQuotedBytes / 6);
+    EXPECT_LT(records.size(), text.size() / 6);
+}
+
+}  // namespace
