@@ -48,7 +48,8 @@ std::string CPortHints::OpenFailureLine(const std::string& port, const PortAcces
     }
 }
 
-std::vector<std::string> CPortHints::Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny)
+std::vector<std::string> CPortHints::Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny,
+                                           const std::vector<NumberedPort>& outOfRange)
 {
     std::vector<std::string> lines;
     if (!foundAny)
@@ -67,6 +68,8 @@ std::vector<std::string> CPortHints::Lines(const std::vector<RefusedPort>& refus
     }
     for (const Cause& cause : order)
         lines.push_back(Line(byCause[cause].first, byCause[cause].second));
+    for (const NumberedPort& port : outOfRange)
+        lines.push_back(OutOfRangeLine(port));
     if (leftOut != 0)
         lines.push_back(Compose(CStringTable::LoadString(IDS_HINT_LEFT_OUT), int(leftOut)));
     return lines;

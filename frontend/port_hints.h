@@ -23,9 +23,20 @@ struct ProbedPorts {
 // come from the string table.
 class CPortHints {
 public:
+    // The dialog offers COM4 to COM20 (apctl reaches any port).
+    static constexpr int kFirstOffered = 4;
+    static constexpr int kLastOffered = 20;
+    static bool Offered(int number) { return number >= kFirstOffered && number <= kLastOffered; }
+
     // foundAny: whether the machine has any serial port at all; leftOut:
-    // how many found no COM number.
-    static std::vector<std::string> Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny);
+    // how many found no COM number; outOfRange: the ports whose number
+    // keeps them out, a line each (see OutOfRangeLine).
+    static std::vector<std::string> Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny,
+                                          const std::vector<NumberedPort>& outOfRange = {});
+    // A port left out for its number, named, with what gives it one from 4
+    // to 20: Device Manager's port settings on Windows, its /dev/comN link
+    // on Linux.
+    static std::string OutOfRangeLine(const NumberedPort& port);
     // Judges each port without opening it, as far as the platform can (see
     // CPortProbe); on Windows only the open can tell.
     static ProbedPorts Judge(const std::vector<NumberedPort>& ports);

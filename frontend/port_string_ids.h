@@ -31,3 +31,6 @@ inline constexpr int IDS_PORT_IN_USE = 57457;
 inline constexpr int IDS_HINT_ACCESS_LIST = 57460;
 inline constexpr int IDS_HINT_SECURITY_POLICY = 57461;
 inline constexpr int IDS_HINT_PERMISSION = 57462;
+// A port left out for its number, with the platform's way to change it.
+inline constexpr int IDS_HINT_OUT_OF_RANGE_WINDOWS = 57470;
+inline constexpr int IDS_HINT_OUT_OF_RANGE_LINK = 57471;
