@@ -37,7 +37,13 @@ std::string CPortListing::Text(const std::vector<Row>& rows)
                 std::string(descriptionWidth - Width(description) + 2, ' ') + Printable(row.key) +
                 (row.present ? "" : "  (not plugged in)") + "\n";
     }
-    return text.empty() ? "No COM numbers are given.\n" : text;
+    if (text.empty())
+        return "No COM numbers are given.\n";
+    std::string hints;
+    for (const Row& row : rows)
+        if (!row.hint.empty())
+            hints += Printable(row.hint) + "\n";
+    return hints.empty() ? text : text + "\n" + hints;
 }
 
 std::string CPortListing::Json(const std::vector<Row>& rows)
@@ -52,6 +58,8 @@ std::string CPortListing::Json(const std::vector<Row>& rows)
             row.description.empty() ? CJsonOutput::Value() : CJsonOutput::Value(Printable(row.description));
         port["key"] = Printable(row.key);
         port["present"] = row.present;
+        port["offered"] = row.hint.empty();
+        port["hint"] = row.hint.empty() ? CJsonOutput::Value() : CJsonOutput::Value(Printable(row.hint));
         list.push_back(std::move(port));
     }
     return CJsonOutput::Generate(list);

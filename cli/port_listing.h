@@ -15,12 +15,16 @@ public:
         // The database's key, or the link or UART the number comes from.
         std::string key;
         bool present = false;
+        // What gives a port outside COM4 to COM20 a number the dialog
+        // offers; empty for a number it offers.
+        std::string hint;
     };
 
     // In the order of their numbers.
     static std::vector<Row> Rows();
+    // The table, then the hints, a line each.
     static std::string Text(const std::vector<Row>& rows);
     // [{"number": 5, "name": "COM5", "device": …, "description": … or null,
-    //   "key": …, "present": true}, …]
+    //   "key": …, "present": true, "offered": true, "hint": null}, …]
     static std::string Json(const std::vector<Row>& rows);
 };

@@ -45,8 +45,8 @@ void CPortSelectDlg::FillPortList()
         m_listed.emplace(openable[i].number, openable[i].info);
     }
     std::string hints;
-    for (const std::string& line : CPortHints::Lines(refused, found.leftOut.size(), !found.ports.empty() ||
-                                                                                      !found.leftOut.empty()))
+    const bool foundAny = !found.ports.empty() || !found.leftOut.empty() || !found.outOfRange.empty();
+    for (const std::string& line : CPortHints::Lines(refused, found.leftOut.size(), foundAny, found.outOfRange))
         hints += (hints.empty() ? "" : "\n") + line;
     SetDlgItemLabel(IDC_PORT_HINTS, hints);
     ShowDlgItem(IDC_PORT_HINTS, !hints.empty());

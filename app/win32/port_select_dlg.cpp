@@ -2,9 +2,8 @@
 
 #include "app/resource_ids.h"
 #include "device_change.h"
-#include "frontend/compose.h"
+#include "frontend/port_hints.h"
 #include "protocol/line_settings.h"
-#include "resource_library.h"
 
 namespace {
 std::function<std::vector<ComPortEntry>()>& Lister()
@@ -52,22 +51,21 @@ BOOL CPortSelectDlg::OnInitDialog()
 void CPortSelectDlg::FillPortList()
 {
     m_listed.clear();
-    size_t leftOut = 0;
+    std::vector<ComPortEntry> outOfRange;
     const std::vector<ComPortEntry> found = ListPorts();
     for (const ComPortEntry& port : found) {
-        // COM1 to COM3 are never given out, as on Linux: numbering starts at 4.
-        if (port.number < kFirstPort || port.number > kLastPort) {
-            ++leftOut;
+        // COM4 to COM20, as on Linux; a port outside is named beneath the
+        // list with how to give it a number that fits.
+        if (!CPortHints::Offered(port.number)) {
+            outOfRange.push_back(port);
             continue;
         }
         m_listed.push_back(port);
         m_ports.AddString(ItemText(port), port.number);
     }
     std::string hints;
-    if (found.empty())
-        hints = CResourceLibrary::LoadString(IDS_HINT_NO_PORT);
-    else if (leftOut)
-        hints = Compose(CResourceLibrary::LoadString(IDS_HINT_LEFT_OUT), int(leftOut));
+    for (const std::string& line : CPortHints::Lines({}, 0, !found.empty(), outOfRange))
+        hints += (hints.empty() ? "" : "\n") + line;
     SetDlgItemLabel(IDC_PORT_HINTS, hints);
     ShowDlgItem(IDC_PORT_HINTS, !hints.empty());
 }

@@ -12,7 +12,8 @@
 // Lets the user pick one of the ports COM4 to COM20 that Windows lists. Each
 // item is the port's friendly name ("USB Serial Device (COM5)"), else its
 // name; the list is read again when a device arrives or goes while the
-// dialog is open, and says how many ports it leaves out. No port is opened
+// dialog is open, and names each port it leaves out for its number with how
+// to change that number. No port is opened
 // before OK: opening one would reset the board on it.
 class CPortSelectDlg : public CDialog {
 public:

@@ -112,10 +112,14 @@ NumberedPorts CComPortNumbers::Assign(const std::vector<SerialPortInfo>& ports)
     for (const SerialPortInfo& port : ports)
         if (port.linkNumber != 0 && InRange(port.linkNumber) && fixed.insert(port.linkNumber).second)
             result.ports.push_back({port.linkNumber, port});
-    // A link named outside 4 to 20 is the user's way of keeping it out.
+    // A link named outside 4 to 20 keeps its port out of the list; the
+    // dialog names it with how to bring it in.
     for (const SerialPortInfo& port : ports) {
-        if (port.linkNumber != 0)
+        if (port.linkNumber != 0) {
+            if (!InRange(port.linkNumber))
+                result.outOfRange.push_back({port.linkNumber, port});
             continue;
+        }
         if (port.uartIndex >= 0 && InRange(Preferred(port)) && fixed.insert(Preferred(port)).second)
             result.ports.push_back({Preferred(port), port});
         else
@@ -127,7 +131,8 @@ NumberedPorts CComPortNumbers::Assign(const std::vector<SerialPortInfo>& ports)
     // Without ports to number, the database is left alone.
     if (!pool.empty())
         m_store.Update([&](CComNumberStore::Table& table) { return GiveFromTable(table, pool, fixed, result); });
-    std::sort(result.ports.begin(), result.ports.end(),
-              [](const NumberedPort& a, const NumberedPort& b) { return a.number < b.number; });
+    for (auto* list : {&result.ports, &result.outOfRange})
+        std::sort(list->begin(), list->end(),
+                  [](const NumberedPort& a, const NumberedPort& b) { return a.number < b.number; });
     return result;
 }

@@ -12,11 +12,13 @@ struct NumberedPort {
     SerialPortInfo info;
 };
 
-// The ports as the user picks them: numbered, in ascending order, and those
-// that found no number.
+// The ports as the user picks them: numbered, in ascending order, those
+// that found no number, and those whose link gives them a number outside 4
+// to 20 (ascending), which the port dialog does not offer.
 struct NumberedPorts {
     std::vector<NumberedPort> ports;
     std::vector<SerialPortInfo> leftOut;
+    std::vector<NumberedPort> outOfRange;
 };
 
 // Gives the machine's serial ports COM numbers from 4 to 20: a comN link

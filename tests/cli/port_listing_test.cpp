@@ -94,4 +94,45 @@ TEST_F(PortListingTest, WhatTheDatabaseSaysReachesTheTerminalWithoutControls)
     EXPECT_EQ(text.find('\x1b'), std::string::npos);
 }
 
+// A link's number outside 4 to 20 keeps its port out of the dialog: apctl
+// lists it with how to bring it in, and reaches it by that number.
+TEST_F(PortListingTest, LinksOutsideFourToTwentyAreListedWithTheFix)
+{
+    const std::pair<int, bool> cases[] = {{1, false}, {3, false}, {4, true}, {20, true}, {21, false}, {256, false}};
+    for (const auto& [number, offered] : cases)
+        m_tree.AddComLink(number);
+    StartApctl();
+    const NumberedPorts found = CComPortResolver::ListPorts();
+    std::vector<int> listed, outside;
+    for (const NumberedPort& port : found.ports)
+        listed.push_back(port.number);
+    for (const NumberedPort& port : found.outOfRange)
+        outside.push_back(port.number);
+    EXPECT_EQ(listed, (std::vector<int>{4, 20}));
+    EXPECT_EQ(outside, (std::vector<int>{1, 3, 21, 256}));
+
+    const auto rows = CPortListing::Rows();
+    ASSERT_EQ(rows.size(), std::size(cases));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const auto& [number, offered] = cases[i];
+        const std::string link = m_tree.Dev() + "/com" + std::to_string(number);
+        EXPECT_EQ(rows[i].number, number);
+        EXPECT_EQ(rows[i].device, link);
+        if (offered) {
+            EXPECT_EQ(rows[i].hint, "") << number;
+            continue;
+        }
+        EXPECT_EQ(rows[i].hint.rfind("COM" + std::to_string(number) + " (", 0), 0u) << rows[i].hint;
+        EXPECT_THAT(rows[i].hint, HasSubstr(" is outside COM4 to COM20: its link " + link + " gives it that number."));
+        EXPECT_THAT(rows[i].hint, HasSubstr("/dev/comN with N from 4 to 20"));
+        EXPECT_EQ(CPortChooser::Choose("COM" + std::to_string(number)).number, number) << "apctl reaches it";
+    }
+    const std::string text = CPortListing::Text(rows);
+    EXPECT_THAT(text, HasSubstr("\n\n" + rows[0].hint + "\n" + rows[1].hint + "\n" + rows[4].hint + "\n" +
+                                rows[5].hint + "\n"));
+    const std::string json = CPortListing::Json(rows);
+    EXPECT_THAT(json, HasSubstr("\"offered\" : false"));
+    EXPECT_THAT(json, HasSubstr("\"hint\" : null"));
+}
+
 }  // namespace

@@ -58,7 +58,11 @@ TEST_F(Win32PortSelectDlgTest, OffersComFourToTwentyByFriendlyNameElseName)
         EXPECT_EQ(self.Items(), (std::vector<std::string>{"COM4", "USB Serial Device (COM5)", "COM20"}));
         EXPECT_EQ(self.GetPortNumber(), 4);
         EXPECT_EQ(self.Label(IDC_PORT_DETAILS), "\\Device\\Serial3");
-        EXPECT_EQ(self.Label(IDC_PORT_HINTS), Compose(CResourceLibrary::LoadString(IDS_HINT_LEFT_OUT), 2));
+        EXPECT_EQ(self.Label(IDC_PORT_HINTS),
+                  Compose(CResourceLibrary::LoadString(IDS_HINT_OUT_OF_RANGE_WINDOWS), {"COM1 (Communications Port)"}) +
+                      "\n" +
+                      Compose(CResourceLibrary::LoadString(IDS_HINT_OUT_OF_RANGE_WINDOWS),
+                              {"COM21 (USB Serial Device)"}));
         EXPECT_TRUE(self.Shown(IDC_PORT_HINTS));
         self.Choose(1);
         EXPECT_EQ(self.GetPortNumber(), 5);
@@ -123,6 +127,50 @@ TEST_F(Win32PortSelectDlgTest, SettingsAreTheAccessPointsLine)
         EXPECT_EQ(settings.DtrControl(), DTR_CONTROL_ENABLE);
     });
     dialog.DoModal();
+}
+
+// COM4 to COM20 are offered; every other number is named beneath the list
+// with Device Manager's way to change it, whatever its friendly name.
+TEST_F(Win32PortSelectDlgTest, PortsOutsideFourToTwentyAreNamedWithTheFix)
+{
+    const struct {
+        ComPortEntry port;
+        bool offered;
+        std::string named;  // how the hint names a port left out
+    } cases[] = {
+        {{1, "COM1", "Communications Port (COM1)", ""}, false, "COM1 (Communications Port)"},
+        {{3, "COM3", "USB Serial Port (COM3)", ""}, false, "COM3 (USB Serial Port)"},
+        {{4, "COM4", "", ""}, true, ""},
+        {{20, "COM20", "USB Serial Device (COM20)", ""}, true, ""},
+        {{21, "COM21", "", ""}, false, "COM21"},
+        // A friendly name that does not end with the port's own "(COMn)".
+        {{256, "COM256", "Modem (COM25) x", ""}, false, "COM256 (Modem (COM25) x)"},
+    };
+    g_ports.clear();
+    std::vector<std::string> offered, hints;
+    for (const auto& c : cases) {
+        g_ports.push_back(c.port);
+        if (c.offered)
+            offered.push_back(c.port.friendlyName.empty() ? c.port.name : c.port.friendlyName);
+        else
+            hints.push_back(Compose(CResourceLibrary::LoadString(IDS_HINT_OUT_OF_RANGE_WINDOWS), {c.named}));
+    }
+    std::string expected;
+    for (const std::string& line : hints)
+        expected += (expected.empty() ? "" : "\n") + line;
+    CProbePortDlg dialog([&](CProbePortDlg& self) {
+        EXPECT_EQ(self.Items(), offered);
+        EXPECT_EQ(self.Label(IDC_PORT_HINTS), expected);
+        EXPECT_TRUE(self.Shown(IDC_PORT_HINTS));
+        EXPECT_NE(expected.find("COM3 (USB Serial Port) is outside COM4 to COM20: in Device Manager"),
+                  std::string::npos);
+        // Only ports it cannot offer: the machine is not said to have none.
+        g_ports = {cases[0].port, cases[4].port};
+        WindowProbe::SendDeviceChange(self.GetSafeHwnd(), true, true);
+        EXPECT_TRUE(self.Items().empty());
+        EXPECT_EQ(self.Label(IDC_PORT_HINTS).find(CResourceLibrary::LoadString(IDS_HINT_NO_PORT)), std::string::npos);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 }  // namespace

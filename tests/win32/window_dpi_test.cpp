@@ -100,11 +100,12 @@ TEST_F(Win32WindowDpiTest, ListColumnsAreMadeForTheWindowsDpiAndFollowAChange)
             const int before[] = {ListView_GetColumnWidth(list, 0), ListView_GetColumnWidth(list, 1)};
             m_dpi = 192;
             ::SendMessageW(list, 0x02E3 /* WM_DPICHANGED_AFTERPARENT */, 0, 0);
-            EXPECT_EQ(ListView_GetColumnWidth(list, 0), before[0] * 192 / 144);
-            EXPECT_EQ(ListView_GetColumnWidth(list, 1), before[1] * 192 / 144);
+            // Rounded to the nearest pixel.
+            EXPECT_EQ(ListView_GetColumnWidth(list, 0), (before[0] * 192 + 72) / 144);
+            EXPECT_EQ(ListView_GetColumnWidth(list, 1), (before[1] * 192 + 72) / 144);
             // Told again at the same dpi, nothing grows.
             ::SendMessageW(list, 0x02E3, 0, 0);
-            EXPECT_EQ(ListView_GetColumnWidth(list, 0), before[0] * 192 / 144);
+            EXPECT_EQ(ListView_GetColumnWidth(list, 0), (before[0] * 192 + 72) / 144);
         }
     });
     EXPECT_EQ(main.DoModal(), IDOK);
