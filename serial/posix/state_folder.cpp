@@ -85,7 +85,13 @@ bool CStateFolder::Open(const std::string& path)
     }
     m_fd = openat(above, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     const int error = errno;
+    struct stat shut {};
+    // Closed to this user: most likely made by root running with this HOME.
+    const bool othersOwn = m_fd < 0 && error == EACCES && fstatat(above, name.c_str(), &shut, AT_SYMLINK_NOFOLLOW) == 0 &&
+                           shut.st_uid != geteuid();
     close(above);
+    if (othersOwn)
+        return Refuse("belongs to user " + UserName(shut.st_uid));
     if (m_fd < 0)
         return Refuse(error == ELOOP || error == ENOTDIR ? std::string("is a link or no folder")
                                                          : "cannot be opened (" + std::string(std::strerror(error)) +

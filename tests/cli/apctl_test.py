@@ -327,6 +327,22 @@ class ControlCharacters(ApctlTestCase):
         listed = apctl("--port", device.path, "name", "--json")
         self.assertEqual(json.loads(listed.stdout), {"name": "A\x1b[2J\\\r\x7fB"})
 
+    def test_c1_and_bidirectional_controls_are_escaped_in_text_and_json_alike(self):
+        # "A", CSI (U+009B, a terminal's ESC [), "B", RIGHT-TO-LEFT OVERRIDE, "C".
+        device = self.device("--raw-name", "41c29b42e280ae430a")
+        env = dict(os.environ, LC_ALL="C.UTF-8")
+        text = subprocess.run([os.path.join(BIN, "apctl"), "--port", device.path, "name"], capture_output=True,
+                              text=True, timeout=60, env=env)
+        self.assertEqual(text.returncode, DONE, text.stderr)
+        self.assertEqual(text.stdout, "A\\u009bB\\u202eC\n")
+        listed = subprocess.run([os.path.join(BIN, "apctl"), "--port", device.path, "name", "--json"],
+                                capture_output=True, timeout=60, env=env)
+        self.assertEqual(listed.returncode, DONE, listed.stderr)
+        self.assertNotIn(b"\xc2\x9b", listed.stdout)
+        self.assertNotIn(b"\xe2\x80\xae", listed.stdout)
+        self.assertIn(b"\\u009b", listed.stdout)
+        self.assertEqual(json.loads(listed.stdout), {"name": "A\u009bB\u202eC"})
+
     def test_a_rename_with_json_answers_the_name_sent(self):
         device = self.device()
         run = apctl("--port", device.path, "name", "--json", "Front Desk")
