@@ -14,7 +14,6 @@
 #include "frontend/compose.h"
 #include "protocol/exchanges.h"
 #include "serial/reply_readers.h"
-#include "open_failure.h"
 #include "serial/serial_port.h"
 
 namespace {
@@ -28,10 +27,23 @@ void SayAlreadyRunning()
     std::fprintf(stderr, "%s\n", text.empty() ? kAlreadyRunning : text.c_str());
 }
 
-void ReportPortFailure(const CPortSelectDlg& portDlg, int error)
+void ReportPortFailure(const CPortSelectDlg& portDlg, const CSerialPort& port)
 {
-    const PortAccess access = DescribeOpenFailure(portDlg.GetPortPath(), error);
-    AfxMessageBox(CPortFailureMessage::Text(portDlg.GetPortName(), access), MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(CPortFailureMessage::OpenFailed(portDlg.GetPortName(), portDlg.GetPortPath(), port),
+                  MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The identification failed: a port that is gone, or a line whose CTS never
+// came on, is said as such; otherwise nothing answered as an access point.
+void ReportNoAnswer(const CSerialPort& port)
+{
+    const std::string why = CPortFailureMessage::ConversationFailed(port);
+    if (why.empty())
+        AfxMessageBox(IDS_NO_ACCESS_POINT, MB_OK | MB_ICONEXCLAMATION);
+    else if (port.IsGone())
+        AfxMessageBox(Compose(CResourceLibrary::LoadString(IDS_PORT_FAILED), {why}), MB_OK | MB_ICONEXCLAMATION);
+    else
+        AfxMessageBox(why, MB_OK | MB_ICONEXCLAMATION);
 }
 }  // namespace
 
@@ -51,16 +63,14 @@ BOOL CUtilityApp::InitInstance()
     CPortSelectDlg portDlg;
     if (portDlg.DoModal() != IDOK)
         return FALSE;
+    // No port chosen (an empty list) ends as quietly as Cancel. The port is
+    // not opened for this: it is opened once, by the engine, below.
     DCB settings;
-    int error = 0;
-    if (!portDlg.BuildLineSettings(&settings, &error)) {
-        // No port chosen (an empty list) ends as quietly as Cancel.
-        if (portDlg.GetPortNumber() != 0)
-            ReportPortFailure(portDlg, error);
+    if (!portDlg.BuildLineSettings(&settings))
         return FALSE;
-    }
 
     std::unique_ptr<CSerialPort> port = CreatePort();
+    port->SetName(portDlg.GetPortName());
     bool bOpened = false;
     bool bConfirmed = false;
     {
@@ -72,10 +82,10 @@ BOOL CUtilityApp::InitInstance()
         bConfirmed = bOpened && AccessPointAnswers(port.get());
     }
     if (!bOpened) {
-        // Closed first, so that trying the port for the cause does not
-        // meet our own hold on it.
+        // Closed first, so that trying the port for a cause the open did
+        // not keep does not meet our own hold on it.
         port->Close();
-        ReportPortFailure(portDlg, 0);
+        ReportPortFailure(portDlg, *port);
         return FALSE;
     }
 
@@ -91,7 +101,7 @@ BOOL CUtilityApp::InitInstance()
         } catch (int) {
         }
     } else {
-        AfxMessageBox(IDS_NO_ACCESS_POINT, MB_OK | MB_ICONEXCLAMATION);
+        ReportNoAnswer(*port);
     }
     port->Close();
     return FALSE;

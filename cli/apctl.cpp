@@ -16,7 +16,6 @@
 #include "ansi_code_page.h"
 #include "protocol/manufacturer_registry.h"
 #include "protocol/port_line_settings.h"
-#include "open_failure.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 
@@ -48,6 +47,15 @@ int CApctl::Fail(int code, const std::string& message)
 {
     std::fprintf(m_pErr, "apctl: %s\n", CTerminalText::Escaped(message).c_str());
     return code;
+}
+
+int CApctl::Late(const CSerialPort& port, const std::string& message)
+{
+    const std::string why = CPortHints::ConversationFailureLine(m_portName, port);
+    if (why.empty())
+        return Fail(kNoAnswer, message);
+    // Unplugged: a matter of the port, as when it cannot be opened.
+    return Fail(port.IsGone() ? kPortUnusable : kNoAnswer, why);
 }
 
 int CApctl::Deliver(int result)
@@ -110,18 +118,21 @@ int CApctl::Run(const ApctlOptions& options)
     m_portName = choice.name;
     // Judged free when chosen, it may still be gone, taken or shut by now:
     // the open says which, in the port dialog's words.
+    // Opened once, by the engine, which lays the access point's line over
+    // the port's own settings.
     DCB settings;
-    int error = 0;
-    if (!BuildAccessPointLineSettings(choice.number, settings, &error))
-        return Fail(kPortUnusable, CPortHints::OpenFailureLine(choice.name, DescribeOpenFailure(choice.path, error)));
+    BuildAccessPointLineSettings(choice.number, settings);
     CSerialPort port;
+    port.SetName(choice.name);
     if (!port.Open(choice.number, &settings)) {
+        // Closed first: a cause the open did not keep is learnt by trying
+        // the port again.
         port.Close();
-        return Fail(kPortUnusable, CPortHints::OpenFailureLine(choice.name, DescribeOpenFailure(choice.path, 0)));
+        return Fail(kPortUnusable, CPortHints::EngineOpenFailureLine(choice.name, choice.path, port));
     }
     if (!AccessPointAnswers(&port)) {
         port.Close();
-        return Fail(kNoAnswer, "no access point answered on " + choice.name);
+        return Late(port, "no access point answered on " + choice.name);
     }
     // From here on the closing command goes out whatever becomes of the
     // exchange or of the output, which is held until it has.
@@ -172,7 +183,7 @@ int CApctl::ReadDevices(CSerialPort& port, Devices& devices, bool showProgress)
         ReadPairedDevices(&port, records, [&progress](int read, int count) { progress.Update(read, count); });
     } catch (int code) {
         return code == kListNotAcknowledged ? Fail(kRefused, "the access point refused to list its paired devices")
-                                            : Fail(kNoAnswer, "the list of paired devices came late or cut short");
+                                            : Late(port, "the list of paired devices came late or cut short");
     }
     CManufacturerRegistry& registry = CManufacturerRegistry::Shared();
     registry.Load();
@@ -206,7 +217,7 @@ int CApctl::Delete(CSerialPort& port, const std::vector<std::string>& addresses)
         ReadPairedDevices(&port, records);
     } catch (int code) {
         return code == kListNotAcknowledged ? Fail(kRefused, "the access point refused to list its paired devices")
-                                            : Fail(kNoAnswer, "the list of paired devices came late or cut short");
+                                            : Late(port, "the list of paired devices came late or cut short");
     }
     std::set<std::string> named;
     for (const std::string& address : addresses)
@@ -222,7 +233,7 @@ int CApctl::Delete(CSerialPort& port, const std::vector<std::string>& addresses)
     try {
         deleted = DeletePairedDevices(&port, chosen);
     } catch (int) {
-        return Fail(kNoAnswer, "the access point did not answer the deletion in time");
+        return Late(port, "the access point did not answer the deletion in time");
     }
     if (!deleted)
         return Fail(kRefused, "the access point refused the deletion");
@@ -236,7 +247,7 @@ int CApctl::ChangePin(CSerialPort& port, const std::string& current, const std::
     try {
         changed = ::ChangePin(&port, current.c_str(), next.c_str());
     } catch (int) {
-        return Fail(kNoAnswer, "the access point did not answer the PIN change in time");
+        return Late(port, "the access point did not answer the PIN change in time");
     }
     if (!changed)
         return Fail(kRefused, "the access point refused the PIN change (is the current PIN right?)");
@@ -250,7 +261,7 @@ int CApctl::ReadNameText(CSerialPort& port, char (&name)[kNameBufferSize])
     try {
         acknowledged = ReadDeviceName(&port, name);
     } catch (int) {
-        return Fail(kNoAnswer, "the access point's name came late or cut short");
+        return Late(port, "the access point's name came late or cut short");
     }
     if (!acknowledged)
         return Fail(kRefused, "the access point refused to give its name");
@@ -296,7 +307,7 @@ int CApctl::ChangeName(CSerialPort& port, bool json)
     try {
         changed = ChangeDeviceName(&port, m_utf8Name.c_str());
     } catch (int) {
-        return Fail(kNoAnswer, "the access point did not answer the name change in time");
+        return Late(port, "the access point did not answer the name change in time");
     }
     if (!changed)
         return Fail(kRefused, "the access point refused the new name");

@@ -44,6 +44,9 @@ private:
     int ChangeName(CSerialPort& port, bool json);
     // Says message (escaped) on err; returns code.
     int Fail(int code, const std::string& message);
+    // An exchange ended with a late byte: the port's own reason when it has
+    // one (gone, CTS never on), else message, as no answer.
+    int Late(const CSerialPort& port, const std::string& message);
     // Delivers the held answer; an output error is the run's outcome unless
     // the exchange had failed already.
     int Deliver(int result);

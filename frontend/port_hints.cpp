@@ -7,6 +7,7 @@
 
 #include "frontend/string_table.h"
 #include "frontend/port_string_ids.h"
+#include "open_failure.h"
 #include "serial/system_error_text.h"
 
 namespace {
@@ -46,6 +47,23 @@ std::string CPortHints::OpenFailureLine(const std::string& port, const PortAcces
     case EPortProblem::InUse: return Compose(CStringTable::LoadString(IDS_PORT_IN_USE), {port});
     default: return Line(port, access);
     }
+}
+
+std::string CPortHints::EngineOpenFailureLine(const std::string& port, const std::string& path,
+                                              const CSerialPort& serial)
+{
+    if (serial.OpenFailure() == CSerialPort::EOpenFailure::SettingsRefused)
+        return Compose(CStringTable::LoadString(IDS_PORT_SETTINGS_REFUSED), {port, SystemErrorText(serial.OpenError())});
+    return OpenFailureLine(port, DescribeOpenFailure(path, serial.OpenError()));
+}
+
+std::string CPortHints::ConversationFailureLine(const std::string& port, const CSerialPort& serial)
+{
+    if (serial.IsGone())
+        return Compose(CStringTable::LoadString(IDS_PORT_GONE), {port});
+    if (serial.CtsNeverOn())
+        return Compose(CStringTable::LoadString(IDS_CTS_NEVER_ON), {port});
+    return {};
 }
 
 std::vector<std::string> CPortHints::Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny,

@@ -34,3 +34,7 @@ inline constexpr int IDS_HINT_PERMISSION = 57462;
 // A port left out for its number, with the platform's way to change it.
 inline constexpr int IDS_HINT_OUT_OF_RANGE_WINDOWS = 57470;
 inline constexpr int IDS_HINT_OUT_OF_RANGE_LINK = 57471;
+// The port refused the access point's line settings when it was opened.
+inline constexpr int IDS_PORT_SETTINGS_REFUSED = 57463;
+// No answer to the identification while CTS stayed off.
+inline constexpr int IDS_CTS_NEVER_ON = 57464;

@@ -11,7 +11,14 @@ void ApplyAccessPointLineSettings(DCB& settings)
     // fDtrControl and fRtsControl on.
     constexpr uint32_t kCleared = (1u << 3) | (1u << 5) | (1u << 8) | (1u << 9) | (1u << 13);
     constexpr uint32_t kSet = 0x1016;
-    settings.Flags = (settings.Flags & ~kCleared) | kSet;
+    // The protocol is binary (addresses, link keys, counts): a port left by
+    // another program dropping 0x00 bytes (fNull), replacing bytes of a
+    // parity error (fErrorChar), stopping all I/O after a line error until
+    // it is cleared (fAbortOnError) or ignoring bytes while DSR is off
+    // (fDsrSensitivity) would lose or change reply bytes; and binary mode is
+    // the only one the system supports.
+    constexpr uint32_t kBinaryCleared = DCB::fDsrSensitivity | DCB::fErrorChar | DCB::fNull | DCB::fAbortOnError;
+    settings.Flags = (settings.Flags & ~(kCleared | kBinaryCleared)) | kSet | DCB::fBinary;
 }
 
 DCB AccessPointLineSettings()

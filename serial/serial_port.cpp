@@ -8,6 +8,7 @@
 
 #include "serial/platform_port_driver.h"
 #include "serial/reply_readers.h"
+#include "serial/reply_wait_hook.h"
 #include "serial/tick_count.h"
 
 CSerialPort::CSerialPort() : CSerialPort(MakePlatformPortDriver()) {}
@@ -37,7 +38,12 @@ bool CSerialPort::Open(int nPort, const DCB* pSettings)
     // A running worker waits on the events: resetting them under it could
     // swallow a pending transmit request. Refuse before touching anything.
     if (m_hThread.joinable())
-        return false;
+        return FailOpen(EOpenFailure::NoStorage, 0);
+    m_eOpenFailure = EOpenFailure::None;
+    m_nOpenError = 0;
+    m_bGone = false;
+    m_bCtsSeenOn = false;
+    m_bCtsSeenOff = false;
     ResetOrCreate(m_overlapped.hEvent);
     ResetOrCreate(m_hTransmitEvent);
     ResetOrCreate(m_hStopEvent);
@@ -47,34 +53,69 @@ bool CSerialPort::Open(int nPort, const DCB* pSettings)
     // A ring that already holds storage refuses: a second Open fails here and
     // leaves the running port alone.
     if (!m_transmitRing.Allocate(kRingCapacity) || !m_receiveRing.Allocate(kRingCapacity))
-        return false;
+        return FailOpen(EOpenFailure::NoStorage, 0);
 
     if (m_hPort != INVALID_HANDLE_VALUE)
         m_pDriver->CloseHandle(m_hPort);
     char name[16];
     std::snprintf(name, sizeof name, "COM%d", nPort);
+    m_nPort = nPort;
     m_hPort = m_pDriver->CreateFile(name);
     if (m_hPort == INVALID_HANDLE_VALUE)
-        return false;
+        return FailOpen(EOpenFailure::CannotOpen, m_pDriver->LastError());
 
     const COMMTIMEOUTS timeouts{kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs};
     if (m_pDriver->SetCommTimeouts(m_hPort, timeouts) && m_pDriver->SetCommMask(m_hPort, kEventMask)) {
-        m_pDriver->SetCommState(m_hPort, *pSettings);
+        // A port left at other settings would garble every byte, and the
+        // device would seem not to answer: better said as it is.
+        if (!m_pDriver->SetCommState(m_hPort, *pSettings)) {
+            const int error = m_pDriver->LastError();
+            m_pDriver->CloseHandle(m_hPort);
+            m_hPort = INVALID_HANDLE_VALUE;
+            return FailOpen(EOpenFailure::SettingsRefused, error);
+        }
         m_pDriver->SetupComm(m_hPort, kDriverQueueSize, kDriverQueueSize);
     }
     m_pDriver->PurgeComm(m_hPort, kPurgeAll);
 
     try {
         m_hThread = std::thread(WorkerThread, this);
-    } catch (const std::system_error&) {
-        return false;
+    } catch (const std::system_error& error) {
+        return FailOpen(EOpenFailure::NoWorker, error.code().value());
     }
     m_pDriver->SetDtr(m_hPort);
     return true;
 }
 
+bool CSerialPort::FailOpen(EOpenFailure failure, int error)
+{
+    m_eOpenFailure = failure;
+    m_nOpenError = error;
+    return false;
+}
+
+std::string CSerialPort::Name() const
+{
+    return m_strName.empty() ? "COM" + std::to_string(m_nPort) : m_strName;
+}
+
+void CSerialPort::EndGone(CSerialPort* pThis)
+{
+    // Bytes the driver took from the line before it went are still part of
+    // a reply; what does not fit is lost with the port: nobody waits for it.
+    if (ReceiveRingHasRoom(pThis))
+        MoveReceivedToRing(pThis);
+    pThis->m_nReceiveHeldBack = 0;
+    pThis->m_bGone = true;
+    pThis->m_receiveSignal.Signal();
+    pThis->m_transmitRoom.Signal();
+    pThis->m_purgeDone.Signal();
+}
+
 void CSerialPort::Close()
 {
+    // A worker that found the port gone has ended already: the join below
+    // does not wait.
     if (m_hPort != INVALID_HANDLE_VALUE) {
         m_hStopEvent->Set();
         if (m_hThread.joinable())
@@ -119,15 +160,21 @@ void CSerialPort::AwaitTransmitRoom(int ms)
     const uint32_t start = CTickCount::Now();
     const uint32_t limit = static_cast<uint32_t>(ms);
     const auto room = [this] { return m_transmitRing.GetCount() < m_transmitRing.GetCapacity(); };
-    // As a timed read: the time test first, then sleep in slices.
+    // As a timed read: the time test first, then sleep in slices. A port
+    // that is gone frees no room: nothing to wait for.
     for (;;) {
         const uint32_t passed = CTickCount::Now() - start;
         if (passed > limit)
             throw kReadTimeoutCode;
+        const bool gone = m_bGone.load();
         if (room())
             return;
+        if (gone)
+            throw kReadTimeoutCode;
+        RunReplyWaitHook();
         const uint64_t left = uint64_t{limit} - passed + 1;
-        m_transmitRoom.SleepUnless(room, static_cast<uint32_t>(std::min<uint64_t>(left, m_nReadSliceMs)));
+        m_transmitRoom.SleepUnless([this, &room] { return room() || m_bGone.load(); },
+                                   static_cast<uint32_t>(std::min<uint64_t>(left, m_nReadSliceMs)));
     }
 }
 
@@ -139,11 +186,14 @@ void CSerialPort::PurgeTransmit()
         while (m_transmitRing.PopMany(sink, sizeof sink) != 0) {
         }
     }
-    if (!m_hThread.joinable())
+    // A worker that found the port gone serves no purge: nothing goes out.
+    if (!m_hThread.joinable() || m_bGone.load())
         return;
     const unsigned asked = ++m_nPurgesAsked;
     m_hTransmitEvent->Set();
-    const auto purged = [this, asked] { return static_cast<int>(m_nPurgesDone.load() - asked) >= 0; };
+    const auto purged = [this, asked] {
+        return static_cast<int>(m_nPurgesDone.load() - asked) >= 0 || m_bGone.load();
+    };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWorkerWaitMs);
     while (!purged() && std::chrono::steady_clock::now() < deadline)
         m_purgeDone.SleepUnless(purged, kReadSliceMs);
@@ -182,13 +232,20 @@ char CSerialPort::ReadByteTimeout(int ms)
             const uint32_t passed = CTickCount::Now() - start;
             if (passed > limit)
                 throw kReadTimeoutCode;
+            // Read before the ring: the worker pushes what it received
+            // before it says the port is gone, so those bytes are still read.
+            const bool gone = m_bGone.load();
             if (m_receiveRing.GetCount() != 0)
                 break;
+            if (gone)
+                throw kReadTimeoutCode;
             // Past the spin, sleep until the worker pushes a byte or the time
             // may have run out (its first late millisecond), in slices, and
             // test the time again.
-            if (pass >= spin)
+            if (pass >= spin) {
+                RunReplyWaitHook();
                 AwaitReceived(static_cast<uint32_t>(std::min<uint64_t>(uint64_t{limit} - passed + 1, m_nReadSliceMs)));
+            }
         }
         // A read that throws leaves the spin as it was: it cannot tell.
         m_bQuickReplies = std::chrono::steady_clock::now() - waitStart < kQuickReply;
@@ -222,7 +279,7 @@ void CSerialPort::AfterTaking(int before, int left)
 
 void CSerialPort::AwaitReceived(uint32_t ms)
 {
-    m_receiveSignal.SleepUnless([this] { return m_receiveRing.GetCount() != 0; }, ms);
+    m_receiveSignal.SleepUnless([this] { return m_receiveRing.GetCount() != 0 || m_bGone.load(); }, ms);
 }
 
 char CSerialPort::ReadByte()
@@ -241,14 +298,16 @@ char CSerialPort::ReadByte()
 
 void CSerialPort::AwaitHeldBack()
 {
-    if (m_nStalledAtLook == m_nWorkerLooks.load())
+    if (m_nStalledAtLook == m_nWorkerLooks.load() || m_bGone.load())
         return;
     if (m_hTransmitEvent)
         m_hTransmitEvent->Set();
     // One worker period: by then it has looked at the driver again, unless
     // it is stuck (in a write that the line does not take).
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWorkerWaitMs);
-    const auto arrived = [this] { return m_receiveRing.GetCount() != 0 || m_nReceiveHeldBack.load() == 0; };
+    const auto arrived = [this] {
+        return m_receiveRing.GetCount() != 0 || m_nReceiveHeldBack.load() == 0 || m_bGone.load();
+    };
     while (!arrived() && std::chrono::steady_clock::now() < deadline)
         m_receiveSignal.SleepUnless(arrived, kReadSliceMs);
     if (!arrived())
@@ -263,6 +322,12 @@ unsigned CSerialPort::WorkerThread(CSerialPort* pThis)
     bool awaitingCts = false;
     for (;;) {
         ServePurge(pThis);
+        // A port that is gone fails every call at once: looking at it again
+        // would only spin. Whatever failed in the last cycle says so here.
+        if (driver.IsGone()) {
+            EndGone(pThis);
+            break;
+        }
         uint32_t mask = 0;
         const bool receiving = driver.GetCommMask(port, mask) && (mask & EV_RXCHAR);
         // Received bytes come first; look again before waiting.
@@ -310,8 +375,16 @@ bool CSerialPort::SendQueued(CSerialPort* pThis, bool woken)
     // end every wait at once.
     if (woken)
         pThis->m_hTransmitEvent->Reset();
+    const bool queued = pThis->m_transmitRing.GetCount() != 0;
     uint32_t status = 0;
-    const bool ctsOn = pThis->m_pDriver->GetCommModemStatus(pThis->m_hPort, status) && (status & MS_CTS_ON);
+    const bool read = pThis->m_pDriver->GetCommModemStatus(pThis->m_hPort, status);
+    const bool ctsOn = read && (status & MS_CTS_ON);
+    // What the line said while bytes waited for it; a status that could not
+    // be read says nothing either way.
+    if (queued && ctsOn)
+        pThis->m_bCtsSeenOn = true;
+    else if (queued && read)
+        pThis->m_bCtsSeenOff = true;
     if (ctsOn)
         DrainTransmit(pThis);
     if (pThis->m_transmitRing.GetCount() == 0)
@@ -354,8 +427,12 @@ void CSerialPort::DrainTransmit(CSerialPort* pThis)
         EIoWait waited;
         while ((waited = driver.GetOverlappedResult(port, pThis->m_overlapped, written)) == EIoWait::Incomplete) {
         }
-        if (waited == EIoWait::Failed)
+        if (waited == EIoWait::Failed) {
             driver.ClearCommError(port);
+            // The rest would fail as well, each after its own wait.
+            if (driver.IsGone())
+                return;
+        }
     }
 }
 

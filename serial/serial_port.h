@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 
 #include "serial/dcb.h"
@@ -36,6 +37,15 @@ public:
     // that any tick source, also one faster than real time, is followed.
     static constexpr uint32_t kReadSliceMs = 5;
     static constexpr int kReadTimeoutCode = 666;
+
+    // Why the last Open failed.
+    enum class EOpenFailure {
+        None,
+        NoStorage,        // the rings could not be had (or the port is open)
+        CannotOpen,       // absent, in use, not permitted: OpenError says
+        SettingsRefused,  // the port refused the line settings; closed again
+        NoWorker,         // the worker could not be started
+    };
 
     // Uses the platform's tty driver.
     CSerialPort();
@@ -74,6 +84,22 @@ public:
     // purges before it sends anything else should it come later.
     void PurgeTransmit();
     bool IsReceiveEmpty() const { return m_nReceiveHeldBack.load() == 0 && m_receiveRing.GetCount() == 0; }
+    EOpenFailure OpenFailure() const { return m_eOpenFailure; }
+    // The system's error behind the last failed Open (errno, or GetLastError
+    // on Windows); 0 when none is known.
+    int OpenError() const { return m_nOpenError; }
+    // The port failed for good since Open (the adapter was pulled out, the
+    // device went away): every wait on it has ended with kReadTimeoutCode
+    // and nothing more can be exchanged until it is opened again.
+    bool IsGone() const { return m_bGone.load(); }
+    // Bytes waited to be sent since Open and CTS was seen off every time the
+    // line was looked at for them: the device never said it was ready. A
+    // port without modem lines counts as CTS on.
+    bool CtsNeverOn() const { return m_bCtsSeenOff.load() && !m_bCtsSeenOn.load(); }
+    // The port as the user knows it, for messages: what SetName gave, else
+    // "COM<n>" of the last Open.
+    std::string Name() const;
+    void SetName(std::string name) { m_strName = std::move(name); }
     // The most received bytes that can wait at once: the ring's and the
     // driver queue's worth.
     int ReceiveCapacity() const { return m_receiveRing.GetCapacity() + kDriverQueueSize; }
@@ -114,6 +140,10 @@ protected:
     // woken once the ring has come down to the refill level.
     void AfterTaking(int before, int left);
     static void ResetOrCreate(std::unique_ptr<CManualResetEvent>& event);
+    bool FailOpen(EOpenFailure failure, int error);
+    // Takes what the driver still holds from before the port went, then
+    // records that it is gone and wakes every waiting thread.
+    static void EndGone(CSerialPort* pThis);
 
     std::mutex m_csTransmit;
     // The worker and the reader need no lock on the receive ring: one
@@ -152,4 +182,12 @@ protected:
     bool m_bQuickReplies = false;
     std::thread m_hThread;
     std::unique_ptr<IPortDriver> m_pDriver;
+    EOpenFailure m_eOpenFailure = EOpenFailure::None;
+    int m_nOpenError = 0;
+    int m_nPort = 0;
+    std::string m_strName;
+    // Set by the worker; read by the waiting thread and the front ends.
+    std::atomic<bool> m_bGone{false};
+    std::atomic<bool> m_bCtsSeenOn{false};
+    std::atomic<bool> m_bCtsSeenOff{false};
 };

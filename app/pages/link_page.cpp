@@ -1,5 +1,6 @@
 #include "app/pages/link_page.h"
 
+#include "app/port_failure_message.h"
 #include "app/resource_ids.h"
 #include "clipboard.h"
 #include "frontend/compose.h"
@@ -57,7 +58,9 @@ void CLinkPage::RefreshLinkList()
     } else {
         ClearLinkList();
         ShowStatus({});
-        MessageBox(IDS_LIST_FAILED, IDS_LINK_CAPTION, MB_OK);
+        // A port that is gone is said as such: no retry can list anything.
+        if (!CPortFailureMessage::ShowConversationFailure(m_pPort))
+            MessageBox(IDS_LIST_FAILED, IDS_LINK_CAPTION, MB_OK);
     }
 }
 
@@ -100,6 +103,8 @@ void CLinkPage::OnDeleteLinks()
     if (deleted) {
         RefreshLinkList();
         result = IDS_DELETE_DONE;
+    } else if (CPortFailureMessage::ShowConversationFailure(m_pPort)) {
+        return;
     }
     MessageBox(result, IDS_LINK_CAPTION, MB_OK);
 }

@@ -4,6 +4,7 @@
 
 #include "wait_cursor.h"
 #include "app/pages/name_edit_dlg.h"
+#include "app/port_failure_message.h"
 #include "app/resource_ids.h"
 #include "protocol/device_name_codec.h"
 #include "protocol/exchanges.h"
@@ -42,7 +43,7 @@ void CLocalNamePage::ReadDeviceName()
     }
     if (read)
         SetDlgItemText(IDC_NAME, name);
-    else
+    else if (!CPortFailureMessage::ShowConversationFailure(m_pPort))
         MessageBox(IDS_NAME_READ_FAILED, IDS_NAME_CAPTION, MB_OK);
 }
 
@@ -67,6 +68,8 @@ void CLocalNamePage::OnChangeName()
         } catch (int) {
         }
     }
+    if (!changed && CPortFailureMessage::ShowConversationFailure(m_pPort))
+        return;
     MessageBox(changed ? IDS_UPDATE_DONE : IDS_UPDATE_FAILED, IDS_NAME_CAPTION, MB_OK);
 }
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "wait_cursor.h"
+#include "app/port_failure_message.h"
 #include "app/resource_ids.h"
 #include "protocol/exchanges.h"
 
@@ -43,6 +44,8 @@ void CPinPage::OnChangePin()
         } catch (int) {
         }
     }
+    if (!accepted && CPortFailureMessage::ShowConversationFailure(m_pPort))
+        return;
     MessageBox(accepted ? IDS_UPDATE_DONE : IDS_UPDATE_FAILED, IDS_PIN_CAPTION, MB_OK);
 }
 

@@ -12,11 +12,14 @@
 #include <cstring>
 #include <utility>
 
+#include "serial/posix/com_port_resolver.h"
 #include "serial/posix/tty_device.h"
 
 HANDLE CPosixPortDriver::CreateFile(const char* name)
 {
-    m_fd = CTtyDevice::OpenExclusive(name);
+    int error = 0;
+    m_fd = CTtyDevice::OpenPathExclusive(CComPortResolver::DevicePath(name), &error);
+    m_nLastError = m_fd < 0 ? error : 0;
     m_bHungUp = false;
     m_bNoModemLines = false;
     m_bPortQuiet = false;
@@ -57,7 +60,17 @@ bool CPosixPortDriver::GetCommMask(HANDLE, uint32_t& mask)
 
 bool CPosixPortDriver::SetCommState(HANDLE port, const DCB& settings)
 {
-    return CTtyDevice::SetCommState(static_cast<int>(port), settings);
+    if (CTtyDevice::SetCommState(static_cast<int>(port), settings))
+        return true;
+    Failed(errno);
+    return false;
+}
+
+void CPosixPortDriver::Failed(int error)
+{
+    m_nLastError = error;
+    if (error == EIO || error == ENXIO || error == ENODEV)
+        m_bHungUp = true;
 }
 
 bool CPosixPortDriver::SetupComm(HANDLE, int, int)
@@ -111,8 +124,8 @@ bool CPosixPortDriver::GetCommModemStatus(HANDLE port, uint32_t& status)
     FlushOutput();
     int lines = 0;
     if (m_bHungUp || m_bNoModemLines || ioctl(static_cast<int>(port), TIOCMGET, &lines) != 0) {
-        if (!m_bHungUp && !m_bNoModemLines && errno == EIO)
-            m_bHungUp = true;
+        if (!m_bHungUp && !m_bNoModemLines && errno != ENOTTY && errno != EINVAL)
+            Failed(errno);
         if (!m_bHungUp && !m_bNoModemLines && (errno == ENOTTY || errno == EINVAL))
             m_bNoModemLines = true;
         // A tty without modem lines (a pty) behaves as a three-wire line
@@ -165,7 +178,9 @@ EIoStart CPosixPortDriver::ReadFile(HANDLE port, unsigned char* buffer, uint32_t
         return EIoStart::Pending;
     }
     // End of file or EIO: the other end is gone.
-    m_bHungUp = true;
+    // Any other failure is taken as one too: the tty would report it again
+    // on every look.
+    HungUp(n == 0 ? EIO : errno);
     return EIoStart::Failed;
 }
 
@@ -187,7 +202,8 @@ void CPosixPortDriver::FlushOutput()
     if (m_nOutput != 0)
         m_trickle.Wrote();
     size_t done = 0;
-    while (done < m_nOutput && m_fd >= 0) {
+    // A line that is gone takes nothing: its bytes are lost at once.
+    while (done < m_nOutput && m_fd >= 0 && !m_bHungUp) {
         const ssize_t n = write(m_fd, m_output.data() + done, m_nOutput - done);
         if (n > 0) {
             done += static_cast<size_t>(n);
@@ -204,11 +220,11 @@ void CPosixPortDriver::FlushOutput()
             if (ready > 0 && !(p.revents & (POLLHUP | POLLERR | POLLNVAL)))
                 continue;
             if (ready > 0)
-                m_bHungUp = true;
+                HungUp(EIO);
             break;
         }
-        if (n < 0 && errno == EIO)
-            m_bHungUp = true;
+        if (n < 0)
+            Failed(errno);
         break;
     }
     m_nOutput = 0;
@@ -227,14 +243,16 @@ EIoWait CPosixPortDriver::GetOverlappedResult(HANDLE port, OVERLAPPED& overlappe
     const uint32_t timeout = m_timeouts.ReadTotalTimeoutMultiplier + m_timeouts.ReadTotalTimeoutConstant;
     pollfd p{fd, POLLIN, 0};
     int ready = poll(&p, 1, static_cast<int>(timeout));
-    if (ready < 0)
+    if (ready < 0) {
+        Failed(errno);
         return EIoWait::Failed;
+    }
     if (ready > 0) {
         ssize_t n = FillInputQueue(fd);
         if (n > 0) {
             transferred = TakeQueued(m_pPendingRead, m_nPendingCount);
         } else if (n == 0 || (errno != EAGAIN)) {
-            m_bHungUp = true;
+            HungUp(n == 0 ? EIO : errno);
             return EIoWait::Failed;
         }
     }
@@ -266,7 +284,7 @@ int CPosixPortDriver::WaitForMultipleObjects(CManualResetEvent* const events[2],
     const bool watchPort = portData && !m_bHungUp;
     int result = CManualResetEvent::WaitAny(events, watchPort ? m_fd : -1, ms, &portEvents);
     if (portEvents & (POLLHUP | POLLERR | POLLNVAL))
-        m_bHungUp = true;
+        HungUp(EIO);
     else if (portEvents & POLLIN)
         ++m_nDataWakeups;
     m_bPortQuiet = watchPort && portEvents == 0;

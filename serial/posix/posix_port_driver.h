@@ -39,6 +39,10 @@ public:
     EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override;
     EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) override;
     int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData) override;
+    // A hang-up, or EIO, ENXIO or ENODEV from the tty: the adapter or the
+    // other side is gone.
+    bool IsGone() const override { return m_bHungUp; }
+    int LastError() const override { return m_nLastError; }
 
     // Worker cycles that ended because the port had data, not by time-out or
     // event: lets tests see that replies do not wait for the idle period.
@@ -68,6 +72,14 @@ private:
     // at most the write time-out; what it does not take by then is lost, as
     // a timed-out write loses its byte.
     void FlushOutput();
+    // Keeps errno as the last error; one that says the tty is gone marks
+    // it hung up.
+    void Failed(int error);
+    void HungUp(int error)
+    {
+        m_nLastError = error;
+        m_bHungUp = true;
+    }
 
     int m_fd = -1;
     uint32_t m_eventMask = 0;
@@ -75,6 +87,7 @@ private:
     // The other end hung up: reads fail and the port leaves the wait, which
     // would otherwise end at once for ever.
     bool m_bHungUp = false;
+    int m_nLastError = 0;
     // The tty has no modem lines (a pty): asking again would only cost.
     bool m_bNoModemLines = false;
     // The wait that just ended watched the port and saw no data: the next

@@ -127,6 +127,14 @@ bool CTtyDevice::GetCommState(int fd, DCB& settings)
 
 bool CTtyDevice::SetCommState(int fd, const DCB& settings)
 {
+    // A size the line cannot carry is refused, as the system's serial
+    // driver refuses it, rather than quietly sent as 8 bits.
+    if (settings.ByteSize < 5 || settings.ByteSize > 8) {
+        errno = EINVAL;
+        return false;
+    }
+    // Started from the port's own settings: what the record does not name
+    // stays as the port has it.
     termios tio;
     if (tcgetattr(fd, &tio) != 0)
         return false;
@@ -157,13 +165,28 @@ bool CTtyDevice::SetCommState(int fd, const DCB& settings)
         tio.c_iflag |= IXON;
     if (settings.Has(DCB::fInX))
         tio.c_iflag |= IXOFF;
-    tio.c_cc[VSTART] = static_cast<cc_t>(settings.XonChar);
-    tio.c_cc[VSTOP] = static_cast<cc_t>(settings.XoffChar);
+    // The flow characters belong to the record only when it asks for
+    // software flow control; otherwise the port keeps its own.
+    if (settings.Has(DCB::fOutX) || settings.Has(DCB::fInX)) {
+        tio.c_cc[VSTART] = static_cast<cc_t>(settings.XonChar);
+        tio.c_cc[VSTOP] = static_cast<cc_t>(settings.XoffChar);
+    }
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     // A pty takes no parity; what it refuses is left as it is.
     bool applied = tcsetattr(fd, TCSANOW, &tio) == 0;
+    const int error = errno;
+    // A pty says EINVAL when only the parity it cannot keep would change:
+    // what the line needs besides stuck all the same.
+    termios now;
+    constexpr tcflag_t kNeeded = CSIZE | CSTOPB | CRTSCTS;
+    if (!applied && error == EINVAL && tcgetattr(fd, &now) == 0 && cfgetospeed(&now) == cfgetospeed(&tio) &&
+        (now.c_cflag & kNeeded) == (tio.c_cflag & kNeeded))
+        applied = true;
     SetModemLine(fd, TIOCM_DTR, settings.DtrControl() != 0);
     SetModemLine(fd, TIOCM_RTS, settings.RtsControl() != 0);
+    // The caller learns why the settings were refused, not what a tty
+    // without modem lines said to them.
+    errno = error;
     return applied;
 }

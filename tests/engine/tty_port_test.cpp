@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <termios.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,12 +13,24 @@
 #include "serial/posix/tty_device.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
+#include "serial/tick_count.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/thrown.h"
 #include "tests/support/wait_until.h"
 
 // The engine over the real tty driver, on a pty whose other end the test holds.
 namespace {
+
+// Events waiting on an inotify descriptor.
+int InotifyEvents(int fd)
+{
+    alignas(inotify_event) char buffer[4096];
+    int events = 0;
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+        for (char* at = buffer; at < buffer + n; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+            ++events;
+    return events;
+}
 
 class TtyPortTest : public testing::Test {
 protected:
@@ -153,6 +166,71 @@ TEST(TtyPortFreeze, AFloodThenAHangUpThenAListingEndsAndTheNextExchangeFails)
         EXPECT_EQ(Thrown([&] { ChangePin(&port, "0000", "0000"); }), 999) << "nothing answers any more";
         port.Close();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Why an open failed, as the tty said it: absent, or settings it refuses.
+TEST_F(TtyPortTest, AFailedOpenKeepsTheSystemsErrorAndLeavesThePortFree)
+{
+    struct Row {
+        const char* what;
+        int com;
+        uint8_t byteSize;
+        CSerialPort::EOpenFailure failure;
+        int error;
+    };
+    const Row rows[] = {
+        {"absent", 9, 8, CSerialPort::EOpenFailure::CannotOpen, ENOENT},
+        {"nine data bits", 7, 9, CSerialPort::EOpenFailure::SettingsRefused, EINVAL},
+        {"four data bits", 7, 4, CSerialPort::EOpenFailure::SettingsRefused, EINVAL},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        DCB settings = AccessPointLineSettings();
+        settings.ByteSize = row.byteSize;
+        CSerialPort port;
+        EXPECT_FALSE(port.Open(row.com, &settings));
+        EXPECT_EQ(port.OpenFailure(), row.failure);
+        EXPECT_EQ(port.OpenError(), row.error);
+        const int fd = CTtyDevice::OpenExclusive("COM7");
+        EXPECT_GE(fd, 0) << "closed again at once";
+        CTtyDevice::CloseExclusive(fd);
+        port.Close();
+    }
+}
+
+// The other end going away is the port gone: the wait for the reply ends at
+// once, though the clock stands still, and bytes that came first are read.
+TEST_F(TtyPortTest, AHangUpIsThePortGoneAndEndsTheWaitAtOnce)
+{
+    ASSERT_TRUE(m_port->Open(7, &m_settings));
+    m_port->WriteString("?");
+    ASSERT_EQ(m_pty.Receive(1), "?");
+    CTickCount::SetSource([] { return 5u; });
+    m_pty.Send("AB");
+    EXPECT_EQ(ReadBytes(1), "A");
+    m_pty.HangUp();
+    EXPECT_EQ(ReadBytes(1), "B");
+    EXPECT_EQ(Thrown([&] { m_port->ReadByteTimeout(10000); }), CSerialPort::kReadTimeoutCode);
+    CTickCount::SetSource({});
+    EXPECT_TRUE(m_port->IsGone());
+    EXPECT_TRUE(m_driver->IsGone());
+    EXPECT_EQ(m_driver->LastError(), EIO);
+    m_port->Close();
+}
+
+// Opening the engine's port opens the device once.
+TEST_F(TtyPortTest, OpenOpensTheDeviceOnce)
+{
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, m_pty.SlavePath().c_str(), IN_OPEN), 0);
+    ASSERT_TRUE(m_port->Open(7, &m_settings));
+    EXPECT_EQ(InotifyEvents(watch), 1);
+    close(watch);
 }
 
 }  // namespace

@@ -187,8 +187,9 @@ TEST_F(ResourceLibraryTest, StringTableHoldsExactlyTheNumbersAskedFor)
     // Start-up: a port that cannot be had, a second start.
     for (int n = 57455; n <= 57458; ++n)
         wanted.insert(std::to_string(n));
-    // Why a port is shut: an access list, a security policy, or no more known.
-    for (int n = 57460; n <= 57462; ++n)
+    // Why a port is shut: an access list, a security policy, or no more known;
+    // line settings refused; CTS never on.
+    for (int n = 57460; n <= 57464; ++n)
         wanted.insert(std::to_string(n));
 
     std::set<std::string> present;

@@ -12,6 +12,29 @@ void CSimulatedPortDriver::Arrive(const std::string& bytes)
         m_inputWaiting.Set();
 }
 
+void CSimulatedPortDriver::Unplug(int error)
+{
+    std::lock_guard lock(m_lock);
+    m_input.clear();
+    m_nLastError = error;
+    m_bGone = true;
+    m_inputWaiting.Set();
+}
+
+bool CSimulatedPortDriver::Gone()
+{
+    return m_bGone.load();
+}
+
+int CSimulatedPortDriver::CreateFileCalls() const
+{
+    std::lock_guard lock(m_lock);
+    int calls = 0;
+    for (const std::string& call : m_calls)
+        calls += call.rfind("CreateFile ", 0) == 0;
+    return calls;
+}
+
 void CSimulatedPortDriver::LoseInput()
 {
     std::lock_guard lock(m_lock);
@@ -80,7 +103,17 @@ void CSimulatedPortDriver::Log(std::string call)
 HANDLE CSimulatedPortDriver::CreateFile(const char* name)
 {
     Log(std::string("CreateFile ") + name);
-    return m_bFailCreate ? INVALID_HANDLE_VALUE : kHandle;
+    if (m_bFailCreate) {
+        m_nLastError = m_nCreateError.load();
+        return INVALID_HANDLE_VALUE;
+    }
+    // Plugged in again: a new open is the way back.
+    if (m_bGone.exchange(false)) {
+        std::lock_guard lock(m_lock);
+        m_inputWaiting.Reset();
+    }
+    m_nLastError = 0;
+    return kHandle;
 }
 
 void CSimulatedPortDriver::CloseHandle(HANDLE)
@@ -110,13 +143,17 @@ bool CSimulatedPortDriver::GetCommMask(HANDLE, uint32_t& mask)
 {
     std::lock_guard lock(m_lock);
     mask = m_mask;
-    return !m_bFailGetMask;
+    return !m_bFailGetMask && !Gone();
 }
 
 bool CSimulatedPortDriver::SetCommState(HANDLE, const DCB& settings)
 {
     Log("SetCommState " + std::to_string(settings.BaudRate));
-    return true;
+    if (const int error = m_nSettingsError.load()) {
+        m_nLastError = error;
+        return false;
+    }
+    return !Gone();
 }
 
 bool CSimulatedPortDriver::SetupComm(HANDLE, int in, int out)
@@ -145,7 +182,7 @@ bool CSimulatedPortDriver::GetCommModemStatus(HANDLE, uint32_t& status)
 {
     status = m_bCts ? MS_CTS_ON : 0;
     ++m_nModemStatusReads;
-    return true;
+    return !Gone();
 }
 
 EIoStart CSimulatedPortDriver::Start(Script& script, EOp op)
@@ -189,6 +226,8 @@ EIoStart CSimulatedPortDriver::ReadFile(HANDLE, unsigned char* buffer, uint32_t 
     std::lock_guard lock(m_lock);
     ++m_nReadCalls;
     read = 0;
+    if (Gone())
+        return EIoStart::Failed;
     EIoStart started = Start(m_readScript, EOp::Read);
     if (started == EIoStart::Failed)
         LoseInputByte();
@@ -215,6 +254,8 @@ EIoStart CSimulatedPortDriver::WriteFile(HANDLE, unsigned char byte, OVERLAPPED&
 {
     std::lock_guard lock(m_lock);
     ++m_nWriteCalls;
+    if (Gone())
+        return EIoStart::Failed;
     EIoStart started = Start(m_writeScript, EOp::Write);
     if (started == EIoStart::Pending)
         m_pendingWrite = byte;
@@ -227,8 +268,10 @@ EIoWait CSimulatedPortDriver::GetOverlappedResult(HANDLE, OVERLAPPED& overlapped
 {
     std::lock_guard lock(m_lock);
     transferred = 0;
-    if (m_pendingOp == EOp::None)
+    if (m_pendingOp == EOp::None || Gone()) {
+        m_pendingOp = EOp::None;
         return EIoWait::Failed;
+    }
     if (m_nIncompleteLeft > 0) {
         --m_nIncompleteLeft;
         return EIoWait::Incomplete;

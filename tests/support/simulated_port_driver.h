@@ -35,7 +35,21 @@ public:
     void LoseInput();
 
     // --- scripted outcomes ---
-    void FailCreateFile() { m_bFailCreate = true; }
+    // CreateFile fails with error as the system's error.
+    void FailCreateFile(int error = 2)
+    {
+        m_nCreateError = error;
+        m_bFailCreate = true;
+    }
+    // SetCommState refuses the record with error.
+    void RefuseSettings(int error) { m_nSettingsError = error; }
+    // The adapter is pulled out: from now on every operation fails at once
+    // with error, IsGone says so, and the bytes the driver held are lost.
+    // A wait that watches the port ends, as a removal ends the system's.
+    // The next CreateFile finds it plugged in again.
+    void Unplug(int error);
+    // Opens asked for, whatever came of them.
+    int CreateFileCalls() const;
     void FailTimeouts() { m_bFailTimeouts = true; }
     void FailGetCommMask() { m_bFailGetMask = true; }
     // The next n writes (reads) fail at once; a failed read loses its byte.
@@ -62,6 +76,8 @@ public:
     EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override;
     EIoWait GetOverlappedResult(HANDLE port, OVERLAPPED& overlapped, uint32_t& transferred) override;
     int WaitForMultipleObjects(CManualResetEvent* const events[2], uint32_t ms, bool portData) override;
+    bool IsGone() const override { return m_bGone; }
+    int LastError() const override { return m_nLastError; }
 
     static constexpr HANDLE kHandle = 7;
 
@@ -102,4 +118,10 @@ private:
     std::atomic<uint32_t> m_nLongestWaitMs{0};
     std::atomic<int> m_nTimedOutWaits{0};
     std::atomic<bool> m_bFailCreate{false}, m_bFailTimeouts{false}, m_bFailGetMask{false};
+    std::atomic<bool> m_bGone{false};
+    std::atomic<int> m_nLastError{0};
+    std::atomic<int> m_nCreateError{0};
+    std::atomic<int> m_nSettingsError{0};
+    // Fails the call when the port is gone, keeping the error.
+    bool Gone();
 };
