@@ -106,7 +106,24 @@ class Identify(ApctlTestCase):
         self.assertEqual(device.requests(), ["IDENTIFY"])
 
 
+    def test_a_line_that_hangs_up_during_the_identification_is_the_port_gone(self):
+        device = self.device("--hangup-after", "1", "--fault-on", "IDENTIFY")
+        run = apctl("--port", device.path, "identify")
+        self.assertEqual(run.returncode, PORT)
+        self.assertOneLineError(run, ": gone. It was unplugged or removed after it was chosen.")
+        self.assertLess(run.seconds, 9, "no byte awaited for its ten seconds")
+        self.assertEqual(device.requests(), ["IDENTIFY"])
+
+
 class List(ApctlTestCase):
+    def test_a_line_that_hangs_up_mid_listing_is_the_port_gone_at_once(self):
+        device = self.device("--hangup-after", "30", "--fault-on", "LINKREAD")
+        run = apctl("--port", device.path, "list", "--json")
+        self.assertEqual(run.returncode, PORT)
+        self.assertOneLineError(run, ": gone. It was unplugged or removed after it was chosen.")
+        self.assertLess(run.seconds, 9, "no byte awaited for its ten seconds")
+        self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD"])
+
     def test_text_and_json(self):
         device = self.device()
         text = apctl("--port", device.path, "list")
