@@ -5,10 +5,12 @@ what the access point received and holds afterwards.
 
 Run by CTest with the folder holding apctl and apsim as APCONFIG_BIN; one
 test class per CTest test (python3 apctl_test.py ClassName)."""
+import ctypes
 import json
 import os
 import pty
 import select
+import struct
 import subprocess
 import sys
 import tempfile
@@ -60,6 +62,36 @@ class Device:
         self.folder.cleanup()
 
 
+class OpenCounter:
+    """Counts the opens of a device node (inotify's IN_OPEN), from now on."""
+
+    IN_OPEN, IN_NONBLOCK = 0x20, 0o4000
+
+    def __init__(self, path):
+        self.libc = ctypes.CDLL(None, use_errno=True)
+        self.fd = self.libc.inotify_init1(self.IN_NONBLOCK)
+        assert self.fd >= 0, os.strerror(ctypes.get_errno())
+        assert self.libc.inotify_add_watch(self.fd, os.fsencode(path), self.IN_OPEN) >= 0
+
+    def count(self):
+        events = 0
+        while True:
+            try:
+                data = os.read(self.fd, 4096)
+            except BlockingIOError:
+                return events
+            at = 0
+            while at < len(data):
+                events += 1
+                at += 16 + struct.unpack_from("iIII", data, at)[3]
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        os.close(self.fd)
+
+
 def apctl(*args, timeout=60):
     started = time.monotonic()
     run = subprocess.run([os.path.join(BIN, "apctl")] + list(args), capture_output=True, text=True,
@@ -96,6 +128,13 @@ class Identify(ApctlTestCase):
         self.assertEqual(run.returncode, NO_ANSWER)
         self.assertOneLineError(run, "no access point answered")
         self.assertEqual(device.requests(), ["IDENTIFY"])
+
+    def test_the_port_is_opened_once(self):
+        device = self.device()
+        with OpenCounter(device.path) as opens:
+            run = apctl("--port", device.path, "identify")
+            self.assertEqual(run.returncode, DONE, run.stderr)
+            self.assertEqual(opens.count(), 1, "each close drops DTR and RTS, which resets some boards")
 
     def test_silence_ends_after_the_reply_time(self):
         device = self.device("--silent")
