@@ -152,6 +152,8 @@ int CPortSelectDlg::ChosenInList() const
 
 BOOL CPortSelectDlg::BuildLineSettings(DCB* pSettings, int* pError)
 {
+    // Not opened here: the engine opens the port once and lays these fields
+    // over its own settings.
     return BuildAccessPointLineSettings(m_nPort, *pSettings, pError) ? TRUE : FALSE;
 }
 

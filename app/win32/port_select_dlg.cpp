@@ -103,8 +103,9 @@ BOOL CPortSelectDlg::BuildLineSettings(DCB* pSettings, int* pError)
         *pError = 0;
     if (m_nPort == 0 || !pSettings)
         return FALSE;
-    // Opening the port here would reset the board: the driver sets the line
-    // when it opens the port, from these settings alone.
+    // Not opened here: each close drops DTR and RTS, which resets some
+    // boards. The driver lays these fields over the port's own settings when
+    // the engine opens it.
     *pSettings = AccessPointLineSettings();
     return TRUE;
 }
