@@ -165,6 +165,11 @@ intptr_t CCommDevice::Id() const
     return m_state ? reinterpret_cast<intptr_t>(m_state->port) : -1;
 }
 
+bool CCommDevice::HasModemLines() const
+{
+    return m_state && m_state->modemLines;
+}
+
 bool CCommDevice::IsGone() const
 {
     return m_bGone.load();

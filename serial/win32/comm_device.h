@@ -53,6 +53,8 @@ public:
     bool IsOpen() const;
     intptr_t Id() const;
     bool IsGone() const;
+    // False for a port that answered at open that it has no modem lines.
+    bool HasModemLines() const;
     // The system's error of the last failed call, 0 when none failed.
     int LastError() const { return m_nLastError.load(); }
 

@@ -44,7 +44,14 @@ bool CWin32PortDriver::SetCommState(HANDLE, const DCB& settings)
     DCB own;
     if (!m_device.GetState(&own, sizeof own))
         return false;
-    const DCB merged = OverlayLineSettings(own, settings);
+    DCB merged = OverlayLineSettings(own, settings);
+    if (!m_device.HasModemLines()) {
+        // A line without modem lines is a virtual one (a pty behind Wine):
+        // it carries bytes, not bits, and keeps no parity; asking for one
+        // leaves Wine's pty refusing every setting after the next open.
+        merged.Parity = NOPARITY;
+        merged.Flags &= ~DCB::fParity;
+    }
     return m_device.SetState(&merged, sizeof merged);
 }
 

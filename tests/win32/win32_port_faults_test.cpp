@@ -176,7 +176,11 @@ const SRow kRows[] = {
          h.model.SetModemLines(false);
          h.model.SetCts(false);
      },
-     ExpectWorksAndIdles},
+     [](SHarness& h) {
+         // A virtual line: no parity is asked of it.
+         EXPECT_EQ(h.Applied().Parity, NOPARITY);
+         ExpectWorksAndIdles(h);
+     }},
     {"ModemStatusFailingLaterWithRemovalMakesThePortGone", [](SHarness&) {},
      [](SHarness& h) {
          h.model.FailCall(ECall::GetCommModemStatus, 1167);
