@@ -241,6 +241,33 @@ TEST_F(PortDialogTest, PortsBeyondComTwentyAreCounted)
     });
 }
 
+// A link numbered outside 4 to 20 keeps its port out of the list; the hint
+// names it and says how to bring it in, and only such ports do not make the
+// machine one without ports.
+TEST_F(PortDialogTest, ALinkOutsideFourToTwentyIsNamedWithTheFix)
+{
+    const std::string dev = m_tree.Dev();
+    const std::string pty = m_tree.AddComLink(3);
+    m_tree.AddUsb("ttyUSB1", "1-2", kCp2102);
+    std::filesystem::create_symlink("ttyUSB1", dev + "/com21");
+    const std::string fix = "/dev/comN with N from 4 to 20 (for good, with the udev rule of the README's “To pin a "
+                            "COM number”), or remove it and the port gets a number from 4 to 20 by itself.";
+    WithDialog([&](CPortSelectDlg& dialog) {
+        EXPECT_TRUE(Texts(dialog).empty()) << "the adapter is reached only through its link";
+        const std::string hints = Label(dialog, IDC_PORT_HINTS);
+        EXPECT_EQ(hints, "COM3 (" + dev + "/com3 → " + pty + ") is outside COM4 to COM20: its link " + dev +
+                             "/com3 gives it that number. Name the link " + fix +
+                             "\nCOM21 (CP2102 USB to UART Bridge Controller) is outside COM4 to COM20: its link " +
+                             dev + "/com21 gives it that number. Name the link " + fix);
+        // The link renamed into the range: offered, and its hint gone.
+        std::filesystem::rename(dev + "/com21", dev + "/com9");
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog).size() == 1; }));
+        EXPECT_EQ(dialog.GetPortNumber(), 9);
+        EXPECT_EQ(Label(dialog, IDC_PORT_HINTS).find("COM21"), std::string::npos);
+        EXPECT_NE(Label(dialog, IDC_PORT_HINTS).find("COM3 ("), std::string::npos);
+    });
+}
+
 TEST_F(PortDialogTest, TheChoiceDoesNotFollowANumberTakenBackForAnotherDevice)
 {
     for (int i = 0; i < 17; ++i)
