@@ -278,7 +278,8 @@ CComNumberStore::Table CComNumberStore::Update(const std::function<bool(Table&)>
     if (m_bOnDisk) {
         CStateFolder folder;
         if (!folder.Open(folderPath)) {
-            problem = (folderPath.empty() ? std::string("the state folder") : folderPath) + " " + folder.Problem();
+            problem = folderPath.empty() ? std::string("no state folder is known (neither XDG_STATE_HOME nor HOME)")
+                                         : folderPath + " " + folder.Problem();
         } else if (LockFile lock(folder.Fd()); !lock.Held()) {
             problem = "cannot lock " + folderPath + "/" + kLockName + " (" +
                       (lock.Error() == EINVAL ? "not a regular file" : std::strerror(lock.Error())) + ")";

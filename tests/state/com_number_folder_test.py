@@ -42,6 +42,8 @@ class StateFolder(unittest.TestCase):
         env = dict(os.environ, XDG_STATE_HOME=self.home)
         if preload:
             env["LD_PRELOAD"] = preload
+            # A sanitizer build's runtime must otherwise come first.
+            env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
         return subprocess.Popen((user or []) + [TOOL, key], env=env, stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE, text=True)
 
