@@ -69,8 +69,17 @@ bool CStateFolder::Open(const std::string& path)
     // The folder above may be a link the user made (~/.local to another
     // disk); it must still be this user's.
     const int above = open(folder.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (above < 0)
-        return Refuse(std::string("cannot be made (") + std::strerror(errno) + ")");
+    if (above < 0) {
+        const int error = errno;
+        // Not made where another user's folder would have had to hold it.
+        for (std::filesystem::path at = folder.parent_path(); at.has_relative_path(); at = at.parent_path())
+            if (struct stat existing {}; stat(at.c_str(), &existing) == 0) {
+                if (existing.st_uid != geteuid() && (existing.st_mode & S_ISVTX) == 0)
+                    return Refuse("lies in " + at.string() + ", which belongs to user " + UserName(existing.st_uid));
+                break;
+            }
+        return Refuse(std::string("cannot be made (") + std::strerror(error) + ")");
+    }
     struct stat aboveInfo {};
     if (fstat(above, &aboveInfo) != 0 || aboveInfo.st_uid != geteuid()) {
         close(above);

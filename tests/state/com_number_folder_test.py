@@ -38,8 +38,8 @@ class StateFolder(unittest.TestCase):
             victim.write("precious\n")
         self.addCleanup(shutil.rmtree, self.home, True)
 
-    def start(self, key, preload=None, user=None):
-        env = dict(os.environ, XDG_STATE_HOME=self.home)
+    def start(self, key, preload=None, user=None, env=None):
+        env = dict(os.environ, XDG_STATE_HOME=self.home) | (env or {})
         if preload:
             env["LD_PRELOAD"] = preload
             # A sanitizer build's runtime must otherwise come first.
@@ -122,6 +122,15 @@ class AnotherUser(StateFolder):
         self.assertIn("which belongs to user nobody", err)
         self.assert_untouched()
         self.assertEqual(sorted(os.listdir(self.folder)), ["com-numbers"])
+
+    def test_root_makes_no_folder_in_a_users_home(self):
+        # sudo -E in a home without ~/.local/state yet.
+        os.chown(self.home, 65534, 65534)
+        state = os.path.join(self.home, ".local", "state")
+        ((out, err),) = self.run_all(["k"], env={"XDG_STATE_HOME": state})
+        self.assertEqual(out, "4")
+        self.assertIn("lies in " + self.home + ", which belongs to user nobody", err)
+        self.assertFalse(os.path.exists(os.path.join(self.home, ".local")))
 
     def test_a_folder_root_made_is_said_to_the_user_not_silently_renumbered(self):
         self.assertEqual(self.run_all(["k"]), [("4", "")])
