@@ -164,7 +164,7 @@ const SRow kRows[] = {
          h.model.SupportCommEvents(false);
      },
      ExpectWorksAndIdles},
-    {"EmptyReadsAtOnceWithoutCommEventsDoNotSpin", [](SHarness& h) { h.model.SupportCommEvents(false); },
+    {"CommEventsUnsupportedFallsBackToTheBlockRead", [](SHarness& h) { h.model.SupportCommEvents(false); },
      ExpectWorksAndIdles},
     {"CommEventsAnnounceReceivedBytes", [](SHarness&) {},
      [](SHarness& h) {
