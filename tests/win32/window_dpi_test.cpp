@@ -147,4 +147,21 @@ TEST_F(Win32WindowDpiTest, TheWindowTakesTheSuggestedRectangleAndThePagesFollowT
     EXPECT_EQ(main.DoModal(), IDOK);
 }
 
+// The test carries apconfig.exe's manifest: the loader reads the program's
+// awareness from it (nothing in the code sets it). Version 2 is per-monitor
+// awareness as GetAwarenessFromDpiAwarenessContext reports it; which
+// version a system takes shows only on Windows.
+TEST_F(Win32WindowDpiTest, TheManifestMakesTheProgramPerMonitorAware)
+{
+    using GetContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)();
+    using AwarenessFn = DPI_AWARENESS(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    const auto get = reinterpret_cast<GetContextFn>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+    const auto awareness = reinterpret_cast<AwarenessFn>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    ASSERT_TRUE(get && awareness);
+    EXPECT_EQ(awareness(get()), DPI_AWARENESS_PER_MONITOR_AWARE);
+}
+
 }  // namespace
