@@ -122,7 +122,8 @@ int CApctl::Run(const ApctlOptions& options)
     // the port's own settings.
     DCB settings;
     BuildAccessPointLineSettings(choice.number, settings);
-    CSerialPort port;
+    const std::unique_ptr<CSerialPort> engine = CreatePort();
+    CSerialPort& port = *engine;
     port.SetName(choice.name);
     if (!port.Open(choice.number, &settings)) {
         // Closed first: a cause the open did not keep is learnt by trying
@@ -145,6 +146,11 @@ int CApctl::Run(const ApctlOptions& options)
     }
     port.Close();
     return Deliver(result);
+}
+
+std::unique_ptr<CSerialPort> CApctl::CreatePort()
+{
+    return std::make_unique<CSerialPort>();
 }
 
 int CApctl::Exchange(CSerialPort& port, const ApctlOptions& options)

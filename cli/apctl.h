@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,7 +22,13 @@ public:
 
     // outClosed: out's descriptor was closed when the program started.
     CApctl(std::FILE* out, bool outClosed, std::FILE* err, bool errIsTerminal);
+    virtual ~CApctl() = default;
     int Run(const ApctlOptions& options);
+
+protected:
+    // The port engine the conversation runs on; tests give one over a
+    // simulated line.
+    virtual std::unique_ptr<CSerialPort> CreatePort();
 
 private:
     // Checks what can be checked before the port is opened.
