@@ -45,13 +45,15 @@ bool CWin32PortDriver::SetCommState(HANDLE, const DCB& settings)
     if (!m_device.GetState(&own, sizeof own))
         return false;
     DCB merged = OverlayLineSettings(own, settings);
-    if (!m_device.HasModemLines()) {
-        // A line without modem lines is a virtual one (a pty behind Wine):
-        // it carries bytes, not bits, and keeps no parity; asking for one
-        // leaves Wine's pty refusing every setting after the next open.
-        merged.Parity = NOPARITY;
-        merged.Flags &= ~DCB::fParity;
-    }
+    if (m_device.SetState(&merged, sizeof merged))
+        return true;
+    if (m_device.IsGone() || m_device.HasModemLines())
+        return false;
+    // A line without modem lines may be a virtual one that carries bytes,
+    // not bits (a pty behind Wine refuses parity once it has been set): it
+    // gets the line without parity rather than none at all.
+    merged.Parity = NOPARITY;
+    merged.Flags &= ~DCB::fParity;
     return m_device.SetState(&merged, sizeof merged);
 }
 

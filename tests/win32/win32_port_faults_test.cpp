@@ -177,10 +177,28 @@ const SRow kRows[] = {
          h.model.SetCts(false);
      },
      [](SHarness& h) {
-         // A virtual line: no parity is asked of it.
-         EXPECT_EQ(h.Applied().Parity, NOPARITY);
+         // The access point's line all the same, while the port takes it.
+         EXPECT_EQ(h.Applied().Parity, EVENPARITY);
          ExpectWorksAndIdles(h);
      }},
+    {"LineWithoutModemLinesRefusingParityGetsTheLineWithoutIt",
+     [](SHarness& h) {
+         h.model.SetModemLines(false);
+         h.model.RefuseParity(true);
+     },
+     [](SHarness& h) {
+         EXPECT_EQ(h.Applied().Parity, NOPARITY);
+         EXPECT_EQ(h.Applied().BaudRate, 115200u);
+         ExpectWorksAndIdles(h);
+     }},
+    {"LineWithModemLinesRefusingParityFailsTheOpen",
+     [](SHarness& h) { h.model.RefuseParity(true); },
+     [](SHarness& h) {
+         EXPECT_EQ(h.model.RefusedStates(), 1);
+         EXPECT_EQ(h.driver->LastError(), 87); // ERROR_INVALID_PARAMETER
+         EXPECT_FALSE(h.model.IsOpen()) << "a port the line cannot be set on is closed again";
+     },
+     false},
     {"ModemStatusFailingLaterWithRemovalMakesThePortGone", [](SHarness&) {},
      [](SHarness& h) {
          h.model.FailCall(ECall::GetCommModemStatus, 1167);

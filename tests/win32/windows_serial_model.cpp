@@ -70,6 +70,7 @@ struct CWindowsSerialModel::SImpl {
     bool later = false;
     bool commEvents = true;
     bool modemLines = true;
+    bool refuseParity = false;
     bool cts = true;
     std::optional<bool> ctsAfterStatus;
     std::map<ECall, DWORD> failures;
@@ -298,7 +299,8 @@ public:
         const bool valid = d.XonChar != d.XoffChar && d.ByteSize >= 5 && d.ByteSize <= 8 && d.Parity <= SPACEPARITY &&
                            d.StopBits <= TWOSTOPBITS && d.BaudRate != 0 &&
                            !(d.ByteSize == 5 && d.StopBits == TWOSTOPBITS) &&
-                           !(d.ByteSize > 5 && d.StopBits == ONE5STOPBITS);
+                           !(d.ByteSize > 5 && d.StopBits == ONE5STOPBITS) &&
+                           !(m.refuseParity && d.Parity != NOPARITY);
         if (!valid) {
             ++m.refused;
             return m.Fail(ERROR_INVALID_PARAMETER);
@@ -576,6 +578,12 @@ void CWindowsSerialModel::SetModemLines(bool present)
     std::lock_guard guard(m_impl->lock);
     m_impl->modemLines = present;
     m_impl->ServeWrites();
+}
+
+void CWindowsSerialModel::RefuseParity(bool refuse)
+{
+    std::lock_guard guard(m_impl->lock);
+    m_impl->refuseParity = refuse;
 }
 
 void CWindowsSerialModel::SetCts(bool on)

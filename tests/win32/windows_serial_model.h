@@ -56,6 +56,9 @@ public:
     void CompleteLater(bool later);
     void SupportCommEvents(bool supported);
     void SetModemLines(bool present);
+    // The line carries bytes, not bits, and refuses any parity (a pty behind
+    // Wine, once parity has been set on it).
+    void RefuseParity(bool refuse);
     void SetCts(bool on);
     // The next GetCommModemStatus answers the line as it is, then CTS
     // becomes on (a flapping line).
