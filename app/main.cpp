@@ -1,12 +1,14 @@
 #include <cstdio>
+#include <string>
 
 #include "app_init.h"
 #include "app/utility_app.h"
 
 int main(int argc, char** argv)
 {
-    if (!AfxWinInit(&argc, &argv)) {
-        std::fprintf(stderr, "apconfig: cannot open the display\n");
+    std::string why;
+    if (!AfxWinInit(&argc, &argv, &why)) {
+        std::fprintf(stderr, "apconfig: cannot open the display: %s\n", why.c_str());
         return 1;
     }
     CUtilityApp theApp;

@@ -38,12 +38,33 @@ await_output() {
 # start_private_display WORK: an Xvfb of 1280x1024 in DISPLAY and a session
 # bus, which carries the accessibility bus windows are read through. Logs go
 # into WORK; stop_private_display ends both.
+# The server takes only our own cookie, so a client that reaches another
+# user's server by the same number is refused instead of drawing there, and
+# it is in DISPLAY only once it has answered a client: -displayfd says the
+# number is taken, and the server may still be setting up.
 start_private_display() {
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display" >"$1/xvfb.log" 2>&1 &
+    local cookie number deadline
+    cookie=$(mcookie)
+    XAUTHORITY=$1/Xauthority
+    export XAUTHORITY
+    : >"$XAUTHORITY"
+    xauth -q -f "$XAUTHORITY" add :0 MIT-MAGIC-COOKIE-1 "$cookie"
+    Xvfb -displayfd 3 -auth "$XAUTHORITY" -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display" >"$1/xvfb.log" 2>&1 &
     SESSION_XVFB_PID=$!
     await_output "$1/display" "$SESSION_XVFB_PID" Xvfb 20 || { cat "$1/xvfb.log" >&2; return 1; }
-    DISPLAY=":$(head -n 1 "$1/display")"
+    number=$(head -n 1 "$1/display")
+    xauth -q -f "$XAUTHORITY" add ":$number" MIT-MAGIC-COOKIE-1 "$cookie"
+    DISPLAY=":$number"
     export DISPLAY
+    deadline=$((SECONDS + 20))
+    until xdpyinfo >/dev/null 2>"$1/xdpyinfo.log"; do
+        if ! kill -0 "$SESSION_XVFB_PID" 2>/dev/null || [ "$SECONDS" -ge "$deadline" ]; then
+            echo "Xvfb on $DISPLAY does not answer:" >&2
+            cat "$1/xdpyinfo.log" "$1/xvfb.log" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
     eval "$(dbus-launch --sh-syntax)"
     SESSION_DBUS_PID=$DBUS_SESSION_BUS_PID
 }

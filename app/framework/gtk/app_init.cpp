@@ -3,13 +3,18 @@
 #include <gtkmm/main.h>
 #include <gtkmm/window.h>
 
+#include "display_failure.h"
+
 #include <algorithm>
 #include <vector>
 
-bool AfxWinInit(int* argc, char*** argv)
+bool AfxWinInit(int* argc, char*** argv, std::string* pWhy)
 {
-    if (!gtk_init_check(argc, argv))
+    if (!gtk_init_check(argc, argv)) {
+        if (pWhy)
+            *pWhy = DescribeDisplayFailure();
         return false;
+    }
     Gtk::Main::init_gtkmm_internals();
     return true;
 }

@@ -5,12 +5,16 @@
 #include "dialog.h"
 #include "wait_message_pump.h"
 
-bool AfxWinInit(int*, char***)
+bool AfxWinInit(int*, char***, std::string* pWhy)
 {
     // Painted and answering while the access point is awaited.
     CWaitMessagePump::Install();
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-    return ::InitCommonControlsEx(&controls);
+    if (::InitCommonControlsEx(&controls))
+        return true;
+    if (pWhy)
+        *pWhy = "the common controls could not be registered";
+    return false;
 }
 
 void BringWindowsToFront()
