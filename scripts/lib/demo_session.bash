@@ -38,10 +38,11 @@ await_output() {
 # start_private_display WORK: an Xvfb of 1280x1024 in DISPLAY and a session
 # bus, which carries the accessibility bus windows are read through. Logs go
 # into WORK; stop_private_display ends both.
-# The server takes only our own cookie, so a client that reaches another
-# user's server by the same number is refused instead of drawing there, and
-# it is in DISPLAY only once it has answered a client: -displayfd says the
-# number is taken, and the server may still be setting up.
+# An X server resets when its last client leaves (dbus-launch is one, for a
+# moment) and refuses clients meanwhile: -noreset keeps it serving. It takes
+# only our own cookie, so a client that reaches another user's server by the
+# same number is refused instead of drawing there, and it is in DISPLAY only
+# once it has answered a client.
 start_private_display() {
     local cookie number deadline
     cookie=$(mcookie)
@@ -49,7 +50,7 @@ start_private_display() {
     export XAUTHORITY
     : >"$XAUTHORITY"
     xauth -q -f "$XAUTHORITY" add :0 MIT-MAGIC-COOKIE-1 "$cookie"
-    Xvfb -displayfd 3 -auth "$XAUTHORITY" -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display" >"$1/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -noreset -auth "$XAUTHORITY" -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display" >"$1/xvfb.log" 2>&1 &
     SESSION_XVFB_PID=$!
     await_output "$1/display" "$SESSION_XVFB_PID" Xvfb 20 || { cat "$1/xvfb.log" >&2; return 1; }
     number=$(head -n 1 "$1/display")

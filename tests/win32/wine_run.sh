@@ -6,7 +6,7 @@ set -euo pipefail
 # Programs that open windows (APCONFIG_WINE_DISPLAY=1) get a virtual display
 # of their own when there is none.
 if [ -n "${APCONFIG_WINE_DISPLAY:-}" ] && [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  exec xvfb-run -a -s "-noreset -screen 0 1280x1024x24" "$0" "$@"
 fi
 export WINEPREFIX=${WINEPREFIX:-$PWD/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}

@@ -36,7 +36,7 @@ e2e_platform_begin() {
     done
     # An X server of its own: it picks a free display and writes its number.
     local display_file=$E2E_WORK/display
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" 2>"$E2E_WORK/xvfb.log" &
+    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" 2>"$E2E_WORK/xvfb.log" &
     E2E_HELPER_PIDS+=($!)
     local deadline=$((SECONDS + X11_WAIT_SECONDS))
     until [ -s "$display_file" ]; do
