@@ -4,6 +4,7 @@
 #include <cctype>
 #include <set>
 
+#include "cli/interruptible_port.h"
 #include "cli/json_output.h"
 #include "cli/port_choice.h"
 #include "cli/port_listing.h"
@@ -51,6 +52,9 @@ int CApctl::Fail(int code, const std::string& message)
 
 int CApctl::Late(const CSerialPort& port, const std::string& message)
 {
+    // Cut short on purpose: nothing to tell.
+    if (int status = Interrupted())
+        return status;
     const std::string why = CPortHints::ConversationFailureLine(m_portName, port);
     if (why.empty())
         return Fail(kNoAnswer, message);
@@ -116,6 +120,8 @@ int CApctl::Run(const ApctlOptions& options)
         return Fail(choice.exitCode != kDone ? choice.exitCode : kPortUnusable,
                     choice.error.empty() ? "no port " + options.port : choice.error);
     m_portName = choice.name;
+    m_portComName = "COM" + std::to_string(choice.number);
+    m_portPath = choice.path;
     // Judged free when chosen, it may still be gone, taken or shut by now:
     // the open says which, in the port dialog's words.
     // Opened once, by the engine, which lays the access point's line over
@@ -131,7 +137,14 @@ int CApctl::Run(const ApctlOptions& options)
         port.Close();
         return Fail(kPortUnusable, CPortHints::EngineOpenFailureLine(choice.name, choice.path, port));
     }
+    if (int status = Interrupted()) {
+        port.Close();
+        return status;
+    }
     if (!AccessPointAnswers(&port)) {
+        // Stopped mid-answer: the device may hold a conversation open.
+        if (Interrupted())
+            return EndInterrupted(port);
         port.Close();
         return Late(port, "no access point answered on " + choice.name);
     }
@@ -139,6 +152,9 @@ int CApctl::Run(const ApctlOptions& options)
     // exchange or of the output, which is held until it has.
     SetReplyTimeout(kConversationTimeoutMs);
     const int result = Exchange(port, options);
+    // The answer of a run cut short is not given, even when it was whole.
+    if (Interrupted())
+        return EndInterrupted(port);
     // The conversation ends as apconfig ends it, however the exchange went.
     try {
         EndConversation(&port);
@@ -150,7 +166,33 @@ int CApctl::Run(const ApctlOptions& options)
 
 std::unique_ptr<CSerialPort> CApctl::CreatePort()
 {
-    return std::make_unique<CSerialPort>();
+    return std::make_unique<CInterruptiblePort>([this] { return Interrupted() != 0; });
+}
+
+int CApctl::EndInterrupted(CSerialPort& port)
+{
+    const int status = Interrupted();
+    port.PurgeTransmit();
+    if (auto* interruptible = dynamic_cast<CInterruptiblePort*>(&port))
+        interruptible->Closing(kClosingBudgetMs);
+    // Not EndConversation: its acknowledgement is looked for behind the rest
+    // of a listing the device may still be sending, and the closing command
+    // must not be dropped when the first bytes are not it.
+    try {
+        port.WriteString(kExitCommand);
+        const std::string ok = "OK\n";
+        std::string last;
+        while (last != ok) {
+            last.push_back(port.ReadByteTimeout(kClosingBudgetMs));
+            if (last.size() > ok.size())
+                last.erase(0, 1);
+        }
+    } catch (int) {
+        // Unacknowledged in time: the next run's identification waits for
+        // the line to fall quiet.
+    }
+    port.Close();
+    return status;
 }
 
 int CApctl::Exchange(CSerialPort& port, const ApctlOptions& options)
@@ -297,7 +339,8 @@ int CApctl::Status(CSerialPort& port, bool json)
     if (int failed = ReadNameText(port, name))
         return failed;
     if (json) {
-        m_out.Add(CJsonOutput::Status(m_portName, CAnsiCodePage::Current().ToUtf8(name), devices));
+        m_out.Add(CJsonOutput::Status(m_portName, m_portComName, m_portPath, CAnsiCodePage::Current().ToUtf8(name),
+                                      devices));
         return kDone;
     }
     m_out.Add("An access point answers on " + CTerminalText::Escaped(m_portName) + ".\n");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -18,17 +19,35 @@ class CSerialPort;
 // errors on err in one line each.
 class CApctl {
 public:
-    enum EExit { kDone = 0, kRefused = 1, kOutputFailed = 1, kNoAnswer = 2, kPortUnusable = 3, kUsage = 64 };
+    enum EExit {
+        kDone = 0,
+        kRefused = 1,
+        kOutputFailed = 1,
+        kNoAnswer = 2,
+        kPortUnusable = 3,
+        kUsage = 64,
+        // The shell's 128 + signal: SIGINT (Ctrl+C), SIGTERM (Ctrl+Break, the
+        // console closed).
+        kInterrupted = 130,
+        kTerminated = 143,
+    };
+    // How long an interrupted conversation is given to hear its closing
+    // command acknowledged, the rest of a listing coming before it.
+    static constexpr int kClosingBudgetMs = 3000;
 
     // outClosed: out's descriptor was closed when the program started.
     CApctl(std::FILE* out, bool outClosed, std::FILE* err, bool errIsTerminal);
     virtual ~CApctl() = default;
     int Run(const ApctlOptions& options);
+    // interruption: 0 while the run may go on, else the status to exit with;
+    // looked at between the bytes of an exchange.
+    void StopOn(std::function<int()> interruption) { m_interruption = std::move(interruption); }
 
 protected:
     // The port engine the conversation runs on; tests give one over a
     // simulated line.
     virtual std::unique_ptr<CSerialPort> CreatePort();
+    int Interrupted() const { return m_interruption ? m_interruption() : 0; }
 
 private:
     // Checks what can be checked before the port is opened.
@@ -54,6 +73,10 @@ private:
     // An exchange ended with a late byte: the port's own reason when it has
     // one (gone, CTS never on), else message, as no answer.
     int Late(const CSerialPort& port, const std::string& message);
+    // Ends an interrupted conversation: what was to be sent is dropped, the
+    // closing command goes out and its acknowledgement is awaited, within
+    // kClosingBudgetMs, behind whatever the device still sends.
+    int EndInterrupted(CSerialPort& port);
     // Delivers the held answer; an output error is the run's outcome unless
     // the exchange had failed already.
     int Deliver(int result);
@@ -62,6 +85,10 @@ private:
     std::FILE* m_pErr;
     bool m_bErrIsTerminal;
     std::string m_portName;
+    // What --port takes back: the COM name, the device path.
+    std::string m_portComName;
+    std::string m_portPath;
     // The new name as it goes on the wire.
     std::string m_utf8Name;
+    std::function<int()> m_interruption;
 };

@@ -35,18 +35,19 @@ constexpr CommandRule kCommands[] = {
     {"list", C::List, "list [--json]", true, false, true, 0, 0, nullptr},
     {"delete", C::Delete, "delete ADDRESS...", false, false, true, 1, kAny,
      "delete needs the addresses of the devices to delete"},
-    {"pin", C::Pin, "pin --current PIN --new PIN", false, true, true, 0, 0, nullptr},
+    {"pin", C::Pin, "pin [--pins-from-stdin | --current PIN --new PIN]", false, true, true, 0, 0, nullptr},
     {"name", C::Name, "name [--json] [NEW-NAME]", true, false, true, 0, 1,
      "name takes one new name (quote a name with spaces)"},
     {"status", C::Status, "status [--json]", true, false, true, 0, 0, nullptr},
     {"list-ports", C::ListPorts, "list-ports [--json]", true, false, false, 0, 0, nullptr},
 };
 
-enum Option { kPort = 256, kJson, kCurrent, kNew, kHelp };
+enum Option { kPort = 256, kJson, kCurrent, kNew, kPinsFromStdin, kHelp };
 
 constexpr option kOptions[] = {
     {"port", required_argument, nullptr, kPort},       {"json", no_argument, nullptr, kJson},
     {"current", required_argument, nullptr, kCurrent}, {"new", required_argument, nullptr, kNew},
+    {"pins-from-stdin", no_argument, nullptr, kPinsFromStdin},
     {"help", no_argument, nullptr, kHelp},             {nullptr, 0, nullptr, 0},
 };
 
@@ -137,13 +138,17 @@ bool CheckCommand(const CommandRule& rule, const ApctlOptions& options, std::str
         error = "--json goes with " + JsonCommands() + " only";
     else if ((options.currentPin || options.newPin) && !rule.pins)
         error = "--current and --new go with pin only";
+    else if (options.pinsFromStdin && !rule.pins)
+        error = "--pins-from-stdin goes with pin only";
+    else if (options.pinsFromStdin && (options.currentPin || options.newPin))
+        error = "--pins-from-stdin takes the place of --current and --new";
     else if (count > rule.maxOperands && !rule.operandsHint)
         error = "unexpected argument " + Quoted(options.arguments[rule.maxOperands]);
     else if (count < rule.minOperands || count > rule.maxOperands)
         error = rule.operandsHint;
     else if (!rule.port && !options.port.empty())
         error = std::string(rule.name) + " lists every port: it takes no --port";
-    else if (rule.pins && (!options.currentPin || !options.newPin))
+    else if (rule.pins && options.currentPin.has_value() != options.newPin.has_value())
         error = "pin needs --current PIN and --new PIN";
     return error.empty();
 }
@@ -161,10 +166,15 @@ const char* ApctlUsage()
                "PORT is a COM name as apconfig's port dialog shows it (COM5) or a device\n"
                "path (/dev/ttyUSB0); without --port, the only port that can be opened.\n"
                "ADDRESS is a paired device's address as listed, e.g. 44:55:33:00:11:22.\n"
+               "pin reads the current PIN and the new one from two lines of standard input\n"
+               "with --pins-from-stdin; without options it asks for them on the terminal,\n"
+               "unshown. --current and --new still work, but a command line is visible to\n"
+               "every user of the machine (ps).\n"
                "\n"
                "Exit status: 0 done, 1 the access point refused or the output could not be\n"
                "written, 2 no access point answered or its reply was late or malformed,\n"
-               "3 the port cannot be opened, 64 usage.\n";
+               "3 the port cannot be opened, 64 usage, 130 interrupted (SIGINT, Ctrl+C),\n"
+               "143 terminated (SIGTERM, Ctrl+Break); the conversation is ended first.\n";
     }();
     return usage.c_str();
 }
@@ -195,6 +205,7 @@ std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::strin
         switch (option) {
         case kPort: Take(kPort, optarg, port, error); break;
         case kJson: options.json = true; break;
+        case kPinsFromStdin: options.pinsFromStdin = true; break;
         case kCurrent: Take(kCurrent, optarg, options.currentPin, error); break;
         case kNew: Take(kNew, optarg, options.newPin, error); break;
         case kHelp: options.help = true; return options;

@@ -17,6 +17,9 @@ struct ApctlOptions {
     std::vector<std::string> arguments;
     std::optional<std::string> currentPin;
     std::optional<std::string> newPin;
+    // pin: the two PINs come as two lines of standard input. Without them
+    // or --current and --new, they are asked for on the terminal.
+    bool pinsFromStdin = false;
     bool help = false;
 };
 

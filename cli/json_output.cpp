@@ -118,11 +118,14 @@ std::string CJsonOutput::Name(const std::string& utf8Name)
     return Generate(name);
 }
 
-std::string CJsonOutput::Status(const std::string& port, const std::string& utf8Name,
+std::string CJsonOutput::Status(const std::string& port, const std::string& portName, const std::string& portPath,
+                                const std::string& utf8Name,
                                 const std::vector<std::pair<std::string, std::string>>& devices)
 {
     Value status;
     status["port"] = port;
+    status["port_name"] = portName;
+    status["port_path"] = portPath;
     status["name"] = utf8Name;
     status["paired"] = Devices(devices);
     return Generate(status);

@@ -16,8 +16,11 @@ public:
     static std::string PairedDevices(const std::vector<std::pair<std::string, std::string>>& devices);
     // {"name": …}
     static std::string Name(const std::string& utf8Name);
-    // {"port": …, "name": …, "paired": [as PairedDevices]}
-    static std::string Status(const std::string& port, const std::string& utf8Name,
+    // {"port": display text, "port_name": "COM5", "port_path": "/dev/com5",
+    //  "name": …, "paired": [as PairedDevices]}: port_name and port_path are
+    // what --port takes back.
+    static std::string Status(const std::string& port, const std::string& portName, const std::string& portPath,
+                              const std::string& utf8Name,
                               const std::vector<std::pair<std::string, std::string>>& devices);
     // value pretty-printed as apctl always has: two spaces a level, "key" :
     // value, an empty array as [], non-ASCII text as it is, control

@@ -1,14 +1,44 @@
 #include <cstdio>
 
 #include "cli/apctl.h"
+#include "cli/hidden_entry.h"
+#include "cli/pin_entry.h"
 #include "cli/process_setup.h"
 #include "frontend/string_table.h"
+
+namespace {
+// pin without its PINs on the command line: from standard input, or typed.
+// 0, or the status to end with (having said why).
+int TakePins(ApctlOptions& options)
+{
+    if (options.command != ApctlOptions::ECommand::Pin || options.currentPin)
+        return CApctl::kDone;
+    CPinEntry::Pins pins;
+    std::string error;
+    bool taken = false;
+    if (options.pinsFromStdin)
+        taken = CPinEntry::FromStream(stdin, pins, error);
+    else if (CHiddenEntry::InputIsTerminal())
+        taken = CPinEntry::FromTerminal(CHiddenEntry::Ask, pins, error);
+    else
+        error = "pin needs --pins-from-stdin (or --current and --new) when standard input is no terminal";
+    if (int status = InterruptionStatus())
+        return status;
+    if (!taken) {
+        std::fprintf(stderr, "apctl: %s\n", error.c_str());
+        return CApctl::kUsage;
+    }
+    options.currentPin = std::move(pins.current);
+    options.newPin = std::move(pins.next);
+    return CApctl::kDone;
+}
+}  // namespace
 
 int main(int argc, char** argv)
 {
     const ProcessStart start = PrepareProcess();
     std::string error;
-    const auto options = ParseApctlOptions(argc, argv, error);
+    auto options = ParseApctlOptions(argc, argv, error);
     if (!options) {
         std::fprintf(stderr, "apctl: %s (see apctl --help)\n", error.c_str());
         return CApctl::kUsage;
@@ -26,5 +56,9 @@ int main(int argc, char** argv)
     // resource library; without it they are the system's.
     PrepareResources();
     CStringTable::Load();
-    return CApctl(stdout, start.outClosed, stderr, start.errIsTerminal).Run(*options);
+    if (int status = TakePins(*options))
+        return status;
+    CApctl apctl(stdout, start.outClosed, stderr, start.errIsTerminal);
+    apctl.StopOn(InterruptionStatus);
+    return apctl.Run(*options);
 }

@@ -3,6 +3,7 @@
 #include "protocol/sendable_text.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
+#include "serial/tick_count.h"
 
 namespace {
 
@@ -35,8 +36,28 @@ bool IdentifyAccessPoint(CSerialPort* port)
     });
 }
 
+int AwaitQuietLine(CSerialPort* port)
+{
+    const uint32_t start = CTickCount::Now();
+    int thrown = 0;
+    try {
+        // A device that never falls silent is not waited for beyond the
+        // bounds; the question then meets what it meets.
+        while (thrown < kQuietLineMaxBytes && CTickCount::Now() - start < static_cast<uint32_t>(kQuietLineMaxMs)) {
+            port->ReadByteTimeout(kQuietLineMs);
+            ++thrown;
+        }
+    } catch (int) {
+        // Silence (or a port that is gone, which the question finds too).
+    }
+    return thrown;
+}
+
 bool AccessPointAnswers(CSerialPort* port)
 {
+    // The answer to the question must not be looked for among the rest of
+    // a reply to someone else's.
+    AwaitQuietLine(port);
     try {
         return IdentifyAccessPoint(port);
     } catch (int) {

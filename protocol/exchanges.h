@@ -17,8 +17,18 @@ class CSerialPort;
 // Asks the fixed question and sets the conversation's reply time-out before
 // reading the answer; true only when all of it matched.
 bool IdentifyAccessPoint(CSerialPort* port);
-// The same, a late byte counting as no answer.
+// The same, a late byte counting as no answer, asked on a quiet line (see
+// AwaitQuietLine).
 bool AccessPointAnswers(CSerialPort* port);
+
+// Throws away what the device is still sending of a reply nobody reads any
+// more (an earlier run was interrupted mid-listing): bytes are read until the
+// line has been silent for kQuietLineMs, for at most kQuietLineMaxMs or
+// kQuietLineMaxBytes. Returns how many were thrown away.
+inline constexpr int kQuietLineMs = 150;
+inline constexpr int kQuietLineMaxMs = 2000;
+inline constexpr int kQuietLineMaxBytes = 32768;
+int AwaitQuietLine(CSerialPort* port);
 
 // Lists the paired devices into records. Throws kListNotAcknowledged when the
 // listing is refused; on any failure every record of the listing is dropped

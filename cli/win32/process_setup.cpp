@@ -4,12 +4,33 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <atomic>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
 UINT g_consoleCodePage = 0;
+std::atomic<int> g_interruption{0};
+// What the system grants a handler of the close event before it ends the
+// process (5 s), less a margin.
+constexpr DWORD kCloseGraceMs = 4500;
+
+// Runs on a thread of its own. The first event is noted and handled; a
+// second is not, and the system ends the process.
+BOOL WINAPI NoteInterruption(DWORD event)
+{
+    int expected = 0;
+    const int status = event == CTRL_C_EVENT ? 130 : 143;
+    if (!g_interruption.compare_exchange_strong(expected, status))
+        return FALSE;
+    // Once this returns from a close event the process is ended: the run is
+    // given the time to close the conversation first (its exit ends this
+    // wait too).
+    if (event == CTRL_CLOSE_EVENT)
+        ::Sleep(kCloseGraceMs);
+    return TRUE;
+}
 
 void RestoreConsoleCodePage()
 {
@@ -42,9 +63,17 @@ ProcessStart PrepareProcess()
         if (!::SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING))
             start.errIsTerminal = false;
     }
+    // The conversation is ended, not abandoned: the device would go on
+    // sending into the next run's identification.
+    ::SetConsoleCtrlHandler(NoteInterruption, TRUE);
     // Arguments come in the ANSI code page, as the C library's locale has it.
     std::setlocale(LC_ALL, "");
     return start;
+}
+
+int InterruptionStatus()
+{
+    return g_interruption.load();
 }
 
 void PrepareResources() {}

@@ -244,3 +244,53 @@ TEST(LinkAddress, ShownInTheDeviceOrderOfItsBytes)
 }
 
 }  // namespace
+
+namespace {
+// Notes how much of the device's earlier reply still waited when the
+// question went out.
+class CQuestionWatchingPort : public CScriptedPort {
+public:
+    using CScriptedPort::CScriptedPort;
+    void Write(const void* pData, int nCount) override
+    {
+        if (m_nUnreadAtQuestion < 0)
+            m_nUnreadAtQuestion = Unread();
+        CScriptedPort::Write(pData, nCount);
+    }
+    int m_nUnreadAtQuestion = -1;
+};
+}  // namespace
+
+TEST(QuietLine, ThrowsAwayWhatWaitsUntilTheLineFallsSilentWithinItsBounds)
+{
+    struct Row {
+        const char* what;
+        size_t waiting;
+        int thrown;
+    };
+    const Row rows[] = {
+        {"a quiet line", 0, 0},
+        {"the rest of a listing", 1000, 1000},
+        {"a device that never stops", kQuietLineMaxBytes + 500, kQuietLineMaxBytes},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        CScriptedPort port(std::string(row.waiting, '\x5A'));
+        EXPECT_EQ(AwaitQuietLine(&port), row.thrown);
+        EXPECT_EQ(port.Unread(), static_cast<int>(row.waiting) - row.thrown);
+        EXPECT_EQ(port.Written(), "") << "nothing is asked while draining";
+        // Every byte is given the silence to come in, no more.
+        for (int granted : port.TimeoutsGranted())
+            EXPECT_EQ(granted, kQuietLineMs);
+    }
+}
+
+TEST(QuietLine, TheQuestionGoesOutOnlyOnceTheLeftoversAreGone)
+{
+    CQuestionWatchingPort port(Record(3) + Record(4) + "OK\n");
+    // The leftovers are thrown away; the answer, which never comes, is late.
+    EXPECT_FALSE(AccessPointAnswers(&port));
+    EXPECT_EQ(port.m_nUnreadAtQuestion, 0);
+    EXPECT_EQ(port.Written(), "Bluetooth Access Point?\n");
+    EXPECT_EQ(port.TimeoutsGranted().back(), 10000) << "the question's own answer is waited for as always";
+}
