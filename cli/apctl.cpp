@@ -112,6 +112,8 @@ int CApctl::Run(const ApctlOptions& options)
 {
     if (int invalid = CheckArguments(options))
         return invalid;
+    if (options.checkOnly)
+        return kDone;
     if (options.command == ApctlOptions::ECommand::ListPorts)
         return ListPorts(options.json);
     const PortChoice choice = CPortChooser::Choose(options.port);

@@ -42,12 +42,12 @@ constexpr CommandRule kCommands[] = {
     {"list-ports", C::ListPorts, "list-ports [--json]", true, false, false, 0, 0, nullptr},
 };
 
-enum Option { kPort = 256, kJson, kCurrent, kNew, kPinsFromStdin, kHelp };
+enum Option { kPort = 256, kJson, kCurrent, kNew, kPinsFromStdin, kCheck, kHelp };
 
 constexpr option kOptions[] = {
     {"port", required_argument, nullptr, kPort},       {"json", no_argument, nullptr, kJson},
     {"current", required_argument, nullptr, kCurrent}, {"new", required_argument, nullptr, kNew},
-    {"pins-from-stdin", no_argument, nullptr, kPinsFromStdin},
+    {"pins-from-stdin", no_argument, nullptr, kPinsFromStdin}, {"check", no_argument, nullptr, kCheck},
     {"help", no_argument, nullptr, kHelp},             {nullptr, 0, nullptr, 0},
 };
 
@@ -159,7 +159,7 @@ const char* ApctlUsage()
     static const std::string usage = [] {
         std::string text = "Usage:\n";
         for (const CommandRule& rule : kCommands)
-            text += std::string("  apctl ") + (rule.port ? "[--port PORT] " : "") + rule.usage + "\n";
+            text += std::string("  apctl ") + (rule.port ? "[--port PORT] [--check] " : "") + rule.usage + "\n";
         return text +
                "\n"
                "Talks to a Bluetooth access point on a serial port, as apconfig does.\n"
@@ -170,6 +170,8 @@ const char* ApctlUsage()
                "with --pins-from-stdin; without options it asks for them on the terminal,\n"
                "unshown. --current and --new still work, but a command line is visible to\n"
                "every user of the machine (ps).\n"
+               "--check judges the command's arguments (name, PINs, addresses) as the\n"
+               "command would and exits 0 or 64, without opening a port.\n"
                "\n"
                "Exit status: 0 done, 1 the access point refused or the output could not be\n"
                "written, 2 no access point answered or its reply was late or malformed,\n"
@@ -206,6 +208,7 @@ std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::strin
         case kPort: Take(kPort, optarg, port, error); break;
         case kJson: options.json = true; break;
         case kPinsFromStdin: options.pinsFromStdin = true; break;
+        case kCheck: options.checkOnly = true; break;
         case kCurrent: Take(kCurrent, optarg, options.currentPin, error); break;
         case kNew: Take(kNew, optarg, options.newPin, error); break;
         case kHelp: options.help = true; return options;

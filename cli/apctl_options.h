@@ -21,6 +21,8 @@ struct ApctlOptions {
     // or --current and --new, they are asked for on the terminal.
     bool pinsFromStdin = false;
     bool help = false;
+    // Judge the arguments as the command would, then stop: no port is opened.
+    bool checkOnly = false;
 };
 
 // Reads the command line; on a usage error returns nothing and says why in

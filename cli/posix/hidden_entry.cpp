@@ -12,8 +12,6 @@ bool CHiddenEntry::InputIsTerminal()
 
 bool CHiddenEntry::Ask(const char* prompt, std::string& line)
 {
-    std::fputs(prompt, stderr);
-    std::fflush(stderr);
     termios shown {};
     const bool terminal = tcgetattr(STDIN_FILENO, &shown) == 0;
     if (terminal) {
@@ -22,8 +20,11 @@ bool CHiddenEntry::Ask(const char* prompt, std::string& line)
         // shown. ECHONL: the Enter still ends the line on screen.
         hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK);
         hidden.c_lflag |= ECHONL;
+        // Before the prompt: what is typed once it shows is never echoed.
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
     }
+    std::fputs(prompt, stderr);
+    std::fflush(stderr);
     line.clear();
     bool ended = false;
     for (;;) {
@@ -39,7 +40,7 @@ bool CHiddenEntry::Ask(const char* prompt, std::string& line)
         line.push_back(c);
     }
     if (terminal)
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &shown);
+        tcsetattr(STDIN_FILENO, TCSANOW, &shown);
     if (ended)
         std::fputc('\n', stderr);
     if (!line.empty() && line.back() == '\r')

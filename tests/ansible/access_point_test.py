@@ -12,7 +12,10 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import unittest
+
+import yaml
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cli"))
 from apctl_test import BIN, DEVICES, SHOWN, Device  # noqa: E402
@@ -50,12 +53,14 @@ class Play:
     """One run of a one-task playbook: the task's result, the recap's counts
     and the whole output."""
 
-    def __init__(self, device, options, *flags):
-        task = {MODULE: dict({"port": device.path, "apctl_path": os.path.join(BIN, "apctl")}, **options)}
+    def __init__(self, device, options, *flags, task=None, play_vars=None):
+        """task: the whole task instead of the module given options on the device's port."""
+        if task is None:
+            task = {MODULE: dict({"port": device.path, "apctl_path": os.path.join(BIN, "apctl")}, **options)}
         path = os.path.join(device.folder.name, "play.yml")
         with open(path, "w") as play:
             # JSON is YAML too.
-            json.dump([{"hosts": "localhost", "gather_facts": False, "tasks": [task]}], play)
+            json.dump([{"hosts": "localhost", "gather_facts": False, "vars": play_vars or {}, "tasks": [task]}], play)
         run = subprocess.run(["ansible-playbook", "-v", "-i", os.path.join(ENV["ANSIBLE_HOME"], "hosts"), path]
                              + list(flags), env=ENV, capture_output=True, text=True, timeout=120)
         self.output = run.stdout + run.stderr
@@ -174,13 +179,123 @@ class Failures(AccessPointTestCase):
         self.assertEqual(device.requests(), [])
 
 
+class CommandLines:
+    """Every command line of apctl seen in /proc while it watches."""
+
+    def __init__(self):
+        self.seen = set()
+        self.stopping = threading.Event()
+        self.thread = threading.Thread(target=self.watch)
+        self.thread.start()
+
+    def watch(self):
+        while not self.stopping.is_set():
+            for pid in os.listdir("/proc"):
+                try:
+                    with open("/proc/%s/cmdline" % pid, "rb") as cmdline:
+                        words = cmdline.read().split(b"\0")
+                except OSError:
+                    continue
+                if words and os.path.basename(words[0]) == b"apctl":
+                    self.seen.add(b" ".join(words))
+
+    def stop(self):
+        self.stopping.set()
+        self.thread.join()
+        return self.seen
+
+
+class Pins(AccessPointTestCase):
+    def test_pins_reach_the_device_without_a_command_line_showing_them(self):
+        # Each acknowledgement byte of the change comes late: the change is
+        # open long enough to be seen in the process list.
+        device = self.device("--pin", "2468", "--delay-ms", "400", "--fault-on", "PINUPDAT")
+        watcher = CommandLines()
+        try:
+            run = self.play(device, {"pin_current": "2468", "pin": "S3cretPIN"})
+        finally:
+            seen = watcher.stop()
+        self.assertEqual(run.recap["changed"], 1, run.output)
+        self.assertEqual(device.held("pin"), ["S3cretPIN"])
+        self.assertEqual(device.payloads("PINUPDAT"), [b"2468\nS3cretPIN\n".hex()])
+        self.assertTrue(any(b" pin " in line + b" " for line in seen), "the PIN change was watched: %r" % seen)
+        for line in seen:
+            self.assertNotIn(b"S3cretPIN", line)
+            self.assertNotIn(b"2468", line)
+
+    def test_check_mode_judges_the_pins_as_a_real_run_and_changes_nothing(self):
+        device = self.device("--pin", "2468")
+        for pin, failed in (("13579", 0), ("1" * 17, 1), ("12\n34", 1)):
+            run = self.play(device, {"pin_current": "2468", "pin": pin}, "--check")
+            self.assertEqual((run.recap["failed"], run.recap.get("changed", 0)), (failed, 1 - failed), run.output)
+        self.assertEqual(device.held("pin"), ["2468"])
+        self.assertEqual(set(device.requests()), set(READS), "readings only")
+
+
+def module_examples():
+    """The tasks of the module's EXAMPLES, as its documentation gives them."""
+    run = subprocess.run(["ansible-doc", "--json", MODULE], env=ENV, capture_output=True, text=True, check=True)
+    return yaml.safe_load(json.loads(run.stdout)[MODULE]["examples"])
+
+
+@unittest.skipUnless(os.geteuid() == 0, "the only port of the host is a /dev/comN link, which only root makes")
+class Examples(AccessPointTestCase):
+    """The documentation's own examples, without their port: apsim is the
+    host's only port that can be opened (as COM17)."""
+
+    PINS = {"vault_ap_pin_old": "0000", "vault_ap_pin": "S3cretPIN"}
+
+    def example_play(self, device, task, *flags):
+        task = dict(task)
+        options = dict(task.pop(MODULE))
+        options.pop("port", None)
+        options["apctl_path"] = os.path.join(BIN, "apctl")
+        task.pop("become", None)
+        task[MODULE] = options
+        return Play(device, {}, *flags, task=task, play_vars=self.PINS)
+
+    def test_each_example_converges_and_check_mode_tells_what_a_run_does(self):
+        examples = module_examples()
+        self.assertGreaterEqual(len(examples), 4)
+        for task in examples:
+            # One device at a time holds the link.
+            device = Device("--com", "17", devices=DEVICES)
+            try:
+                self.converges(device, task)
+            finally:
+                device.stop()
+
+    def converges(self, device, task):
+        with self.subTest(task["name"]):
+            held = (device.held("name"), device.held("device"), device.held("pin"))
+            check = self.example_play(device, task, "--check")
+            self.assertEqual(check.recap.get("failed", 0), 0, check.output)
+            self.assertEqual((device.held("name"), device.held("device"), device.held("pin")), held)
+            self.assertEqual(device.requests(), READS, "check mode only reads")
+
+            first = self.example_play(device, task)
+            self.assertEqual(first.recap.get("failed", 0), 0, first.output)
+            self.assertEqual(first.recap["changed"], check.recap["changed"], first.output)
+            self.assertEqual([step for step, _ in first.steps()], [step for step, _ in check.steps()])
+            self.assertTrue(all(done for _, done in first.steps()))
+            self.assertEqual(first.result["port_path"], "/dev/com17")
+            if "pin" in task[MODULE]:
+                self.assertEqual(device.held("pin"), ["S3cretPIN"])
+                self.assertEqual(first.steps(), [("pin", True)])
+                return  # A PIN change is reported on every run, as its name says.
+            second = self.example_play(device, task)
+            self.assertEqual((second.recap["changed"], second.recap.get("failed", 0)), (0, 0), second.output)
+            again = self.example_play(device, task, "--check")
+            self.assertEqual(again.recap["changed"], 0, again.output)
+
+
 class Documentation(unittest.TestCase):
     def test_ansible_doc_shows_every_option_example_and_return_value(self):
         run = subprocess.run(["ansible-doc", "--json", MODULE], env=ENV, capture_output=True, text=True, check=True)
         doc = json.loads(run.stdout)[MODULE]
         self.assertEqual(sorted(doc["doc"]["options"]), ["apctl_path", "name", "paired_absent", "paired_only",
                                                          "pin", "pin_current", "port", "update_pin"])
-        self.assertEqual(sorted(doc["return"]), ["actions", "name", "paired", "port", "rc"])
+        self.assertEqual(sorted(doc["return"]), ["actions", "name", "paired", "port", "port_path", "rc"])
         self.assertIn(MODULE + ":", doc["examples"])
         self.assertEqual(doc["doc"]["attributes"]["check_mode"]["support"], "full")
         text = subprocess.run(["ansible-doc", MODULE], env=ENV, capture_output=True, text=True, check=True).stdout

@@ -480,5 +480,151 @@ class Usage(ApctlTestCase):
         self.assertOneLineError(run, "COM19")
 
 
+class CommandLineWatch:
+    """The command lines of apctl processes, read from /proc until stopped."""
+
+    def __init__(self):
+        import threading
+        self.seen = set()
+        self.stopping = threading.Event()
+        self.thread = threading.Thread(target=self.watch)
+        self.thread.start()
+
+    def watch(self):
+        while not self.stopping.is_set():
+            for pid in os.listdir("/proc"):
+                try:
+                    with open("/proc/%s/cmdline" % pid, "rb") as cmdline:
+                        words = cmdline.read().split(b"\0")
+                except OSError:
+                    continue
+                if words and os.path.basename(words[0]) == b"apctl":
+                    self.seen.add(b" ".join(words))
+
+    def stop(self):
+        self.stopping.set()
+        self.thread.join()
+        return self.seen
+
+
+def read_until(master, wanted, limit=30):
+    """What the terminal shows up to and with wanted (bytes), or all of it."""
+    seen = b""
+    while wanted not in seen:
+        ready, _, _ = select.select([master], [], [], limit)
+        if not ready:
+            break
+        try:
+            chunk = os.read(master, 4096)
+        except OSError:
+            break
+        if not chunk:
+            break
+        seen += chunk
+    return seen
+
+
+class Pins(ApctlTestCase):
+    def test_pins_from_standard_input_never_show_on_a_command_line(self):
+        for typed in (b"2468\nS3cretPIN\n", b"2468\r\nS3cretPIN\r\n", b"2468\nS3cretPIN"):
+            # Each acknowledgement byte comes late: the change stays open
+            # long enough to be seen in the process list.
+            device = self.device("--pin", "2468", "--delay-ms", "300", "--fault-on", "PINUPDAT")
+            watch = CommandLineWatch()
+            try:
+                run = subprocess.run([os.path.join(BIN, "apctl"), "--port", device.path, "pin", "--pins-from-stdin"],
+                                     input=typed, capture_output=True, timeout=60)
+            finally:
+                seen = watch.stop()
+            self.assertEqual(run.returncode, DONE, run.stderr)
+            self.assertEqual(device.held("pin"), ["S3cretPIN"], typed)
+            self.assertEqual(device.payloads("PINUPDAT"), [b"2468\nS3cretPIN\n".hex()])
+            self.assertTrue(any(b"--pins-from-stdin" in line for line in seen), "watched: %r" % seen)
+            self.assertFalse([line for line in seen if b"S3cret" in line or b"2468" in line])
+
+    def test_input_without_both_pins_is_a_usage_error_before_any_exchange(self):
+        device = self.device()
+        for typed in (b"", b"0000\n", b"0000"):
+            run = subprocess.run([os.path.join(BIN, "apctl"), "--port", device.path, "pin", "--pins-from-stdin"],
+                                 input=typed, capture_output=True, text=False, timeout=60)
+            self.assertEqual(run.returncode, USAGE, typed)
+            self.assertIn(b"--pins-from-stdin", run.stderr)
+        self.assertEqual(device.requests(), [])
+        self.assertEqual(device.held("pin"), ["0000"])
+
+    def test_a_terminal_is_asked_without_echo_and_the_new_pin_twice(self):
+        for again, status, held in (("S3cretPIN", DONE, "S3cretPIN"), ("S3cretPIM", USAGE, "0000")):
+            device = self.device()
+            master, slave = pty.openpty()
+            process = subprocess.Popen([os.path.join(BIN, "apctl"), "--port", device.path, "pin"],
+                                       stdin=slave, stderr=slave, stdout=subprocess.PIPE)
+            os.close(slave)
+            shown = b""
+            for prompt, answer in ((b"Current PIN: ", "0000"), (b"New PIN: ", "S3cretPIN"),
+                                   (b"New PIN again: ", again)):
+                shown += read_until(master, prompt)
+                self.assertTrue(shown.endswith(prompt), shown)
+                os.write(master, answer.encode() + b"\n")
+            shown += read_until(master, b"never comes")
+            process.stdout.read()
+            self.assertEqual(process.wait(30), status, shown)
+            os.close(master)
+            self.assertNotIn(b"S3cret", shown, "nothing typed is echoed")
+            self.assertNotIn(b"0000", shown)
+            self.assertEqual(device.held("pin"), [held])
+            if status == USAGE:
+                self.assertIn(b"differ", shown)
+                self.assertNotIn("PINUPDAT", device.requests())
+
+    def test_check_judges_without_opening_a_port(self):
+        for args, status in ((["name", "Bay 3"], DONE), (["name", "x" * 21], USAGE),
+                             (["pin", "--current", "0000", "--new", "1" * 17], USAGE),
+                             (["delete", "00-1A-7D-DA-71-13"], USAGE), (["delete", SHOWN[0]], DONE)):
+            run = apctl("--port", "/nonexistent/tty", "--check", *args)
+            self.assertEqual(run.returncode, status, (args, run.stderr))
+            self.assertEqual(run.stdout, "")
+
+
+class Interrupt(ApctlTestCase):
+    """A run stopped mid-listing ends the conversation, and the next run
+    finds a quiet line."""
+
+    def listing_interrupted_by(self, device, how, count=1003):
+        master, slave = pty.openpty()
+        process = subprocess.Popen([os.path.join(BIN, "apctl"), "--port", device.path, "list"],
+                                   stdout=subprocess.PIPE, stderr=slave)
+        os.close(slave)
+        # The progress line says the listing is under way.
+        seen = read_until(master, b" of %d" % count)
+        self.assertIn(b" of %d" % count, seen)
+        process.send_signal(how)
+        output = process.stdout.read()
+        status = process.wait(30)
+        os.close(master)
+        return status, output
+
+    def test_sigint_and_sigterm_end_the_conversation_and_the_next_run_lists_it_all(self):
+        import signal
+        for how, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143)):
+            device = self.device("--devices", "1000", "--throttle")
+            got, output = self.listing_interrupted_by(device, how)
+            self.assertEqual((got, output), (status, b""), how)
+            self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD", "EXIT"], "the closing command went out")
+            after = apctl("--port", device.path, "list", "--json")
+            self.assertEqual(after.returncode, DONE, after.stderr)
+            self.assertEqual(len(json.loads(after.stdout)), 1003)
+
+    def test_the_next_run_waits_out_the_rest_of_a_reply_nobody_reads(self):
+        import signal
+        # Killed: no closing command, the device goes on sending the listing
+        # (600 records at the line rate: within the time the next run waits).
+        device = self.device("--devices", "600", "--throttle")
+        self.assertEqual(self.listing_interrupted_by(device, signal.SIGKILL, 603)[0], -signal.SIGKILL)
+        after = apctl("--port", device.path, "list", "--json")
+        self.assertEqual(after.returncode, DONE, after.stderr)
+        self.assertEqual(len(json.loads(after.stdout)), 603)
+        self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD", "IDENTIFY", "LINKREAD", "EXIT"])
+
+
 if __name__ == "__main__":
     unittest.main()

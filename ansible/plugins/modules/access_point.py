@@ -26,13 +26,17 @@ options:
   port:
     description:
       - The serial port, as C(apctl --port) takes it, a COM name (C(COM5)) or a device path (C(/dev/ttyUSB0)).
-      - Without it, apctl takes the only port that can be opened, and fails when there are several.
+      - Without it, apctl takes the only port that can be opened, and fails when there are several. The reading
+        gives the port's device path (I(port_path)), and every later C(apctl) of the task goes to that port.
+      - COM numbers are kept per user on Linux, so a play that uses C(become) may see another COM number for the
+        same adapter. Such plays should give a stable device path, for example
+        C(/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0).
     type: str
   name:
     description:
       - The name the access point should have. Left as it is when not given.
-      - apctl checks the name when it sends it (at most 20 bytes in the host's locale character set, not empty);
-        check mode only compares it.
+      - apctl judges the name (at most 20 bytes in the host's locale character set, not empty); check mode asks it
+        to judge the name too (C(apctl --check)), so that it fails where a real run would.
       - "The name is taken, and read back, in the character set of the managed host's locale. For names beyond
         ASCII, give the task a UTF-8 locale, for example C(environment: {LC_ALL: C.UTF-8})."
     type: str
@@ -55,8 +59,8 @@ options:
     description:
       - The new PIN, at most 16 bytes. A PIN cannot be read back, so a change of it is never idempotent; see
         I(update_pin).
-      - apctl takes both PINs on its command line, where other users of the managed host may see them while it
-        runs.
+      - Both PINs reach apctl on its standard input (C(--pins-from-stdin)), never on its command line, where other
+        users of the managed host could see them. A PIN holding a line feed or a carriage return cannot be sent.
     type: str
   update_pin:
     description:
@@ -71,7 +75,10 @@ options:
     type: path
 attributes:
   check_mode:
-    description: Reads the port, the name and the paired devices only, and returns what would be done.
+    description:
+      - Reads the port, the name and the paired devices only, has apctl judge the new name and PINs as a real run
+        would (C(apctl --check), which opens no port), and returns what would be done; changed only where a real
+        run would change something.
     support: full
   diff_mode:
     description: Shows the name and the paired devices before and after.
@@ -101,6 +108,12 @@ EXAMPLES = r'''
     paired_absent:
       - 28:11:A5:36:E0:9F
 
+- name: With become, name the adapter by a path that does not depend on the user
+  apconfig.access_point.access_point:
+    port: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0
+    name: Bay 3
+  become: true
+
 - name: Change the PIN (reported as a change on every run)
   apconfig.access_point.access_point:
     port: /dev/ttyUSB0
@@ -119,6 +132,11 @@ port:
   returned: success
   type: str
   sample: COM5 (/dev/ttyUSB0)
+port_path:
+  description: The device path of that port, which every later apctl of the task was given as C(--port).
+  returned: success
+  type: str
+  sample: /dev/ttyUSB0
 name:
   description: The access point's name after the task (in check mode, the name it would have).
   returned: success
@@ -174,12 +192,15 @@ class Apctl(object):
         self.program = module.params['apctl_path'] or module.get_bin_path('apctl', required=True)
         self.port = module.params['port']
 
-    def run(self, *arguments):
+    def run(self, *arguments, **kwargs):
+        """kwargs: data, what apctl reads on its standard input."""
         command = [self.program]
         if self.port is not None:
             command.append('--port=' + self.port)
-        # Names and PINs go as typed: no "~" or "$VAR" expansion.
-        rc, out, err = self.module.run_command(command + list(arguments), expand_user_and_vars=False)
+        # Names go as typed: no "~" or "$VAR" expansion. Standard input as
+        # given, without a line feed added.
+        rc, out, err = self.module.run_command(command + list(arguments), expand_user_and_vars=False,
+                                               data=kwargs.get('data'), binary_data=True)
         if rc != 0:
             message = err.strip() or 'apctl ended with exit status %d and no message' % rc
             self.module.fail_json(msg=message, rc=rc, actions=self.actions,
@@ -190,10 +211,11 @@ class Apctl(object):
         out = self.run('status', '--json')
         try:
             status = json.loads(out)
-            # The changes go to the port the reading found, even where apctl chose it.
+            # The changes go to the port the reading found, even where apctl
+            # chose it: by its device path, not the display text.
             if self.port is None:
-                self.port = status['port']
-            return status['port'], status['name'], status['paired']
+                self.port = status['port_path']
+            return status['port'], status['port_path'], status['name'], status['paired']
         except (ValueError, KeyError, TypeError):
             self.module.fail_json(msg='apctl status --json gave no status: %r' % out[:200], actions=self.actions)
 
@@ -233,15 +255,29 @@ def plan(params, name, paired, absent, only):
     return actions
 
 
-def carry_out(apctl, action, params):
+def pins_input(module, params):
+    """The two lines apctl --pins-from-stdin reads, or the task fails."""
+    for option in ('pin_current', 'pin'):
+        if '\n' in params[option] or '\r' in params[option]:
+            module.fail_json(msg='%s: the PIN holds a line feed or a carriage return, which cannot be sent' % option,
+                             actions=[])
+    return params['pin_current'] + '\n' + params['pin'] + '\n'
+
+
+def carry_out(apctl, action, params, check):
+    """Runs the action's apctl; in check mode apctl only judges its values."""
+    judge = ['--check'] if check else []
     if action['action'] == 'name':
         # After "--" a name may start with "-".
-        apctl.run('name', '--', action['after'])
+        apctl.run(*(judge + ['name', '--', action['after']]))
     elif action['action'] == 'delete':
+        if check:
+            # The addresses were judged before apctl ran; the reading proved the port.
+            return
         apctl.run('delete', *action['addresses'])
     else:
-        apctl.run('pin', '--current=' + params['pin_current'], '--new=' + params['pin'])
-    action['done'] = True
+        apctl.run(*(judge + ['pin', '--pins-from-stdin']), data=pins_input(apctl.module, params))
+    action['done'] = not check
 
 
 def described(name, paired):
@@ -270,16 +306,15 @@ def main():
 
     actions = []
     apctl = Apctl(module, actions)
-    port, name, paired = apctl.status()
+    port, port_path, name, paired = apctl.status()
     actions.extend(plan(params, name, paired, absent, only))
-    if not module.check_mode:
-        for action in actions:
-            carry_out(apctl, action, params)
+    for action in actions:
+        carry_out(apctl, action, params, module.check_mode)
 
     deleted = set(address for action in actions if action['action'] == 'delete' for address in action['addresses'])
     after_name = params['name'] if params['name'] is not None else name
     after_paired = [device for device in paired if device['address'].upper() not in deleted]
-    result = dict(changed=bool(actions), port=port, name=after_name, paired=after_paired, actions=actions)
+    result = dict(changed=bool(actions), port=port, port_path=port_path, name=after_name, paired=after_paired, actions=actions)
     if module._diff:
         result['diff'] = dict(before=described(name, paired), after=described(after_name, after_paired))
     module.exit_json(**result)
