@@ -76,6 +76,10 @@ TEST(ApctlOptions, EachUsageErrorSaysWhat)
         {{"list-ports", "--port", "COM5"}, "list-ports lists every port: it takes no --port"},
         {{"name", "a", "b"}, "name takes one new name (quote a name with spaces)"},
         {{"list", "--current", "1"}, "--current and --new go with pin only"},
+        {{"list", "--pins-from-stdin"}, "--pins-from-stdin goes with pin only"},
+        {{"pin", "--pins-from-stdin", "--new", "1"}, "--pins-from-stdin takes the place of --current and --new"},
+        {{"pin", "--current", "1"}, "pin needs --current PIN and --new PIN"},
+        {{"pin", "--check=1"}, "option --check takes no value"},
     };
     for (const auto& [args, expected] : cases) {
         std::string error;

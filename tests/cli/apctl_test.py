@@ -94,8 +94,9 @@ class OpenCounter:
 
 def apctl(*args, timeout=60):
     started = time.monotonic()
+    # Never the terminal of whoever runs the tests: pin would ask on it.
     run = subprocess.run([os.path.join(BIN, "apctl")] + list(args), capture_output=True, text=True,
-                         timeout=timeout)
+                         timeout=timeout, stdin=subprocess.DEVNULL)
     run.seconds = time.monotonic() - started
     return run
 
