@@ -159,7 +159,7 @@ const char* ApctlUsage()
     static const std::string usage = [] {
         std::string text = "Usage:\n";
         for (const CommandRule& rule : kCommands)
-            text += std::string("  apctl ") + (rule.port ? "[--port PORT] [--check] " : "") + rule.usage + "\n";
+            text += std::string("  apctl ") + (rule.port ? "[--port PORT] " : "") + rule.usage + "\n";
         return text +
                "\n"
                "Talks to a Bluetooth access point on a serial port, as apconfig does.\n"
@@ -170,8 +170,8 @@ const char* ApctlUsage()
                "with --pins-from-stdin; without options it asks for them on the terminal,\n"
                "unshown. --current and --new still work, but a command line is visible to\n"
                "every user of the machine (ps).\n"
-               "--check judges the command's arguments (name, PINs, addresses) as the\n"
-               "command would and exits 0 or 64, without opening a port.\n"
+               "--check, before any command, judges its arguments (name, PINs, addresses)\n"
+               "as the command would and exits 0 or 64, without opening a port.\n"
                "\n"
                "Exit status: 0 done, 1 the access point refused or the output could not be\n"
                "written, 2 no access point answered or its reply was late or malformed,\n"

@@ -330,7 +330,6 @@ class Status(ApctlTestCase):
         # What a script gives back as --port, apart from the display text.
         self.assertEqual(status["port_path"], device.path)
         self.assertRegex(status["port_name"], r"^COM[1-9][0-9]{0,2}$")
-        self.assertIn(status["port_name"], status["port"])
         self.assertEqual([entry["address"] for entry in status["paired"]], SHOWN)
         listed = json.loads(apctl("--port", device.path, "list", "--json").stdout)
         self.assertEqual(status["paired"], listed, "the same entries as list gives")
@@ -576,6 +575,13 @@ class Pins(ApctlTestCase):
             if status == USAGE:
                 self.assertIn(b"differ", shown)
                 self.assertNotIn("PINUPDAT", device.requests())
+
+    def test_help_says_pins_on_the_command_line_are_visible_to_every_user(self):
+        run = apctl("--help")
+        self.assertEqual(run.returncode, DONE)
+        self.assertIn("pin [--pins-from-stdin | --current PIN --new PIN]", run.stdout)
+        self.assertIn("a command line is visible to\nevery user", run.stdout)
+        self.assertIn("130 interrupted", run.stdout)
 
     def test_check_judges_without_opening_a_port(self):
         for args, status in ((["name", "Bay 3"], DONE), (["name", "x" * 21], USAGE),
