@@ -158,10 +158,15 @@ int CApctl::Run(const ApctlOptions& options)
     if (Interrupted())
         return EndInterrupted(port);
     // The conversation ends as apconfig ends it, however the exchange went.
+    bool ended = false;
     try {
-        EndConversation(&port);
+        ended = EndConversation(&port);
     } catch (int) {
     }
+    // A signal during the closing command cut it short: it is sent again,
+    // its acknowledgement looked for behind whatever comes first.
+    if (!ended && Interrupted())
+        return EndInterrupted(port);
     port.Close();
     return Deliver(result);
 }
