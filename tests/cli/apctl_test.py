@@ -567,6 +567,7 @@ class Pins(ApctlTestCase):
                 os.write(master, answer.encode() + b"\n")
             shown += read_until(master, b"never comes")
             process.stdout.read()
+            process.stdout.close()
             self.assertEqual(process.wait(30), status, shown)
             os.close(master)
             self.assertNotIn(b"S3cret", shown, "nothing typed is echoed")
@@ -606,6 +607,7 @@ class Interrupt(ApctlTestCase):
         self.assertIn(b" of %d" % count, seen)
         process.send_signal(how)
         output = process.stdout.read()
+        process.stdout.close()
         status = process.wait(30)
         os.close(master)
         return status, output
