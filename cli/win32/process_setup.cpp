@@ -9,27 +9,26 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cli/console_stop.h"
+
 namespace {
 UINT g_consoleCodePage = 0;
 std::atomic<int> g_interruption{0};
-// What the system grants a handler of the close event before it ends the
-// process (5 s), less a margin.
-constexpr DWORD kCloseGraceMs = 4500;
 
-// Runs on a thread of its own. The first event is noted and handled; a
-// second is not, and the system ends the process.
+// Runs on a thread of its own.
 BOOL WINAPI NoteInterruption(DWORD event)
 {
-    int expected = 0;
-    const int status = event == CTRL_C_EVENT ? 130 : 143;
-    if (!g_interruption.compare_exchange_strong(expected, status))
-        return FALSE;
-    // Once this returns from a close event the process is ended: the run is
-    // given the time to close the conversation first (its exit ends this
-    // wait too).
-    if (event == CTRL_CLOSE_EVENT)
-        ::Sleep(kCloseGraceMs);
-    return TRUE;
+    using E = CConsoleStop::EEvent;
+    const E which = event == CTRL_C_EVENT       ? E::CtrlC
+                    : event == CTRL_BREAK_EVENT ? E::CtrlBreak
+                    : event == CTRL_LOGOFF_EVENT ? E::Logoff
+                    : event == CTRL_SHUTDOWN_EVENT ? E::Shutdown
+                                                   : E::Close;
+    const CConsoleStop::Decision decision = CConsoleStop::On(which, g_interruption);
+    // The run's exit ends this wait too.
+    if (decision.holdUntilExit)
+        ::Sleep(CConsoleStop::kGraceMs);
+    return decision.handled ? TRUE : FALSE;
 }
 
 void RestoreConsoleCodePage()
