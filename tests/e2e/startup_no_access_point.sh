@@ -12,7 +12,12 @@ press "$port" Return
 
 # The warning carries the program's name as its title, like the main window;
 # its type tells it apart.
+# The window that says which port is asked has the same title and type; it
+# goes once the answer is judged, while the warning stays.
 warning=$(expect_window DIALOG '^apconfig$' "the warning that no access point answered")
+while wait_gone "$warning" 1; do
+    warning=$(expect_window DIALOG '^apconfig$' "the warning that no access point answered")
+done
 [ -z "$(find_windows NORMAL '^apconfig$')" ] || fail "the main window opened although the identification failed"
 keep_screenshot no-access-point.png "$warning"
 

@@ -28,9 +28,13 @@ enum class EExchange { Identification, Listing, Deletion, NameRead, NameChange, 
 enum class ELineAfter {
     Clean,     // nothing of the bad reply is left: the next exchange works
     TailLeft,  // its unread rest waits in the receive ring: the next one fails
-    Gone,      // the device has hung up: the next exchange times out
+    Gone,      // the device has hung up: the next exchange fails at once
     Closed,    // the program has ended and closed the port
 };
+
+// In a cell's messages: the box that names the port and says it is gone
+// (its text is composed, so it has no string number of its own).
+inline constexpr int kPortGoneBox = -1;
 
 // One cell of the fault matrix and what the user must see in it.
 struct FaultCell {

@@ -31,7 +31,12 @@ void AddReplyFaults(std::vector<FaultCell>& cells, EExchange exchange, const std
                          startup ? "" : "every byte that came was read before the time-out"));
     cells.push_back(Cell(EFault::GarbageFlood, exchange, failed, startup ? ELineAfter::Closed : afterGarbage,
                          garbageNote));
-    cells.push_back(Cell(EFault::HangUp, exchange, failed, startup ? ELineAfter::Closed : ELineAfter::Gone));
+    // A line that hangs up is a port that is gone, and is said as such in
+    // place of the exchange's own failure.
+    std::vector<int> gone = failed;
+    if (!gone.empty())
+        gone.back() = kPortGoneBox;
+    cells.push_back(Cell(EFault::HangUp, exchange, gone, startup ? ELineAfter::Closed : ELineAfter::Gone));
 }
 
 std::vector<FaultCell> BuildMatrix()
@@ -44,7 +49,7 @@ std::vector<FaultCell> BuildMatrix()
     AddReplyFaults(cells, EExchange::Listing, {IDS_LIST_FAILED}, ELineAfter::Clean,
                    "the flood filled the receive ring before the listing read and the rest waited in the driver; "
                    "the discard took all of it, the reply with it");
-    cells.push_back(Cell(EFault::UnplugAfterFlood, EExchange::Listing, {IDS_LIST_FAILED}, ELineAfter::Gone,
+    cells.push_back(Cell(EFault::UnplugAfterFlood, EExchange::Listing, {kPortGoneBox}, ELineAfter::Gone,
                          "the discard took what the ring held and did not wait for what the driver lost"));
 
     AddReplyFaults(cells, EExchange::Deletion, {IDS_CONFIRM_DELETE, IDS_DELETE_FAILED}, ELineAfter::TailLeft);
@@ -104,7 +109,7 @@ std::string Messages(const FaultCell& cell)
     for (int id : cell.messages) {
         if (!text.empty())
             text += " / ";
-        text += std::to_string(id) + " \"" + CResourceLibrary::LoadString(id) + "\"";
+        text += id == kPortGoneBox ? "\"<port>: gone…\"" : std::to_string(id) + " \"" + CResourceLibrary::LoadString(id) + "\"";
     }
     return text.empty() ? "none" : text;
 }
@@ -161,7 +166,7 @@ std::string LineAfterText(const FaultCell& cell)
         text = "the unread rest waits in the receive ring: the next exchange reads it and fails, and what of its "
                "request had not gone out by then is dropped";
         break;
-    case ELineAfter::Gone: text = "the device has hung up: the next exchange times out"; break;
+    case ELineAfter::Gone: text = "the device has hung up: the next exchange fails at once, saying the port is gone"; break;
     case ELineAfter::Closed: text = "the port is closed"; break;
     }
     if (!cell.lineNote.empty())
