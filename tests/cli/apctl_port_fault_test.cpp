@@ -36,7 +36,7 @@ public:
 class CCountingPort : public CSerialPort {
 public:
     CCountingPort(std::unique_ptr<CSimulatedPortDriver> driver, int& opens)
-        : CSerialPort(Own(std::move(driver))), m_opens(opens)
+        : CCountingPort(driver.get(), std::move(driver), opens)
     {
     }
     ~CCountingPort() override
@@ -46,13 +46,12 @@ public:
     }
 
 private:
-    std::unique_ptr<IPortDriver> Own(std::unique_ptr<CSimulatedPortDriver> driver)
+    // The reference moves nothing until the base takes the driver.
+    CCountingPort(CSimulatedPortDriver* simulated, std::unique_ptr<CSimulatedPortDriver>&& driver, int& opens)
+        : CSerialPort(std::move(driver)), m_pSimulated(simulated), m_opens(opens)
     {
-        m_pSimulated = driver.get();
-        return driver;
     }
 
-    // Set by Own while the base is built: no initialiser of its own.
     CSimulatedPortDriver* m_pSimulated;
     int& m_opens;
 };
