@@ -2,6 +2,7 @@
 
 #include "app/framework/gtk/resource_library.h"
 #include "app/resource_ids.h"
+#include "frontend/port_string_ids.h"
 
 namespace {
 
@@ -109,7 +110,9 @@ std::string Messages(const FaultCell& cell)
     for (int id : cell.messages) {
         if (!text.empty())
             text += " / ";
-        text += id == kPortGoneBox ? "\"<port>: gone…\"" : std::to_string(id) + " \"" + CResourceLibrary::LoadString(id) + "\"";
+        // The gone box is the port's name in string IDS_PORT_GONE.
+        const int shown = id == kPortGoneBox ? IDS_PORT_GONE : id;
+        text += std::to_string(shown) + " \"" + CResourceLibrary::LoadString(shown) + "\"";
     }
     return text.empty() ? "none" : text;
 }
