@@ -28,9 +28,11 @@ bool IsRemoval(DWORD error)
     }
 }
 
+} // namespace
+
 // One overlapped operation with its own event; cancelled says an abort is
 // our own doing (CancelIoEx, a purge), not the device's.
-struct SOperation {
+struct CCommDevice::SOperation {
     OVERLAPPED overlapped{};
     bool pending = false;
     bool cancelled = false;
@@ -48,7 +50,6 @@ struct SOperation {
     }
     bool Signalled() const { return WaitForSingleObject(overlapped.hEvent, 0) == WAIT_OBJECT_0; }
 };
-} // namespace
 
 struct CCommDevice::SState {
     HANDLE port = INVALID_HANDLE_VALUE;
@@ -345,18 +346,12 @@ void CCommDevice::PollRead()
             StartRead();
         return;
     }
-    DWORD count = 0;
-    if (m_api.GetOverlappedResult(s.port, &s.read.overlapped, &count, FALSE)) {
-        s.read.pending = false;
-        ReadArrived(count);
-        return;
+    unsigned long count = 0;
+    switch (Collect(s.read, count)) {
+    case ECollected::Done: ReadArrived(count); break;
+    case ECollected::Failed: Rest(); break;
+    case ECollected::UnderWay: break;
     }
-    const DWORD error = GetLastError();
-    if (error == ERROR_IO_INCOMPLETE)
-        return;
-    s.read.pending = false;
-    Failed(error, s.read.cancelled);
-    Rest();
 }
 
 void CCommDevice::ReadArrived(unsigned long count)
@@ -427,23 +422,30 @@ size_t CCommDevice::Receive(unsigned char* buffer, size_t count)
     return n;
 }
 
+CCommDevice::ECollected CCommDevice::Collect(SOperation& operation, unsigned long& count)
+{
+    DWORD n = 0;
+    if (m_api.GetOverlappedResult(m_state->port, &operation.overlapped, &n, FALSE)) {
+        operation.pending = false;
+        count = n;
+        return ECollected::Done;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_IO_INCOMPLETE)
+        return ECollected::UnderWay;
+    operation.pending = false;
+    Failed(error, operation.cancelled);
+    return ECollected::Failed;
+}
+
 bool CCommDevice::CollectWrite()
 {
     SState& s = *m_state;
     if (!s.write.pending)
         return true;
-    DWORD written = 0;
-    if (m_api.GetOverlappedResult(s.port, &s.write.overlapped, &written, FALSE)) {
-        s.write.pending = false;
-        return true;
-    }
-    const DWORD error = GetLastError();
-    if (error == ERROR_IO_INCOMPLETE)
-        return false;
-    // Its bytes are lost, as a failed write loses them.
-    s.write.pending = false;
-    Failed(error, s.write.cancelled);
-    return true;
+    // A failed write's bytes are lost, as a failed write loses them.
+    unsigned long written = 0;
+    return Collect(s.write, written) != ECollected::UnderWay;
 }
 
 void CCommDevice::Flush()
@@ -509,18 +511,9 @@ void CCommDevice::ArmEventWait()
 
 void CCommDevice::CollectEventWait()
 {
-    SState& s = *m_state;
-    DWORD unused = 0;
-    if (m_api.GetOverlappedResult(s.port, &s.event.overlapped, &unused, FALSE)) {
-        s.event.pending = false;
-        return;
-    }
-    const DWORD error = GetLastError();
-    if (error == ERROR_IO_INCOMPLETE)
-        return;
-    s.event.pending = false;
-    Failed(error, s.event.cancelled);
-    Rest();
+    unsigned long unused = 0;
+    if (Collect(m_state->event, unused) == ECollected::Failed)
+        Rest();
 }
 
 int CCommDevice::Wait(CManualResetEvent* const events[2], uint32_t ms, bool portData)

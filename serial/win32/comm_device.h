@@ -86,6 +86,9 @@ public:
 
 private:
     struct SState;
+    struct SOperation;
+    // Where a pending operation stands once looked at; a failure is recorded.
+    enum class ECollected { UnderWay, Done, Failed };
 
     void Failed(unsigned long error, bool ownCancel = false);
     size_t Queued() const;
@@ -96,6 +99,7 @@ private:
     void Rest();
     bool Resting() const;
     void FetchHeld();
+    ECollected Collect(SOperation& operation, unsigned long& count);
     bool CollectWrite();
     void ArmEventWait();
     void CollectEventWait();
