@@ -9,7 +9,7 @@
 #include "user_responder.h"
 #include "app/main_dlg.h"
 #include "app/port_failure_message.h"
-#include "port_select_dlg.h"
+#include "app/port_select_dlg.h"
 #include "app/resource_ids.h"
 #include "frontend/compose.h"
 #include "protocol/exchanges.h"

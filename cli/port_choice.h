@@ -24,11 +24,7 @@ public:
     static PortChoice Choose(const std::string& requested);
 
 private:
-    static PortChoice ByComName(const std::string& comName);
+    static PortChoice ByComName(const std::string& comName, int number);
     static PortChoice ByPath(const std::string& path);
     static PortChoice TheOnlyOne();
-    // The choice, unless the port cannot be opened now: then why. Judged
-    // without opening, as the port dialog judges it.
-    static PortChoice Checked(int number, const std::string& name, const std::string& path,
-                              const std::string& kernelName = {});
 };

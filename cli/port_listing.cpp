@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "cli/json_output.h"
+#include "frontend/port_hints.h"
+#include "frontend/port_item_text.h"
 #include "protocol/utf8_text.h"
+#include "serial/port_list.h"
 
 namespace {
 // The database is a file the user may edit: nothing from it reaches the
@@ -18,6 +21,24 @@ size_t Width(const std::string& text)
     return CUtf8Text::Length(text);
 }
 }  // namespace
+
+std::vector<CPortListing::Row> CPortListing::Rows()
+{
+    const SerialPortList found = CPortList::List();
+    std::vector<Row> rows;
+    // A number the dialog does not offer carries what gives the port one it
+    // does: a link outside 4 to 20, which apctl still reaches, or Windows' own.
+    for (const auto* group : {&found.ports, &found.outOfRange})
+        for (const SerialPortRecord& port : *group)
+            rows.push_back({port.number, port.node.empty() ? port.path : port.node, CPortItemText::Description(port),
+                            port.key, true,
+                            CPortHints::Offered(port.number) ? std::string() : CPortHints::OutOfRangeLine(port)});
+    for (const SerialPortRecord& kept : CPortList::Absent())
+        if (std::none_of(rows.begin(), rows.end(), [&](const Row& row) { return row.number == kept.number; }))
+            rows.push_back({kept.number, kept.node, kept.description, kept.key, false, {}});
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.number < b.number; });
+    return rows;
+}
 
 std::string CPortListing::Text(const std::vector<Row>& rows)
 {

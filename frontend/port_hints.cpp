@@ -8,6 +8,7 @@
 #include "frontend/string_table.h"
 #include "frontend/port_string_ids.h"
 #include "open_failure.h"
+#include "frontend/port_item_text.h"
 #include "serial/system_error_text.h"
 
 namespace {
@@ -66,8 +67,8 @@ std::string CPortHints::ConversationFailureLine(const std::string& port, const C
     return {};
 }
 
-std::vector<std::string> CPortHints::Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny,
-                                           const std::vector<NumberedPort>& outOfRange)
+std::vector<std::string> CPortHints::Lines(const std::vector<SerialPortRecord>& refused, size_t leftOut,
+                                           bool foundAny, const std::vector<SerialPortRecord>& outOfRange)
 {
     std::vector<std::string> lines;
     if (!foundAny)
@@ -75,20 +76,32 @@ std::vector<std::string> CPortHints::Lines(const std::vector<RefusedPort>& refus
     // In the order the causes first appear, ports in their list order.
     std::vector<Cause> order;
     std::map<Cause, std::pair<std::string, PortAccess>> byCause;
-    for (const RefusedPort& port : refused) {
+    for (const SerialPortRecord& port : refused) {
         const Cause cause = CauseOf(port.access);
         auto [entry, added] = byCause.try_emplace(cause, std::string(), port.access);
         if (added)
             order.push_back(cause);
         std::string& ports = entry->second.first;
         ports += (ports.empty() ? "" : CStringTable::LoadString(IDS_HINT_PORT_SEPARATOR)) +
-                 CPortItemText::ShortName(port.port);
+                 CPortItemText::ShortName(port);
     }
     for (const Cause& cause : order)
         lines.push_back(Line(byCause[cause].first, byCause[cause].second));
-    for (const NumberedPort& port : outOfRange)
+    for (const SerialPortRecord& port : outOfRange)
         lines.push_back(OutOfRangeLine(port));
     if (leftOut != 0)
         lines.push_back(Compose(CStringTable::LoadString(IDS_HINT_LEFT_OUT), int(leftOut)));
     return lines;
+}
+
+std::string CPortHints::OutOfRangeLine(const SerialPortRecord& port)
+{
+    const std::string description = CPortItemText::Bare(port);
+    const std::string name = description.empty() ? CPortItemText::ShortName(port)
+                                                 : Compose(CStringTable::LoadString(IDS_PORT_SHORT),
+                                                           {std::to_string(port.number), description});
+    // Here a link the user made gives the number; Windows numbers a port itself.
+    if (port.numberFromLink)
+        return Compose(CStringTable::LoadString(IDS_HINT_OUT_OF_RANGE_LINK), {name, port.node});
+    return Compose(CStringTable::LoadString(IDS_HINT_OUT_OF_RANGE_WINDOWS), {name});
 }

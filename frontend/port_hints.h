@@ -3,21 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "frontend/port_item_text.h"
 #include "serial/port_access.h"
+#include "serial/port_list.h"
 #include "serial/serial_port.h"
-// NumberedPort and the item texts: the platform's own.
-#include "port_item_text.h"
-
-struct RefusedPort {
-    NumberedPort port;
-    PortAccess access;
-};
-
-// The ports found, judged: those that can be opened now and those that cannot.
-struct ProbedPorts {
-    std::vector<NumberedPort> openable;
-    std::vector<RefusedPort> refused;
-};
 
 // What the port dialog tells the user about the ports it cannot offer: one
 // line per cause, naming the ports it concerns and how to fix it. Texts
@@ -29,18 +18,16 @@ public:
     static constexpr int kLastOffered = 20;
     static bool Offered(int number) { return number >= kFirstOffered && number <= kLastOffered; }
 
+    // refused: listed ports that cannot be had now (their access says why);
     // foundAny: whether the machine has any serial port at all; leftOut:
     // how many found no COM number; outOfRange: the ports whose number
     // keeps them out, a line each (see OutOfRangeLine).
-    static std::vector<std::string> Lines(const std::vector<RefusedPort>& refused, size_t leftOut, bool foundAny,
-                                          const std::vector<NumberedPort>& outOfRange = {});
+    static std::vector<std::string> Lines(const std::vector<SerialPortRecord>& refused, size_t leftOut, bool foundAny,
+                                          const std::vector<SerialPortRecord>& outOfRange = {});
     // A port left out for its number, named, with what gives it one from 4
-    // to 20: Device Manager's port settings on Windows, its /dev/comN link
-    // on Linux.
-    static std::string OutOfRangeLine(const NumberedPort& port);
-    // Judges each port without opening it, as far as the platform can (see
-    // CPortProbe); on Windows only the open can tell.
-    static ProbedPorts Judge(const std::vector<NumberedPort>& ports);
+    // to 20: its /dev/comN link where a link gives the number, else Device
+    // Manager's port settings, as Windows numbers the port.
+    static std::string OutOfRangeLine(const SerialPortRecord& port);
     // The one line for a single port's problem (the command-line tool's error).
     static std::string Line(const std::string& ports, const PortAccess& access);
     // Why the chosen port could not be opened or set up when it was (gone,

@@ -4,14 +4,19 @@
 #include <string>
 #include <vector>
 
-#include "string_table_file.h"  // the library's file name on this platform
 
 // The string table of the resource-only library, which both front ends load:
 // every text is asked for by number. Loading the library registers its bundle
 // (templates and icon too); it is never unloaded.
 class CStringTable {
 public:
-    static constexpr const char* kFileName = kStringTableFileName;
+    // The resource library: a resource-only DLL on Windows, a bundle in a
+    // shared object on Linux.
+#ifdef _WIN32
+    static constexpr const char* kFileName = "lidany.dll";
+#else
+    static constexpr const char* kFileName = "liblidany.so";
+#endif
     // Where Load looks for the library, in turn: beside the executable (the
     // build tree, and the only place on Windows), then in the private folder
     // it is installed in on Linux, found from the installed executable's

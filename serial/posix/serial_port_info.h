@@ -2,15 +2,7 @@
 
 #include <string>
 
-// What kind of hardware stands behind a serial port.
-enum class ESerialPortKind {
-    UsbSerial,  // a USB serial adapter (ttyUSB*)
-    UsbAcm,     // a USB modem-class device (ttyACM*)
-    BuiltIn,    // an on-board or ISA-PnP UART
-    Pci,        // a UART on a PCI card
-    Other,      // a tty with a device behind it that is none of the above
-    LinkOnly,   // only a /dev/comN link, to something sysfs does not describe
-};
+#include "serial/serial_port_kind.h"
 
 // One serial port of the machine as discovery finds it. Texts read from
 // sysfs are valid UTF-8, free of control characters and short; a text the

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "serial/port_list.h"
+
 // One COM port Windows has now.
 struct ComPortEntry {
     int number = 0;
@@ -29,3 +31,6 @@ int ParseComPortName(const std::string& name);
 // (a path below HKEY_CURRENT_USER, e.g. "Software\\apconfig-test\\SERIALCOMM");
 // empty returns to the system's.
 void SetComPortListKey(const std::string& currentUserPath);
+
+// The port as both programs offer it, named, keyed and opened as Windows does.
+SerialPortRecord ToPortRecord(const ComPortEntry& port);

@@ -17,7 +17,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/posix/port_select_dlg.h"
+#include "app/port_select_dlg.h"
 #include "app/resource_ids.h"
 #include "frontend/port_hints.h"
 #include "serial/posix/com_port_resolver.h"
@@ -289,9 +289,11 @@ using PortHintsTest = GuiTest;
 TEST_F(PortHintsTest, OneLinePerCauseWithItsFix)
 {
     auto refused = [](int number, PortAccess access) {
-        SerialPortInfo info;
-        info.devicePath = "/dev/ttyUSB" + std::to_string(number - 4);
-        return RefusedPort{{number, info}, access};
+        SerialPortRecord port;
+        port.number = number;
+        port.node = "/dev/ttyUSB" + std::to_string(number - 4);
+        port.access = access;
+        return port;
     };
     auto denied = [](EPermissionCause cause, const char* group) {
         return PortAccess{EPortProblem::PermissionDenied, EACCES, cause, "root", group, true, false, false};

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/posix/port_select_dlg.h"
+#include "app/port_select_dlg.h"
 #include "app/resource_ids.h"
 #include "protocol/line_settings.h"
 #include "serial/posix/tty_device.h"

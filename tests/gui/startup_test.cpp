@@ -17,7 +17,7 @@
 
 #include "app/framework/gtk/resource_library.h"
 #include "app/framework/gtk/single_instance_lock.h"
-#include "app/posix/port_select_dlg.h"
+#include "app/port_select_dlg.h"
 #include "app/resource_ids.h"
 #include "app/utility_app.h"
 #include "serial/posix/tty_device.h"

@@ -74,7 +74,7 @@ TEST(Win32PortRangeHint, TheFriendlyNameLosesOnlyItsOwnComSuffix)
         {{256, "COM256", "Modem (COM25) x", ""}, "COM256 (Modem (COM25) x)"},
     };
     for (const auto& [port, named] : cases)
-        EXPECT_EQ(CPortHints::OutOfRangeLine(port),
+        EXPECT_EQ(CPortHints::OutOfRangeLine(ToPortRecord(port)),
                   Compose(CStringTable::LoadString(IDS_HINT_OUT_OF_RANGE_WINDOWS), {named}))
             << port.friendlyName;
     for (int number : {1, 3, 21, 256})

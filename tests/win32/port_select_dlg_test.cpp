@@ -6,8 +6,9 @@
 #include "app/framework/win32/app_init.h"
 #include "app/framework/win32/resource_library.h"
 #include "app/resource_ids.h"
-#include "app/win32/port_select_dlg.h"
+#include "app/port_select_dlg.h"
 #include "frontend/compose.h"
+#include "serial/win32/com_port_list.h"
 #include "window_probe.h"
 
 namespace {
@@ -42,9 +43,14 @@ protected:
     {
         ASSERT_TRUE(CResourceLibrary::Load());
         ASSERT_TRUE(AfxWinInit(nullptr, nullptr));
-        CPortSelectDlg::SetPortLister([] { return g_ports; });
+        CPortList::SetLister([] {
+            SerialPortList list;
+            for (const ComPortEntry& port : g_ports)
+                list.ports.push_back(ToPortRecord(port));
+            return list;
+        });
     }
-    static void TearDownTestSuite() { CPortSelectDlg::SetPortLister(nullptr); }
+    static void TearDownTestSuite() { CPortList::SetLister(nullptr); }
 };
 
 TEST_F(Win32PortSelectDlgTest, OffersComFourToTwentyByFriendlyNameElseName)

@@ -1,0 +1,118 @@
+#include "cli/port_choice.h"
+
+#include <cerrno>
+
+#include "frontend/port_hints.h"
+#include "frontend/port_item_text.h"
+#include "serial/port_list.h"
+#include "serial/system_error_text.h"
+
+namespace {
+PortChoice Failed(int exitCode, std::string error)
+{
+    PortChoice choice;
+    choice.exitCode = exitCode;
+    choice.error = std::move(error);
+    return choice;
+}
+
+// The dialog's words for why a port cannot be used, or the system's.
+std::string Why(const std::string& name, const PortAccess& access)
+{
+    std::string line = CPortHints::Line(name, access);
+    return line.size() > name.size() + 2 ? line : name + ": " + SystemErrorText(access.error);
+}
+
+std::string Joined(const std::vector<std::string>& parts, const char* separator)
+{
+    std::string joined;
+    for (const std::string& part : parts)
+        joined += (joined.empty() ? "" : separator) + part;
+    return joined;
+}
+
+// The choice, unless the port cannot be had now: then why.
+PortChoice Checked(int number, const std::string& name, const std::string& path, const PortAccess& access)
+{
+    if (!access.Openable())
+        return Failed(CPortChooser::kExitPort, Why(name, access));
+    PortChoice choice;
+    choice.number = number;
+    choice.name = name;
+    choice.path = path;
+    return choice;
+}
+
+// A port the list does not hold, judged by its path alone.
+PortChoice CheckedPath(int number, const std::string& name, const std::string& path)
+{
+    SerialPortRecord port;
+    port.path = path;
+    return Checked(number, name, path, CPortList::Judge(port));
+}
+}  // namespace
+
+PortChoice CPortChooser::Choose(const std::string& requested)
+{
+    if (requested.empty())
+        return TheOnlyOne();
+    if (const std::optional<ComName> comName = CPortList::ReadComName(requested))
+        return ByComName(comName->name, comName->number);
+    return ByPath(requested);
+}
+
+PortChoice CPortChooser::ByComName(const std::string& comName, int number)
+{
+    for (const SerialPortRecord& port : CPortList::List().ports)
+        if (number != 0 && port.number == number)
+            return Checked(number, CPortItemText::ShortName(port), port.path, port.access);
+    // A number kept for a device that is not there names that device still.
+    for (const SerialPortRecord& kept : CPortList::Absent())
+        if (kept.number == number)
+            return Failed(kExitPort, comName + " is " + (kept.description.empty() ? kept.key : kept.description) +
+                                         " (" + kept.key + "), which is not plugged in");
+    const std::string path = CPortList::PathOfName(comName);
+    if (path.empty())
+        return Failed(kExitPort, comName + ": no such port");
+    return CheckedPath(number, comName, path);
+}
+
+PortChoice CPortChooser::ByPath(const std::string& path)
+{
+    const int number = CPortList::NumberForPath(path);
+    if (number == 0) {
+        PortAccess missing;
+        missing.problem = EPortProblem::Other;
+        missing.error = ENOENT;
+        return Failed(kExitPort, Why(path, missing));
+    }
+    for (SerialPortRecord port : CPortList::List().ports)
+        if (port.number == number) {
+            // Opened as named, judged as the device it leads to.
+            port.path = path;
+            return Checked(number, CPortItemText::ShortName(port), path, CPortList::Judge(port));
+        }
+    return CheckedPath(number, path, path);
+}
+
+PortChoice CPortChooser::TheOnlyOne()
+{
+    const SerialPortList found = CPortList::List();
+    std::vector<SerialPortRecord> openable;
+    std::vector<SerialPortRecord> refused;
+    for (const SerialPortRecord& port : found.ports)
+        // The kernel's console or a login's terminal would take the question
+        // as typed text: never a port picked without being named.
+        if (!port.access.Openable())
+            refused.push_back(port);
+        else if (!CPortList::IsTerminal(port))
+            openable.push_back(port);
+    if (openable.size() == 1)
+        return {openable[0].number, CPortItemText::ShortName(openable[0]), openable[0].path, {}, 0};
+    if (openable.empty()) {
+        const auto hints = CPortHints::Lines(refused, found.unnumbered, !found.ports.empty());
+        return Failed(kExitPort, "no serial port can be opened" + (hints.empty() ? "" : ": " + Joined(hints, " ")));
+    }
+    return Failed(kExitUsage, "several ports can be opened, choose one with --port: " +
+                                  Joined(CPortItemText::Items(openable), "; "));
+}

@@ -1,4 +1,0 @@
-#pragma once
-
-// The resource library a Linux build loads: a bundle in a shared object.
-inline constexpr const char* kStringTableFileName = "liblidany.so";

@@ -1,4 +1,0 @@
-#pragma once
-
-// The resource library a Windows build loads: a resource-only DLL.
-inline constexpr const char* kStringTableFileName = "lidany.dll";
