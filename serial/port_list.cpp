@@ -1,19 +1,16 @@
 #include "serial/port_list.h"
 
 namespace {
-std::function<SerialPortList()>& Lister()
-{
-    static std::function<SerialPortList()> lister;
-    return lister;
-}
+// Set by tests only, before any list is read.
+std::function<SerialPortList()> g_lister;
 }  // namespace
 
 SerialPortList CPortList::List()
 {
-    return Lister() ? Lister()() : ListSystemPorts();
+    return g_lister ? g_lister() : ListSystemPorts();
 }
 
 void CPortList::SetLister(std::function<SerialPortList()> lister)
 {
-    Lister() = std::move(lister);
+    g_lister = std::move(lister);
 }

@@ -14,8 +14,6 @@ class CPortChangeWatch {
 public:
     CPortChangeWatch();
     ~CPortChangeWatch();
-    CPortChangeWatch(const CPortChangeWatch&) = delete;
-    CPortChangeWatch& operator=(const CPortChangeWatch&) = delete;
 
     void Start(CDialog* pOwner, std::function<void()> changed);
     // Calls poll every `seconds` while it returns true: for what no change
