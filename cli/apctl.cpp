@@ -14,7 +14,7 @@
 #include "protocol/device_name_codec.h"
 #include "protocol/exchanges.h"
 #include "protocol/sendable_text.h"
-#include "ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 #include "protocol/manufacturer_registry.h"
 #include "protocol/port_line_settings.h"
 #include "serial/reply_readers.h"

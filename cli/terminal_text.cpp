@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 #include "cli/hidden_control.h"
 
 namespace {

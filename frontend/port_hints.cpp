@@ -7,7 +7,7 @@
 
 #include "frontend/string_table.h"
 #include "frontend/port_string_ids.h"
-#include "open_failure.h"
+#include "serial/open_failure.h"
 #include "serial/system_error_text.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "protocol/win32/ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 
 #include <windows.h>
 
