@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "ansi_code_page.h"
 #include "cli/hidden_control.h"
+#include "protocol/ansi_code_page.h"
 
 namespace {
 std::string Hex(const char* format, unsigned value)

@@ -7,8 +7,8 @@
 
 #include "frontend/string_table.h"
 #include "frontend/port_string_ids.h"
-#include "open_failure.h"
 #include "frontend/port_item_text.h"
+#include "serial/open_failure.h"
 #include "serial/system_error_text.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstring>
 
-#include "ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 
 int EncodeUtf8Unit(char16_t unit, char out[4])
 {

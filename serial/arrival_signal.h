@@ -39,6 +39,11 @@ private:
     uint32_t Announce();
     bool Sleep(uint32_t generation, uint32_t ms);
     void Wake();
+    // The system's side, per platform: block while the generation still
+    // holds `generation`, for up to ms (it may return early), and wake the
+    // one blocked.
+    void BlockWhileGeneration(uint32_t generation, uint32_t ms);
+    void WakeBlocked();
 
     std::atomic<bool> m_bSleeping{false};
     // The word slept on: moves on at every wake, so a sleep that starts after

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "serial/dcb.h"
-#include "manual_reset_event.h"
+#include "serial/manual_reset_event.h"
 
 // Port handle as the engine stores it; INVALID_HANDLE_VALUE while closed.
 using HANDLE = intptr_t;

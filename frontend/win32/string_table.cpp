@@ -6,6 +6,7 @@
 #undef SearchPath
 
 #include "frontend/win32/string_table_module.h"
+#include "serial/wide_text.h"
 
 namespace {
 
@@ -34,16 +35,6 @@ std::filesystem::path ExecutablePath()
         }
         buffer.resize(buffer.size() * 2);  // the name was cut: try again larger
     }
-}
-
-std::string Utf8(const wchar_t* text, int length)
-{
-    if (length <= 0)
-        return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
-    return out;
 }
 
 }  // namespace
@@ -88,5 +79,5 @@ std::string CStringTable::LoadString(int id)
     // With no buffer, LoadStringW gives the text in place and its length.
     const wchar_t* text = nullptr;
     const int length = ::LoadStringW(Module(), UINT(id), reinterpret_cast<LPWSTR>(&text), 0);
-    return Utf8(text, length);
+    return length > 0 ? Utf16ToUtf8(std::wstring_view(text, size_t(length))) : std::string();
 }

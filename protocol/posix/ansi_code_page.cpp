@@ -1,4 +1,4 @@
-#include "protocol/posix/ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 
 #include <iconv.h>
 #include <langinfo.h>

@@ -1,4 +1,4 @@
-#include "protocol/win32/ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 
 #include <windows.h>
 
@@ -8,6 +8,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string_view>
+
+#include "serial/wide_text.h"
 
 namespace {
 
@@ -166,14 +168,11 @@ int CAnsiCodePage::WideCharToMultiByte(const char16_t* src, int count, char* dst
 
 std::string CAnsiCodePage::FromUtf8(const std::string& utf8) const
 {
-    const int len = static_cast<int>(utf8.size());
-    const int n = ::MultiByteToWideChar(kUtf8, 0, utf8.data(), len, nullptr, 0);
-    if (n <= 0)
-        return {};
-    std::u16string wide(static_cast<size_t>(n), u'\0');
-    ::MultiByteToWideChar(kUtf8, 0, utf8.data(), len, reinterpret_cast<wchar_t*>(wide.data()), n);
-    std::string text(static_cast<size_t>(WideCharToMultiByte(wide.data(), n, nullptr, 0)), '\0');
-    WideCharToMultiByte(wide.data(), n, text.data(), static_cast<int>(text.size()));
+    const std::wstring wide = Utf8ToUtf16(utf8);
+    const auto* units = reinterpret_cast<const char16_t*>(wide.data());
+    const int n = static_cast<int>(wide.size());
+    std::string text(static_cast<size_t>(WideCharToMultiByte(units, n, nullptr, 0)), '\0');
+    WideCharToMultiByte(units, n, text.data(), static_cast<int>(text.size()));
     return text;
 }
 
@@ -185,11 +184,7 @@ std::string CAnsiCodePage::ToUtf8(const std::string& ansi) const
         return {};
     std::u16string wide(static_cast<size_t>(n), u'\0');
     MultiByteToWideChar(ansi.data(), len, false, wide.data(), n);
-    const auto* units = reinterpret_cast<const wchar_t*>(wide.data());
-    std::string utf8(static_cast<size_t>(::WideCharToMultiByte(kUtf8, 0, units, n, nullptr, 0, nullptr, nullptr)),
-                     '\0');
-    ::WideCharToMultiByte(kUtf8, 0, units, n, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
-    return utf8;
+    return Utf16ToUtf8(std::wstring_view(reinterpret_cast<const wchar_t*>(wide.data()), wide.size()));
 }
 
 int CAnsiCodePage::ByteLength(const std::string& utf8) const

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "protocol/manufacturer_registry.h"
+#include "serial/wide_text.h"
 
 // The installer puts the lists beside the program.
 std::string CManufacturerRegistry::DefaultFolder()
@@ -20,10 +21,6 @@ std::string CManufacturerRegistry::DefaultFolder()
     }
     const size_t slash = path.find_last_of(L"\\/");
     path.resize(slash == std::wstring::npos ? 0 : slash);
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string folder(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), folder.data(), size, nullptr,
-                          nullptr);
+    const std::string folder = Utf16ToUtf8(path);
     return folder.empty() ? "." : folder;
 }

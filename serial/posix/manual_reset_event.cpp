@@ -1,4 +1,4 @@
-#include "serial/posix/manual_reset_event.h"
+#include "serial/manual_reset_event.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

@@ -1,4 +1,4 @@
-#include "serial/posix/open_failure.h"
+#include "serial/open_failure.h"
 
 #include <cerrno>
 

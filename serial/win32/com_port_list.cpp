@@ -10,27 +10,13 @@
 #include <algorithm>
 #include <map>
 
+#include "serial/wide_text.h"
+
 namespace {
 std::string& TestKey()
 {
     static std::string path;
     return path;
-}
-
-std::string Utf8(const wchar_t* text, size_t length)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(std::max(size, 0)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr, nullptr);
-    return utf8;
-}
-
-std::wstring Wide(const std::string& utf8)
-{
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(std::max(size, 0)), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-    return wide;
 }
 
 // A REG_SZ value's text, without the terminator the system may or may not
@@ -40,7 +26,7 @@ std::string StringOf(const std::vector<wchar_t>& data, DWORD bytes)
     size_t length = std::min<size_t>(bytes / sizeof(wchar_t), data.size());
     while (length > 0 && data[length - 1] == L'\0')
         --length;
-    return Utf8(data.data(), std::find(data.data(), data.data() + length, L'\0') - data.data());
+    return Utf16ToUtf8(std::wstring_view(data.data(), std::find(data.data(), data.data() + length, L'\0') - data.data()));
 }
 
 // Device name to COM name, as SERIALCOMM lists them.
@@ -49,7 +35,7 @@ std::vector<std::pair<std::string, std::string>> SerialComm()
     std::vector<std::pair<std::string, std::string>> values;
     HKEY key = nullptr;
     const bool test = !TestKey().empty();
-    const std::wstring path = test ? Wide(TestKey()) : L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
+    const std::wstring path = test ? Utf8ToUtf16(TestKey()) : L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
     if (::RegOpenKeyExW(test ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) !=
         ERROR_SUCCESS)
         return values;
@@ -66,7 +52,7 @@ std::vector<std::pair<std::string, std::string>> SerialComm()
                                 reinterpret_cast<BYTE*>(data.data()), &bytes) != ERROR_SUCCESS ||
                 type != REG_SZ)
                 continue;
-            values.emplace_back(Utf8(name.data(), nameLength), StringOf(data, bytes));
+            values.emplace_back(Utf16ToUtf8(std::wstring_view(name.data(), nameLength)), StringOf(data, bytes));
         }
     }
     ::RegCloseKey(key);

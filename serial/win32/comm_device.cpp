@@ -7,7 +7,7 @@
 #include <string>
 
 #include "serial/win32/comm_api.h"
-#include "serial/win32/manual_reset_event.h"
+#include "serial/manual_reset_event.h"
 
 static_assert(sizeof(DCB) == 28, "the engine's record keeps this layout");
 

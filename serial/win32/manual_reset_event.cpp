@@ -1,4 +1,4 @@
-#include "serial/win32/manual_reset_event.h"
+#include "serial/manual_reset_event.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "serial/win32/open_failure.h"
+#include "serial/open_failure.h"
 
 #include <windows.h>
 

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "serial/wide_text.h"
+
 std::string SystemErrorText(int error)
 {
     wchar_t* text = nullptr;
@@ -18,9 +20,5 @@ std::string SystemErrorText(int error)
         wide.pop_back();
     if (wide.empty())
         return "error " + std::to_string(error);
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr, nullptr);
-    return utf8;
+    return Utf16ToUtf8(wide);
 }

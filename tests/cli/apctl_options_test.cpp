@@ -5,7 +5,7 @@
 #include "cli/apctl_options.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_text.h"
-#include "ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "ansi_code_page.h"
 #include "cli/json_output.h"
 #include "cli/terminal_text.h"
+#include "protocol/ansi_code_page.h"
 
 namespace {
 

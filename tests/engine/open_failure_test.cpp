@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "serial/posix/open_failure.h"
+#include "serial/open_failure.h"
 #include "serial/posix/tty_device.h"
 #include "tests/support/pty_pair.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "protocol/device_name_codec.h"
-#include "protocol/posix/ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

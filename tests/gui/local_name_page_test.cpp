@@ -3,7 +3,7 @@
 
 #include "app/pages/local_name_page.h"
 #include "app/resource_ids.h"
-#include "protocol/posix/ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 #include "tests/gui/gui_test.h"
 
 // The device name page and its entry dialog over the real port to the

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 
 namespace {
 

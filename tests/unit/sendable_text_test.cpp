@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 
 // What may go on the wire as a PIN or a name, whoever typed it.
 namespace {

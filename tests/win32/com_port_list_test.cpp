@@ -10,7 +10,7 @@
 
 #include "serial/system_error_text.h"
 #include "serial/win32/com_port_list.h"
-#include "serial/win32/open_failure.h"
+#include "serial/open_failure.h"
 
 namespace {
 

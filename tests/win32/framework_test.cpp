@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 #include "app/framework/win32/app_init.h"
 #include "app/framework/win32/busy_window.h"
 #include "app/framework/win32/clipboard.h"

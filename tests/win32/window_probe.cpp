@@ -4,6 +4,8 @@
 
 #include <dbt.h>
 
+#include "serial/wide_text.h"
+
 namespace WindowProbe {
 
 namespace {
@@ -11,21 +13,13 @@ HWND Hwnd(void* handle)
 {
     return static_cast<HWND>(handle);
 }
-
-std::string Utf8(const wchar_t* text)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
 }  // namespace
 
 std::string Text(void* hWnd)
 {
     wchar_t text[1024] = {};
     ::GetWindowTextW(Hwnd(hWnd), text, 1024);
-    return Utf8(text);
+    return Utf16ToUtf8(text);
 }
 
 bool IsShown(void* hWnd)
@@ -39,7 +33,7 @@ std::vector<std::string> ComboItems(void* combo)
     for (int i = 0, n = int(::SendMessageW(Hwnd(combo), CB_GETCOUNT, 0, 0)); i < n; ++i) {
         wchar_t text[256] = {};
         ::SendMessageW(Hwnd(combo), CB_GETLBTEXT, i, LPARAM(text));
-        items.push_back(Utf8(text));
+        items.push_back(Utf16ToUtf8(text));
     }
     return items;
 }

@@ -10,7 +10,7 @@
 #include "app/framework/gtk/caption_menu.h"
 #include "app/framework/gtk/resource_library.h"
 #include "app/framework/gtk/user_responder.h"
-#include "protocol/posix/ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 
 namespace {
 const char* const kDialogKey = "apconfig-dialog";

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <set>
 
-#include "ansi_code_page.h"
+#include "protocol/ansi_code_page.h"
 #include "frontend/win32/string_table_module.h"
 #include "resource_library.h"
 #include "user_responder.h"

@@ -4,21 +4,27 @@
 #include <string>
 
 // The code page the user's non-Unicode text is held in, with its conversions
-// to and from UTF-16 and its lead-byte table. On this platform it is the
-// system's ANSI code page (GetACP), converted by MultiByteToWideChar and
-// WideCharToMultiByte; the wide form is the system's own UTF-16.
+// to and from UTF-16 and its lead-byte table. On Windows it is the system's
+// ANSI code page (GetACP), converted by MultiByteToWideChar and
+// WideCharToMultiByte; the wide form is the system's own UTF-16. Elsewhere it
+// is the locale's codeset, converted through iconv; the wide form is UTF-16
+// with host char16_t units (the bytes iconv exchanges are UTF-16LE, assembled
+// and split explicitly, so host byte order never matters).
 //
 // Objects are made once per code page and live until the process ends, so a
 // reference from Current() stays valid after Select() or a locale change.
-// Every member is const: safe to use from any thread.
+// Every member is const (under iconv each call opens its own descriptors):
+// safe to use from any thread.
 class CAnsiCodePage {
 public:
-    // The code page in force: the system's ("CP1252", "CP932", "UTF-8" for
-    // 65001), read afresh on each call, unless Select() chose another.
+    // The code page in force, read afresh on each call, unless Select() chose
+    // another: the system's on Windows ("CP1252", "CP932", "UTF-8" for
+    // 65001), else the locale's codeset (nl_langinfo(CODESET)).
     static CAnsiCodePage& Current();
     // Tests (and nothing else) choose a code page by name: "UTF-8", "CP1252",
-    // "CP932", "GB18030"...; an empty name returns to the system's. Throws
-    // std::invalid_argument for a code page the system does not have.
+    // "CP932", "GB18030"...; an empty name returns to the system's or the
+    // locale's. Throws std::invalid_argument for a code page the system (or
+    // iconv) does not know.
     static void Select(const std::string& codeset);
 
     CAnsiCodePage(const CAnsiCodePage&) = delete;
@@ -50,9 +56,16 @@ public:
     int ByteLength(const std::string& utf8) const;
 
 private:
+    // Windows converts by the code page's number; iconv by its name alone.
+#ifdef _WIN32
     CAnsiCodePage(std::string name, unsigned codePage);
+#else
+    explicit CAnsiCodePage(std::string name);
+#endif
 
     std::string m_name;
+#ifdef _WIN32
     unsigned m_codePage;
+#endif
     std::array<bool, 256> m_leadBytes{};
 };
