@@ -6,8 +6,8 @@
 #include <map>
 #include <string>
 
-#include "combo_box.h"
-#include "dialog.h"
+#include "app/framework/combo_box.h"
+#include "app/framework/dialog.h"
 #include "serial/dcb.h"
 #include "serial/posix/com_port_numbers.h"
 #include "serial/posix/serial_port_info.h"

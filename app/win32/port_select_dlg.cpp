@@ -1,7 +1,7 @@
 #include "port_select_dlg.h"
 
 #include "app/resource_ids.h"
-#include "device_change.h"
+#include "app/framework/win32/device_change.h"
 #include "frontend/port_hints.h"
 #include "protocol/line_settings.h"
 

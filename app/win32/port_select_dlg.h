@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "combo_box.h"
-#include "dialog.h"
+#include "app/framework/combo_box.h"
+#include "app/framework/dialog.h"
 #include "serial/dcb.h"
 #include "serial/win32/com_port_list.h"
 

@@ -1,9 +1,9 @@
-#include "busy_window.h"
+#include "app/framework/busy_window.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
-#include "dialog.h"
-#include "resource_library.h"
+#include "app/framework/dialog.h"
+#include "app/framework/resource_library.h"
 
 namespace {
 INT_PTR CALLBACK BusyProc(HWND, UINT message, WPARAM, LPARAM)

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "wait_cursor.h"
+#include "app/framework/wait_cursor.h"
 
 // A small window from a numbered template that says what the program is
 // waiting for, on screen with the busy cursor for as long as the object

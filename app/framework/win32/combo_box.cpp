@@ -1,8 +1,8 @@
-#include "combo_box.h"
+#include "app/framework/combo_box.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
-#include "dialog.h"
+#include "app/framework/dialog.h"
 
 namespace {
 HWND Hwnd(void* handle)

@@ -1,11 +1,11 @@
-#include "list_view.h"
+#include "app/framework/list_view.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
 #include "app/resource_ids.h"
-#include "dialog.h"
-#include "resource_library.h"
-#include "window_dpi.h"
+#include "app/framework/dialog.h"
+#include "app/framework/resource_library.h"
+#include "app/framework/win32/window_dpi.h"
 
 namespace {
 HWND Hwnd(void* handle)

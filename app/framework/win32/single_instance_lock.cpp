@@ -1,6 +1,6 @@
-#include "single_instance_lock.h"
+#include "app/framework/single_instance_lock.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
 namespace {
 // The holder's hidden window, found by its class name by a later start.

@@ -1,10 +1,10 @@
-#include "tab_ctrl.h"
+#include "app/framework/tab_ctrl.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
 #include <uxtheme.h>
 
-#include "dialog.h"
+#include "app/framework/dialog.h"
 
 namespace {
 HWND Hwnd(void* handle)

@@ -1,8 +1,8 @@
-#include "wait_cursor.h"
+#include "app/framework/wait_cursor.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
-#include "dialog.h"
+#include "app/framework/dialog.h"
 
 CWaitCursor::CWaitCursor(CDialog* pDialog)
 {

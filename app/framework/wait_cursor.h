@@ -1,31 +1,32 @@
 #pragma once
 
-#include <gdk/gdk.h>
-#include <gtkmm/window.h>
+#include <memory>
 
-#include <vector>
+#include "app/framework/native_handles.h"
 
 class CDialog;
 
 // The busy cursor over a whole window, from the moment it is made until it
 // goes, for a wait that runs no main loop. Made, it has put the window on
-// screen as it stands (see CDrawNow); gone, every part of the window has
-// its own cursor back. A null window does nothing.
+// screen as it stands (GTK: see CDrawNow); gone, every part of the window
+// has its own cursor back. A null window, or a dialog without one, does
+// nothing.
 class CWaitCursor {
 public:
-    explicit CWaitCursor(Gtk::Window* window);
-    // Over the whole window the dialog lives in (null: none).
+    // Over the whole window the dialog lives in.
     explicit CWaitCursor(CDialog* pDialog);
+    // Any window (a busy window has no dialog).
+    explicit CWaitCursor(NativeWindow* window);
     ~CWaitCursor();
     CWaitCursor(const CWaitCursor&) = delete;
     CWaitCursor& operator=(const CWaitCursor&) = delete;
 
+#ifndef _WIN32
     // Whether the window shows the busy cursor now.
     static bool IsShownOn(Gtk::Window& window);
+#endif
 
 private:
-    void Cover(GdkWindow* window, GdkCursor* busy);
-
-    // Each part of the window and the cursor it had (a reference each).
-    std::vector<std::pair<GdkWindow*, GdkCursor*>> m_previous;
+    struct Impl;
+    std::unique_ptr<Impl> m_pImpl;
 };
