@@ -1,6 +1,4 @@
-#include "app/framework/tab_ctrl.h"
-
-#include "app/framework/win32/windows_api.h"
+#include "app/framework/win32/tab_ctrl_p.h"
 
 #include <uxtheme.h>
 
@@ -27,10 +25,12 @@ LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 }  // namespace
 
+CTabCtrl::CTabCtrl() : m_pImpl(std::make_unique<Impl>(*this)) {}
+
 CTabCtrl::~CTabCtrl()
 {
-    if (m_hWnd && ::IsWindow(Hwnd(m_hWnd)))
-        ::RemoveWindowSubclass(Hwnd(m_hWnd), &SubclassProc, kSubclassId);
+    if (m_pImpl->hWnd && ::IsWindow(Hwnd(m_pImpl->hWnd)))
+        ::RemoveWindowSubclass(Hwnd(m_pImpl->hWnd), &SubclassProc, kSubclassId);
 }
 
 bool CTabCtrl::Attach(CDialog* pOwner, int nId)
@@ -39,36 +39,36 @@ bool CTabCtrl::Attach(CDialog* pOwner, int nId)
     wchar_t className[32] = {};
     if (!tab || !::GetClassNameW(tab, className, 32) || lstrcmpiW(className, WC_TABCONTROLW) != 0)
         return false;
-    m_pOwner = pOwner;
-    m_hWnd = tab;
+    m_pImpl->pOwner = pOwner;
+    m_pImpl->hWnd = tab;
     // The control's own notifications come from the user's clicks only.
     pOwner->OnNotify(nId, [this](const void* data, long long* result) {
         const auto* header = static_cast<const NMHDR*>(data);
         if (header->code == TCN_SELCHANGING) {
-            if (m_selChanging)
-                m_selChanging();
+            if (m_pImpl->selChanging)
+                m_pImpl->selChanging();
             *result = FALSE;  // the change may go on
             return true;
         }
         if (header->code == TCN_SELCHANGE) {
-            if (m_selChange)
-                m_selChange();
+            if (m_pImpl->selChange)
+                m_pImpl->selChange();
             return true;
         }
         return false;
     });
     pOwner->OnPreTranslateKey(
-        [this](unsigned key, bool ctrl, bool shift, bool alt) { return OnKey(key, ctrl, shift, alt); });
+        [this](unsigned key, bool ctrl, bool shift, bool alt) { return m_pImpl->OnKey(key, ctrl, shift, alt); });
     ::SetWindowSubclass(tab, &SubclassProc, kSubclassId, DWORD_PTR(this));
     return true;
 }
 
-bool CTabCtrl::OnKey(unsigned key, bool ctrl, bool shift, bool alt)
+bool CTabCtrl::Impl::OnKey(unsigned key, bool ctrl, bool shift, bool alt)
 {
-    const int count = GetItemCount();
-    if (!m_hWnd || count == 0 || !::IsWindowVisible(Hwnd(m_hWnd)))
+    const int count = self.GetItemCount();
+    if (!hWnd || count == 0 || !::IsWindowVisible(Hwnd(hWnd)))
         return false;
-    const int current = GetCurSel();
+    const int current = self.GetCurSel();
     int next = -1;
     if (ctrl && !alt && (key == VK_NEXT || (key == VK_TAB && !shift)))
         next = (current + 1) % count;
@@ -85,28 +85,28 @@ bool CTabCtrl::OnKey(unsigned key, bool ctrl, bool shift, bool alt)
     return true;
 }
 
-void CTabCtrl::SelectByUser(int index)
+void CTabCtrl::Impl::SelectByUser(int index)
 {
-    if (m_selChanging)
-        m_selChanging();
-    TabCtrl_SetCurSel(Hwnd(m_hWnd), index);
-    if (m_selChange)
-        m_selChange();
+    if (selChanging)
+        selChanging();
+    TabCtrl_SetCurSel(Hwnd(hWnd), index);
+    if (selChange)
+        selChange();
     // The keys go on working: focus left on a page now hidden goes to the tabs.
     HWND focus = ::GetFocus();
     if (!focus || !::IsWindowVisible(focus))
-        ::SetFocus(Hwnd(m_hWnd));
+        ::SetFocus(Hwnd(hWnd));
 }
 
-void CTabCtrl::PlacePage(CDialog* pPage) const
+void CTabCtrl::Impl::PlacePage(CDialog* pPage) const
 {
     HWND page = pPage ? Hwnd(pPage->GetSafeHwnd()) : nullptr;
     if (!page)
         return;
     // The display area, in the coordinates of the page's parent.
     RECT area;
-    ::GetWindowRect(Hwnd(m_hWnd), &area);
-    TabCtrl_AdjustRect(Hwnd(m_hWnd), FALSE, &area);
+    ::GetWindowRect(Hwnd(hWnd), &area);
+    TabCtrl_AdjustRect(Hwnd(hWnd), FALSE, &area);
     ::MapWindowPoints(nullptr, ::GetParent(page), reinterpret_cast<POINT*>(&area), 2);
     ::SetWindowPos(page, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                    SWP_NOACTIVATE);
@@ -116,53 +116,68 @@ void CTabCtrl::PlacePage(CDialog* pPage) const
 
 void CTabCtrl::PlacePages() const
 {
-    for (CDialog* page : m_pages)
-        PlacePage(page);
+    for (CDialog* page : m_pImpl->pages)
+        m_pImpl->PlacePage(page);
 }
 
 int CTabCtrl::InsertItem(int index, const std::string& text, CDialog* pPage)
 {
-    if (!m_hWnd || index < 0 || index > GetItemCount())
+    if (!m_pImpl->hWnd || index < 0 || index > GetItemCount())
         return -1;
     std::wstring wide = Widen(text);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = wide.data();
-    const int inserted = int(::SendMessageW(Hwnd(m_hWnd), TCM_INSERTITEMW, index, LPARAM(&item)));
+    const int inserted = int(::SendMessageW(Hwnd(m_pImpl->hWnd), TCM_INSERTITEMW, index, LPARAM(&item)));
     if (inserted < 0)
         return -1;
-    m_pages.insert(m_pages.begin() + inserted, pPage);
-    PlacePage(pPage);
+    m_pImpl->pages.insert(m_pImpl->pages.begin() + inserted, pPage);
+    m_pImpl->PlacePage(pPage);
     return inserted;
 }
 
 bool CTabCtrl::DeleteItem(int index)
 {
-    if (!m_hWnd || index < 0 || index >= GetItemCount() || !TabCtrl_DeleteItem(Hwnd(m_hWnd), index))
+    if (!m_pImpl->hWnd || index < 0 || index >= GetItemCount() || !TabCtrl_DeleteItem(Hwnd(m_pImpl->hWnd), index))
         return false;
-    m_pages.erase(m_pages.begin() + index);
+    m_pImpl->pages.erase(m_pImpl->pages.begin() + index);
     return true;
 }
 
 int CTabCtrl::GetItemCount() const
 {
-    return m_hWnd ? TabCtrl_GetItemCount(Hwnd(m_hWnd)) : 0;
+    return m_pImpl->hWnd ? TabCtrl_GetItemCount(Hwnd(m_pImpl->hWnd)) : 0;
 }
 
 int CTabCtrl::GetCurSel() const
 {
-    return m_hWnd ? TabCtrl_GetCurSel(Hwnd(m_hWnd)) : -1;
+    return m_pImpl->hWnd ? TabCtrl_GetCurSel(Hwnd(m_pImpl->hWnd)) : -1;
 }
 
 int CTabCtrl::SetCurSel(int index)
 {
-    if (!m_hWnd || index < 0 || index >= GetItemCount())
+    if (!m_pImpl->hWnd || index < 0 || index >= GetItemCount())
         return -1;
     // TCM_SETCURSEL sends no notification.
-    return TabCtrl_SetCurSel(Hwnd(m_hWnd), index);
+    return TabCtrl_SetCurSel(Hwnd(m_pImpl->hWnd), index);
 }
 
 CDialog* CTabCtrl::GetItemData(int index) const
 {
-    return index >= 0 && index < int(m_pages.size()) ? m_pages[index] : nullptr;
+    return index >= 0 && index < int(m_pImpl->pages.size()) ? m_pImpl->pages[index] : nullptr;
+}
+
+void CTabCtrl::OnSelChanging(std::function<void()> handler)
+{
+    m_pImpl->selChanging = std::move(handler);
+}
+
+void CTabCtrl::OnSelChange(std::function<void()> handler)
+{
+    m_pImpl->selChange = std::move(handler);
+}
+
+void* CTabCtrl::GetSafeHwnd() const
+{
+    return m_pImpl->hWnd;
 }
