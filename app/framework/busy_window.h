@@ -13,8 +13,6 @@ class CBusyWindow {
 public:
     CBusyWindow(int nTemplateId, int nLabelId, const std::string& utf8Text);
     ~CBusyWindow();
-    CBusyWindow(const CBusyWindow&) = delete;
-    CBusyWindow& operator=(const CBusyWindow&) = delete;
 
     // The window, null when the template could not be created.
     NativeWindow* GetWindow() const;

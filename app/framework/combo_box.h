@@ -18,8 +18,6 @@ class CComboBox {
 public:
     CComboBox();
     ~CComboBox();
-    CComboBox(const CComboBox&) = delete;
-    CComboBox& operator=(const CComboBox&) = delete;
 
     // The drop-down nId of the owner's template; false when it has none.
     bool Attach(CDialog* pOwner, int nId);
@@ -36,7 +34,7 @@ public:
     // The first item carrying data; -1 when none.
     int FindItemData(int data) const;
 
-    void OnSelChange(std::function<void()> handler);
+    void OnSelChange(std::function<void()> handler) { m_selChange = std::move(handler); }
 
 #ifdef _WIN32
     void* GetSafeHwnd() const;
@@ -47,4 +45,5 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> m_pImpl;
+    std::function<void()> m_selChange;
 };

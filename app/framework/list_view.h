@@ -20,8 +20,6 @@ class CListView {
 public:
     CListView();
     ~CListView();
-    CListView(const CListView&) = delete;
-    CListView& operator=(const CListView&) = delete;
 
     // The list control nId of the owner's template; false when it has none.
     bool Attach(CDialog* pOwner, int nId);
@@ -41,9 +39,9 @@ public:
 
     // After the selection changed (a click moving the selection may notify
     // more than once: the handler looks at the whole selection each time).
-    void OnSelChange(std::function<void()> handler);
+    void OnSelChange(std::function<void()> handler) { m_selChange = std::move(handler); }
     // Ctrl+C or Ctrl+Insert in the list.
-    void OnCopy(std::function<void()> handler);
+    void OnCopy(std::function<void()> handler) { m_copy = std::move(handler); }
     // The list's menu of one item: right click (a row outside the selection
     // becomes the selection), Shift+F10 or the Menu key; the item is disabled
     // while nothing is selected.
@@ -59,4 +57,7 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> m_pImpl;
+    std::function<void()> m_selChange;
+    std::function<void()> m_copy;
+    std::function<void()> m_menuChosen;
 };

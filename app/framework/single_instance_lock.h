@@ -19,8 +19,6 @@ class CSingleInstanceLock {
 public:
     CSingleInstanceLock();
     ~CSingleInstanceLock();
-    CSingleInstanceLock(const CSingleInstanceLock&) = delete;
-    CSingleInstanceLock& operator=(const CSingleInstanceLock&) = delete;
 
     // True when this process now holds the name. False when it cannot: then
     // AlreadyExists tells whether another process of this user holds it (and

@@ -23,8 +23,6 @@ class CTabCtrl {
 public:
     CTabCtrl();
     ~CTabCtrl();
-    CTabCtrl(const CTabCtrl&) = delete;
-    CTabCtrl& operator=(const CTabCtrl&) = delete;
 
     // The tab control nId of the owner's template; false when it has none.
     bool Attach(CDialog* pOwner, int nId);
@@ -40,8 +38,8 @@ public:
     CDialog* GetItemData(int index) const;
 
     // Before the selection leaves its item, and after the new one is current.
-    void OnSelChanging(std::function<void()> handler);
-    void OnSelChange(std::function<void()> handler);
+    void OnSelChanging(std::function<void()> handler) { m_selChanging = std::move(handler); }
+    void OnSelChange(std::function<void()> handler) { m_selChange = std::move(handler); }
 
 #ifdef _WIN32
     void* GetSafeHwnd() const;
@@ -55,4 +53,6 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> m_pImpl;
+    std::function<void()> m_selChanging;
+    std::function<void()> m_selChange;
 };

@@ -18,8 +18,6 @@ public:
     // Any window (a busy window has no dialog).
     explicit CWaitCursor(NativeWindow* window);
     ~CWaitCursor();
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
 
 #ifndef _WIN32
     // Whether the window shows the busy cursor now.

@@ -18,8 +18,8 @@ bool CComboBox::Attach(CDialog* pOwner, int nId)
     // Whatever the template held is not ours: the list starts empty.
     m_pImpl->pCombo->remove_all();
     m_pImpl->pCombo->signal_changed().connect([this] {
-        if (!m_pImpl->bQuiet && m_pImpl->selChange)
-            m_pImpl->selChange();
+        if (!m_pImpl->bQuiet && m_selChange)
+            m_selChange();
     });
     return true;
 }
@@ -72,11 +72,6 @@ int CComboBox::FindItemData(int data) const
 {
     const auto found = std::find(m_pImpl->data.begin(), m_pImpl->data.end(), data);
     return found == m_pImpl->data.end() ? -1 : static_cast<int>(found - m_pImpl->data.begin());
-}
-
-void CComboBox::OnSelChange(std::function<void()> handler)
-{
-    m_pImpl->selChange = std::move(handler);
 }
 
 Gtk::ComboBoxText* CComboBox::GetComboBox() const

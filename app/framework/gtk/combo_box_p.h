@@ -13,5 +13,4 @@ struct CComboBox::Impl {
     Gtk::ComboBoxText* pCombo = nullptr;
     std::vector<int> data;
     bool bQuiet = false;
-    std::function<void()> selChange;
 };

@@ -33,13 +33,13 @@ void CListView::Attach(Gtk::TreeView* view)
     m_pImpl->pView->set_fixed_height_mode(true);
     m_pImpl->pView->get_selection()->set_mode(Gtk::SELECTION_MULTIPLE);
     m_pImpl->pView->get_selection()->signal_changed().connect([this] {
-        if (m_pImpl->selChange)
-            m_pImpl->selChange();
+        if (m_selChange)
+            m_selChange();
     });
     m_pImpl->pView->signal_key_press_event().connect(sigc::mem_fun(*m_pImpl, &Impl::OnKeyPress), false);
     m_pImpl->pView->signal_button_press_event().connect(sigc::mem_fun(*m_pImpl, &Impl::OnButtonPress), false);
     m_pImpl->pView->signal_popup_menu().connect([this] {
-        if (!m_pImpl->menuChosen)
+        if (!m_menuChosen)
             return false;
         m_pImpl->PopUpMenu(nullptr);
         return true;
@@ -133,13 +133,13 @@ std::string CListView::GetItemText(int index, int column) const
 
 void CListView::SetContextMenu(const std::string& itemText, std::function<void()> chosen)
 {
-    m_pImpl->menuChosen = std::move(chosen);
+    m_menuChosen = std::move(chosen);
     for (Gtk::Widget* item : m_pImpl->menu.get_children())
         m_pImpl->menu.remove(*item);
     auto* item = Gtk::make_managed<Gtk::MenuItem>(itemText);
     item->signal_activate().connect([this] {
-        if (m_pImpl->menuChosen)
-            m_pImpl->menuChosen();
+        if (m_menuChosen)
+            m_menuChosen();
     });
     m_pImpl->menu.append(*item);
     m_pImpl->menu.show_all();
@@ -150,9 +150,9 @@ void CListView::SetContextMenu(const std::string& itemText, std::function<void()
 bool CListView::Impl::OnKeyPress(GdkEventKey* event)
 {
     const auto modifiers = event->state & gtk_accelerator_get_default_mod_mask();
-    if (copy && modifiers == GDK_CONTROL_MASK &&
+    if (self.m_copy && modifiers == GDK_CONTROL_MASK &&
         (event->keyval == GDK_KEY_c || event->keyval == GDK_KEY_C || event->keyval == GDK_KEY_Insert)) {
-        copy();
+        self.m_copy();
         return true;
     }
     return false;
@@ -160,7 +160,7 @@ bool CListView::Impl::OnKeyPress(GdkEventKey* event)
 
 bool CListView::Impl::OnButtonPress(GdkEventButton* event)
 {
-    if (!menuChosen || event->type != GDK_BUTTON_PRESS || event->button != 3)
+    if (!self.m_menuChosen || event->type != GDK_BUTTON_PRESS || event->button != 3)
         return false;
     Reattach();
     // As in a file manager: a right click on a row outside the selection
@@ -184,16 +184,6 @@ void CListView::Impl::PopUpMenu(const GdkEvent* event)
         menu.popup_at_pointer(event);
     else if (pView)
         menu.popup_at_widget(pView, Gdk::GRAVITY_CENTER, Gdk::GRAVITY_NORTH_WEST, nullptr);
-}
-
-void CListView::OnSelChange(std::function<void()> handler)
-{
-    m_pImpl->selChange = std::move(handler);
-}
-
-void CListView::OnCopy(std::function<void()> handler)
-{
-    m_pImpl->copy = std::move(handler);
 }
 
 Gtk::TreeView* CListView::GetTreeView() const

@@ -36,7 +36,4 @@ struct CListView::Impl : sigc::trackable {
     bool bDetached = false;
     sigc::connection reattach;
     Gtk::Menu menu;
-    std::function<void()> selChange;
-    std::function<void()> copy;
-    std::function<void()> menuChosen;
 };

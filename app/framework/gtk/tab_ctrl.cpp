@@ -97,14 +97,14 @@ Gtk::Box* CTabCtrl::Impl::Slot(int index) const
 void CTabCtrl::Impl::OnSwitchPageBefore(Gtk::Widget*, guint)
 {
     // The notebook still shows the old item here.
-    if (!bQuiet && selChanging)
-        selChanging();
+    if (!bQuiet && self.m_selChanging)
+        self.m_selChanging();
 }
 
 void CTabCtrl::Impl::OnSwitchPageAfter(Gtk::Widget*, guint)
 {
-    if (!bQuiet && selChange)
-        selChange();
+    if (!bQuiet && self.m_selChange)
+        self.m_selChange();
 }
 
 bool CTabCtrl::Impl::OnPageKey(GdkEventKey* event)
@@ -129,16 +129,6 @@ bool CTabCtrl::Impl::OnPageKey(GdkEventKey* event)
     // As a click on the tab: the old page hides, the new one shows.
     pNotebook->set_current_page(page);
     return true;
-}
-
-void CTabCtrl::OnSelChanging(std::function<void()> handler)
-{
-    m_pImpl->selChanging = std::move(handler);
-}
-
-void CTabCtrl::OnSelChange(std::function<void()> handler)
-{
-    m_pImpl->selChange = std::move(handler);
 }
 
 Gtk::Notebook* CTabCtrl::GetNotebook() const

@@ -18,6 +18,4 @@ struct CTabCtrl::Impl : sigc::trackable {
     CTabCtrl& self;
     Gtk::Notebook* pNotebook = nullptr;
     bool bQuiet = false;
-    std::function<void()> selChanging;
-    std::function<void()> selChange;
 };

@@ -9,5 +9,4 @@
 // The drop-down's Win32 side: the combo box's window.
 struct CComboBox::Impl {
     HWND hWnd = nullptr;
-    std::function<void()> selChange;
 };

@@ -76,6 +76,15 @@ std::string Narrow(const wchar_t* wide, int length)
     return utf8;
 }
 
+HWND ControlOfClass(CDialog* pOwner, int nId, const wchar_t* className)
+{
+    HWND control = pOwner ? static_cast<HWND>(pOwner->GetDlgItem(nId)) : nullptr;
+    wchar_t found[32] = {};
+    if (!control || !::GetClassNameW(control, found, 32) || lstrcmpiW(found, className) != 0)
+        return nullptr;
+    return control;
+}
+
 CDialog::CDialog(int nTemplateId, CDialog* pParentWnd)
     : m_nTemplateId(nTemplateId), m_pParentWnd(pParentWnd), m_pImpl(std::make_unique<Impl>())
 {

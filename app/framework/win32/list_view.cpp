@@ -6,11 +6,6 @@
 #include "app/framework/win32/window_dpi.h"
 
 namespace {
-HWND Hwnd(void* handle)
-{
-    return static_cast<HWND>(handle);
-}
-
 // What WM_CONTEXTMENU reaches the owner through: its subclass of the list.
 const UINT_PTR kSubclassId = 0x4C56;
 
@@ -25,9 +20,8 @@ CListView::~CListView() = default;
 
 bool CListView::Attach(CDialog* pOwner, int nId)
 {
-    HWND list = pOwner ? Hwnd(pOwner->GetDlgItem(nId)) : nullptr;
-    wchar_t className[32] = {};
-    if (!list || !::GetClassNameW(list, className, 32) || lstrcmpiW(className, WC_LISTVIEWW) != 0)
+    HWND list = ControlOfClass(pOwner, nId, WC_LISTVIEWW);
+    if (!list)
         return false;
     m_pImpl->pOwner = pOwner;
     m_pImpl->hWnd = list;
@@ -61,8 +55,8 @@ bool CListView::Attach(CDialog* pOwner, int nId)
         if (header->code == LVN_KEYDOWN) {
             const auto* key = static_cast<const NMLVKEYDOWN*>(data);
             const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
-            if (ctrl && (key->wVKey == 'C' || key->wVKey == VK_INSERT) && m_pImpl->copy)
-                m_pImpl->copy();
+            if (ctrl && (key->wVKey == 'C' || key->wVKey == VK_INSERT) && m_copy)
+                m_copy();
             return true;
         }
         return false;
@@ -96,7 +90,7 @@ void CListView::Impl::ScaleColumns()
     const unsigned dpi = CWindowDpi::Of(hWnd);
     if (dpi == nDpi || nDpi == 0)
         return;
-    HWND list = Hwnd(hWnd);
+    HWND list = hWnd;
     for (int i = 0; i < 2; ++i)
         ListView_SetColumnWidth(list, i, ::MulDiv(ListView_GetColumnWidth(list, i), int(dpi), int(nDpi)));
     nDpi = dpi;
@@ -104,8 +98,8 @@ void CListView::Impl::ScaleColumns()
 
 void CListView::Impl::SelectionMayHaveChanged()
 {
-    if (selChange)
-        selChange();
+    if (self.m_selChange)
+        self.m_selChange();
 }
 
 int CListView::InsertItem(int index, const std::string& first, const std::string& second)
@@ -117,30 +111,30 @@ int CListView::InsertItem(int index, const std::string& first, const std::string
     item.mask = LVIF_TEXT;
     item.iItem = index;
     item.pszText = a.data();
-    const int row = int(::SendMessageW(Hwnd(m_pImpl->hWnd), LVM_INSERTITEMW, 0, LPARAM(&item)));
+    const int row = int(::SendMessageW(m_pImpl->hWnd, LVM_INSERTITEMW, 0, LPARAM(&item)));
     if (row < 0)
         return -1;
     LVITEMW sub{};
     sub.iSubItem = 1;
     sub.pszText = b.data();
-    ::SendMessageW(Hwnd(m_pImpl->hWnd), LVM_SETITEMTEXTW, row, LPARAM(&sub));
+    ::SendMessageW(m_pImpl->hWnd, LVM_SETITEMTEXTW, row, LPARAM(&sub));
     return row;
 }
 
 void CListView::DeleteAllItems()
 {
     if (m_pImpl->hWnd)
-        ListView_DeleteAllItems(Hwnd(m_pImpl->hWnd));
+        ListView_DeleteAllItems(m_pImpl->hWnd);
 }
 
 int CListView::GetItemCount() const
 {
-    return m_pImpl->hWnd ? ListView_GetItemCount(Hwnd(m_pImpl->hWnd)) : 0;
+    return m_pImpl->hWnd ? ListView_GetItemCount(m_pImpl->hWnd) : 0;
 }
 
 int CListView::GetSelectedCount() const
 {
-    return m_pImpl->hWnd ? int(ListView_GetSelectedCount(Hwnd(m_pImpl->hWnd))) : 0;
+    return m_pImpl->hWnd ? int(ListView_GetSelectedCount(m_pImpl->hWnd)) : 0;
 }
 
 std::vector<int> CListView::GetSelectedItems() const
@@ -148,8 +142,8 @@ std::vector<int> CListView::GetSelectedItems() const
     std::vector<int> rows;
     if (!m_pImpl->hWnd)
         return rows;
-    for (int row = ListView_GetNextItem(Hwnd(m_pImpl->hWnd), -1, LVNI_SELECTED); row >= 0;
-         row = ListView_GetNextItem(Hwnd(m_pImpl->hWnd), row, LVNI_SELECTED))
+    for (int row = ListView_GetNextItem(m_pImpl->hWnd, -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(m_pImpl->hWnd, row, LVNI_SELECTED))
         rows.push_back(row);
     return rows;
 }
@@ -159,7 +153,7 @@ void CListView::SetItemSelected(int index, bool bSelected)
     if (!m_pImpl->hWnd || index < 0 || index >= GetItemCount())
         return;
     // LVN_ITEMCHANGED follows, as for the user's click.
-    ListView_SetItemState(Hwnd(m_pImpl->hWnd), index, bSelected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+    ListView_SetItemState(m_pImpl->hWnd, index, bSelected ? LVIS_SELECTED : 0, LVIS_SELECTED);
 }
 
 std::string CListView::GetItemText(int index, int column) const
@@ -171,21 +165,21 @@ std::string CListView::GetItemText(int index, int column) const
     item.iSubItem = column;
     item.pszText = buffer;
     item.cchTextMax = 512;
-    const int length = int(::SendMessageW(Hwnd(m_pImpl->hWnd), LVM_GETITEMTEXTW, index, LPARAM(&item)));
+    const int length = int(::SendMessageW(m_pImpl->hWnd, LVM_GETITEMTEXTW, index, LPARAM(&item)));
     return Narrow(buffer, length);
 }
 
 void CListView::SetContextMenu(const std::string& itemText, std::function<void()> chosen)
 {
     m_pImpl->menuText = itemText;
-    m_pImpl->menuChosen = std::move(chosen);
+    m_menuChosen = std::move(chosen);
 }
 
 void CListView::Impl::ShowContextMenu(int x, int y, bool fromKeyboard)
 {
-    if (!menuChosen)
+    if (!self.m_menuChosen)
         return;
-    HWND list = Hwnd(hWnd);
+    HWND list = hWnd;
     if (fromKeyboard) {
         // Below the focused row, or the list's corner.
         RECT place{};
@@ -204,17 +198,7 @@ void CListView::Impl::ShowContextMenu(int x, int y, bool fromKeyboard)
         UINT(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, list, nullptr));
     ::DestroyMenu(menu);
     if (picked == kChosen)
-        menuChosen();
-}
-
-void CListView::OnSelChange(std::function<void()> handler)
-{
-    m_pImpl->selChange = std::move(handler);
-}
-
-void CListView::OnCopy(std::function<void()> handler)
-{
-    m_pImpl->copy = std::move(handler);
+        self.m_menuChosen();
 }
 
 void* CListView::GetSafeHwnd() const

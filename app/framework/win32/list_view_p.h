@@ -21,8 +21,5 @@ struct CListView::Impl {
     HWND hWnd = nullptr;
     // The dpi the column widths were made for.
     unsigned nDpi = 0;
-    std::function<void()> selChange;
-    std::function<void()> copy;
     std::string menuText;
-    std::function<void()> menuChosen;
 };

@@ -5,11 +5,6 @@
 #include "app/framework/dialog.h"
 
 namespace {
-HWND Hwnd(void* handle)
-{
-    return static_cast<HWND>(handle);
-}
-
 const UINT_PTR kSubclassId = 0x5443;
 
 // The pages follow the control's moves and resizes.
@@ -29,15 +24,14 @@ CTabCtrl::CTabCtrl() : m_pImpl(std::make_unique<Impl>(*this)) {}
 
 CTabCtrl::~CTabCtrl()
 {
-    if (m_pImpl->hWnd && ::IsWindow(Hwnd(m_pImpl->hWnd)))
-        ::RemoveWindowSubclass(Hwnd(m_pImpl->hWnd), &SubclassProc, kSubclassId);
+    if (m_pImpl->hWnd && ::IsWindow(m_pImpl->hWnd))
+        ::RemoveWindowSubclass(m_pImpl->hWnd, &SubclassProc, kSubclassId);
 }
 
 bool CTabCtrl::Attach(CDialog* pOwner, int nId)
 {
-    HWND tab = pOwner ? Hwnd(pOwner->GetDlgItem(nId)) : nullptr;
-    wchar_t className[32] = {};
-    if (!tab || !::GetClassNameW(tab, className, 32) || lstrcmpiW(className, WC_TABCONTROLW) != 0)
+    HWND tab = ControlOfClass(pOwner, nId, WC_TABCONTROLW);
+    if (!tab)
         return false;
     m_pImpl->pOwner = pOwner;
     m_pImpl->hWnd = tab;
@@ -45,14 +39,14 @@ bool CTabCtrl::Attach(CDialog* pOwner, int nId)
     pOwner->OnNotify(nId, [this](const void* data, long long* result) {
         const auto* header = static_cast<const NMHDR*>(data);
         if (header->code == TCN_SELCHANGING) {
-            if (m_pImpl->selChanging)
-                m_pImpl->selChanging();
+            if (m_selChanging)
+                m_selChanging();
             *result = FALSE;  // the change may go on
             return true;
         }
         if (header->code == TCN_SELCHANGE) {
-            if (m_pImpl->selChange)
-                m_pImpl->selChange();
+            if (m_selChange)
+                m_selChange();
             return true;
         }
         return false;
@@ -66,7 +60,7 @@ bool CTabCtrl::Attach(CDialog* pOwner, int nId)
 bool CTabCtrl::Impl::OnKey(unsigned key, bool ctrl, bool shift, bool alt)
 {
     const int count = self.GetItemCount();
-    if (!hWnd || count == 0 || !::IsWindowVisible(Hwnd(hWnd)))
+    if (!hWnd || count == 0 || !::IsWindowVisible(hWnd))
         return false;
     const int current = self.GetCurSel();
     int next = -1;
@@ -87,26 +81,26 @@ bool CTabCtrl::Impl::OnKey(unsigned key, bool ctrl, bool shift, bool alt)
 
 void CTabCtrl::Impl::SelectByUser(int index)
 {
-    if (selChanging)
-        selChanging();
-    TabCtrl_SetCurSel(Hwnd(hWnd), index);
-    if (selChange)
-        selChange();
+    if (self.m_selChanging)
+        self.m_selChanging();
+    TabCtrl_SetCurSel(hWnd, index);
+    if (self.m_selChange)
+        self.m_selChange();
     // The keys go on working: focus left on a page now hidden goes to the tabs.
     HWND focus = ::GetFocus();
     if (!focus || !::IsWindowVisible(focus))
-        ::SetFocus(Hwnd(hWnd));
+        ::SetFocus(hWnd);
 }
 
 void CTabCtrl::Impl::PlacePage(CDialog* pPage) const
 {
-    HWND page = pPage ? Hwnd(pPage->GetSafeHwnd()) : nullptr;
+    HWND page = pPage ? static_cast<HWND>(pPage->GetSafeHwnd()) : nullptr;
     if (!page)
         return;
     // The display area, in the coordinates of the page's parent.
     RECT area;
-    ::GetWindowRect(Hwnd(hWnd), &area);
-    TabCtrl_AdjustRect(Hwnd(hWnd), FALSE, &area);
+    ::GetWindowRect(hWnd, &area);
+    TabCtrl_AdjustRect(hWnd, FALSE, &area);
     ::MapWindowPoints(nullptr, ::GetParent(page), reinterpret_cast<POINT*>(&area), 2);
     ::SetWindowPos(page, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                    SWP_NOACTIVATE);
@@ -128,7 +122,7 @@ int CTabCtrl::InsertItem(int index, const std::string& text, CDialog* pPage)
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = wide.data();
-    const int inserted = int(::SendMessageW(Hwnd(m_pImpl->hWnd), TCM_INSERTITEMW, index, LPARAM(&item)));
+    const int inserted = int(::SendMessageW(m_pImpl->hWnd, TCM_INSERTITEMW, index, LPARAM(&item)));
     if (inserted < 0)
         return -1;
     m_pImpl->pages.insert(m_pImpl->pages.begin() + inserted, pPage);
@@ -138,7 +132,7 @@ int CTabCtrl::InsertItem(int index, const std::string& text, CDialog* pPage)
 
 bool CTabCtrl::DeleteItem(int index)
 {
-    if (!m_pImpl->hWnd || index < 0 || index >= GetItemCount() || !TabCtrl_DeleteItem(Hwnd(m_pImpl->hWnd), index))
+    if (!m_pImpl->hWnd || index < 0 || index >= GetItemCount() || !TabCtrl_DeleteItem(m_pImpl->hWnd, index))
         return false;
     m_pImpl->pages.erase(m_pImpl->pages.begin() + index);
     return true;
@@ -146,12 +140,12 @@ bool CTabCtrl::DeleteItem(int index)
 
 int CTabCtrl::GetItemCount() const
 {
-    return m_pImpl->hWnd ? TabCtrl_GetItemCount(Hwnd(m_pImpl->hWnd)) : 0;
+    return m_pImpl->hWnd ? TabCtrl_GetItemCount(m_pImpl->hWnd) : 0;
 }
 
 int CTabCtrl::GetCurSel() const
 {
-    return m_pImpl->hWnd ? TabCtrl_GetCurSel(Hwnd(m_pImpl->hWnd)) : -1;
+    return m_pImpl->hWnd ? TabCtrl_GetCurSel(m_pImpl->hWnd) : -1;
 }
 
 int CTabCtrl::SetCurSel(int index)
@@ -159,22 +153,12 @@ int CTabCtrl::SetCurSel(int index)
     if (!m_pImpl->hWnd || index < 0 || index >= GetItemCount())
         return -1;
     // TCM_SETCURSEL sends no notification.
-    return TabCtrl_SetCurSel(Hwnd(m_pImpl->hWnd), index);
+    return TabCtrl_SetCurSel(m_pImpl->hWnd, index);
 }
 
 CDialog* CTabCtrl::GetItemData(int index) const
 {
     return index >= 0 && index < int(m_pImpl->pages.size()) ? m_pImpl->pages[index] : nullptr;
-}
-
-void CTabCtrl::OnSelChanging(std::function<void()> handler)
-{
-    m_pImpl->selChanging = std::move(handler);
-}
-
-void CTabCtrl::OnSelChange(std::function<void()> handler)
-{
-    m_pImpl->selChange = std::move(handler);
 }
 
 void* CTabCtrl::GetSafeHwnd() const

@@ -20,6 +20,4 @@ struct CTabCtrl::Impl {
     CDialog* pOwner = nullptr;
     HWND hWnd = nullptr;
     std::vector<CDialog*> pages;  // each item's data, by index
-    std::function<void()> selChanging;
-    std::function<void()> selChange;
 };
