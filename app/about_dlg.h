@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialog.h"
+#include "app/framework/dialog.h"
 
 // The about box: OK or Cancel ends it.
 class CAboutDlg : public CDialog {

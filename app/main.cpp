@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app_init.h"
+#include "app/framework/app_init.h"
 #include "app/utility_app.h"
 
 int main(int argc, char** argv)

@@ -5,7 +5,7 @@
 #include "app/pages/local_name_page.h"
 #include "app/pages/pin_page.h"
 #include "app/resource_ids.h"
-#include "resource_library.h"
+#include "app/framework/resource_library.h"
 
 CMainDlg::CMainDlg(CSerialPort* pPort, CDialog* pParent)
     : CDialog(IDD_MAIN, pParent), m_pPort(pPort)

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "dialog.h"
-#include "tab_ctrl.h"
+#include "app/framework/dialog.h"
+#include "app/framework/tab_ctrl.h"
 
 class CSerialPort;
 

@@ -1,7 +1,7 @@
 #include "app/port_failure_message.h"
 
-#include "resource_library.h"
-#include "user_responder.h"
+#include "app/framework/resource_library.h"
+#include "app/framework/user_responder.h"
 #include "app/resource_ids.h"
 #include "frontend/compose.h"
 #include "frontend/port_hints.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "combo_box.h"
-#include "dialog.h"
+#include "app/framework/combo_box.h"
+#include "app/framework/dialog.h"
 #include "app/framework/port_change_watch.h"
 #include "serial/dcb.h"
 #include "serial/port_list.h"

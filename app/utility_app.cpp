@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "app_init.h"
-#include "busy_window.h"
-#include "resource_library.h"
-#include "user_responder.h"
+#include "app/framework/app_init.h"
+#include "app/framework/busy_window.h"
+#include "app/framework/resource_library.h"
+#include "app/framework/user_responder.h"
 #include "app/main_dlg.h"
 #include "app/port_failure_message.h"
 #include "app/port_select_dlg.h"

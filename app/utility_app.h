@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "single_instance_lock.h"
-#include "win_types.h"
+#include "app/framework/single_instance_lock.h"
+#include "app/framework/win_types.h"
 
 class CSerialPort;
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <gtkmm/window.h>
+
 #include <string>
 #include <vector>
 
-#include "app/framework/gtk/user_responder.h"
+#include "app/framework/user_responder.h"
 
 // Stands in for the user while a benchmark drives the program: answers every
 // message box with OK at once and keeps its text, so a failure shows in the

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cairomm/context.h>
+#include <sigc++/trackable.h>
+
 #include <chrono>
 #include <string>
 
@@ -9,7 +12,8 @@
 // initialisation ended (the first page has listed the paired devices by
 // then) and when the list was first drawn with its entries. It closes itself
 // once the list has been drawn, or after a generous wait if it never is.
-class CBenchMainDlg : public CMainDlg {
+// Its timers go with it (trackable).
+class CBenchMainDlg : public CMainDlg, public sigc::trackable {
 public:
     using Clock = std::chrono::steady_clock;
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "protocol/line_settings.h"
-#include "app/framework/gtk/app_init.h"
-#include "app/framework/gtk/resource_library.h"
+#include "app/framework/app_init.h"
+#include "app/framework/resource_library.h"
 #include "bench/answering_responder.h"
 #include "bench/apsim_process.h"
 #include "bench/bench_main_dlg.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "list_view.h"
+#include "app/framework/list_view.h"
 #include "protocol/link_record.h"
 
 class CDialog;

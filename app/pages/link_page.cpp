@@ -2,10 +2,10 @@
 
 #include "app/port_failure_message.h"
 #include "app/resource_ids.h"
-#include "clipboard.h"
+#include "app/framework/clipboard.h"
 #include "frontend/compose.h"
-#include "resource_library.h"
-#include "wait_cursor.h"
+#include "app/framework/resource_library.h"
+#include "app/framework/wait_cursor.h"
 #include "protocol/exchanges.h"
 #include "protocol/manufacturer_registry.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "dialog.h"
+#include "app/framework/dialog.h"
 #include "app/pages/link_list_box.h"
 
 class CSerialPort;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "wait_cursor.h"
+#include "app/framework/wait_cursor.h"
 #include "app/pages/name_edit_dlg.h"
 #include "app/port_failure_message.h"
 #include "app/resource_ids.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialog.h"
+#include "app/framework/dialog.h"
 
 class CSerialPort;
 

@@ -1,6 +1,6 @@
 #include "app/pages/name_edit_dlg.h"
 
-#include "user_responder.h"
+#include "app/framework/user_responder.h"
 #include "app/resource_ids.h"
 
 CNameEditDlg::CNameEditDlg(CDialog* pParent) : CDialog(IDD_NAME_EDIT, pParent) {}

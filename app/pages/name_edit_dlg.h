@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "dialog.h"
+#include "app/framework/dialog.h"
 #include "protocol/sendable_text.h"
 
 // Asks for a new device name. OK takes it only when it is a non-empty name of

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "wait_cursor.h"
+#include "app/framework/wait_cursor.h"
 #include "app/port_failure_message.h"
 #include "app/resource_ids.h"
 #include "protocol/exchanges.h"

@@ -1,6 +1,6 @@
 #include "tests/faults/fault_matrix.h"
 
-#include "app/framework/gtk/resource_library.h"
+#include "app/framework/resource_library.h"
 #include "app/resource_ids.h"
 #include "frontend/port_string_ids.h"
 

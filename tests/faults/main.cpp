@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "app/framework/gtk/resource_library.h"
+#include "app/framework/resource_library.h"
 #include "tests/faults/fault_matrix.h"
 #include "tests/gui/gui_test.h"
 

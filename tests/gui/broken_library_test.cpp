@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/framework/gtk/resource_library.h"
+#include "app/framework/resource_library.h"
 #include "app/main_dlg.h"
 #include "app/resource_ids.h"
 #include "app/utility_app.h"

@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "app/framework/gtk/wait_cursor.h"
+#include "app/framework/wait_cursor.h"
 #include "app/pages/link_page.h"
 #include "app/pages/pin_page.h"
 #include "app/resource_ids.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/framework/gtk/combo_box.h"
-#include "app/framework/gtk/list_view.h"
+#include "app/framework/combo_box.h"
+#include "app/framework/list_view.h"
 #include "app/resource_ids.h"
 #include "tests/gui/gui_test.h"
 

@@ -11,7 +11,7 @@
 
 #include <filesystem>
 
-#include "app/framework/gtk/resource_library.h"
+#include "app/framework/resource_library.h"
 #include "protocol/line_settings.h"
 #include "protocol/manufacturer_registry.h"
 #include "app/resource_ids.h"

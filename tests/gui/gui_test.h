@@ -1,12 +1,15 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <gtkmm/builder.h>
+#include <gtkmm/dialog.h>
+#include <sigc++/sigc++.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "app/framework/gtk/dialog.h"
+#include "app/framework/dialog.h"
 #include "app/main_dlg.h"
 #include "serial/serial_port.h"
 #include "tests/gui/recording_responder.h"

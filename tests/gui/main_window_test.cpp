@@ -4,7 +4,7 @@
 #include "app/pages/link_page.h"
 #include "app/pages/local_name_page.h"
 #include "app/pages/pin_page.h"
-#include "app/framework/gtk/resource_library.h"
+#include "app/framework/resource_library.h"
 #include "app/resource_ids.h"
 #include "app/utility_app.h"
 #include "tests/gui/gui_test.h"

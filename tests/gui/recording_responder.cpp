@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/framework/gtk/resource_library.h"
+#include "app/framework/resource_library.h"
 
 namespace {
 // The string number whose text this is (captions share texts with tab

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <gtkmm/window.h>
+
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "app/framework/gtk/user_responder.h"
+#include "app/framework/user_responder.h"
 
 // Answers message boxes from a script (OK when it runs out) and records every
 // box and beep, so GUI tests see exactly what the user would have seen.

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/framework/gtk/resource_library.h"
+#include "app/framework/resource_library.h"
 
 // Where the program looks for its resource library: the build tree's copy
 // beside it first, then the copy the install rules put in the private folder.

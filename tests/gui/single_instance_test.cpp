@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/framework/gtk/single_instance_lock.h"
+#include "app/framework/single_instance_lock.h"
 #include "tests/support/wait_until.h"
 
 namespace {

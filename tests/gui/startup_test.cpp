@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/framework/gtk/resource_library.h"
-#include "app/framework/gtk/single_instance_lock.h"
+#include "app/framework/resource_library.h"
+#include "app/framework/single_instance_lock.h"
 #include "app/port_select_dlg.h"
 #include "app/resource_ids.h"
 #include "app/utility_app.h"

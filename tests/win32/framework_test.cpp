@@ -12,16 +12,16 @@
 #include <vector>
 
 #include "protocol/ansi_code_page.h"
-#include "app/framework/win32/app_init.h"
-#include "app/framework/win32/busy_window.h"
-#include "app/framework/win32/clipboard.h"
-#include "app/framework/win32/single_instance_lock.h"
-#include "app/framework/win32/combo_box.h"
-#include "app/framework/win32/dialog.h"
-#include "app/framework/win32/list_view.h"
-#include "app/framework/win32/resource_library.h"
-#include "app/framework/win32/tab_ctrl.h"
-#include "app/framework/win32/user_responder.h"
+#include "app/framework/app_init.h"
+#include "app/framework/busy_window.h"
+#include "app/framework/clipboard.h"
+#include "app/framework/single_instance_lock.h"
+#include "app/framework/combo_box.h"
+#include "app/framework/dialog.h"
+#include "app/framework/list_view.h"
+#include "app/framework/resource_library.h"
+#include "app/framework/tab_ctrl.h"
+#include "app/framework/user_responder.h"
 #include "app/resource_ids.h"
 
 namespace {
@@ -491,7 +491,7 @@ TEST_F(Win32FrameworkTest, BusyWindowShowsItsTextWhileItLives)
     HWND shown = nullptr;
     {
         CBusyWindow busy(IDD_IDENTIFYING, IDC_WAIT_TEXT, "Asking COM5 for the access point\xE2\x80\xA6");
-        shown = Hwnd(busy.GetSafeHwnd());
+        shown = Hwnd(busy.GetWindow());
         ASSERT_NE(shown, nullptr);
         EXPECT_TRUE(::IsWindowVisible(shown));
         // Owned even with no main window: a passing window, not the program's.
@@ -504,7 +504,7 @@ TEST_F(Win32FrameworkTest, BusyWindowShowsItsTextWhileItLives)
     }
     EXPECT_FALSE(::IsWindow(shown));
     CBusyWindow missing(124, IDC_WAIT_TEXT, "x");
-    EXPECT_EQ(missing.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(missing.GetWindow(), nullptr);
 }
 
 TEST_F(Win32FrameworkTest, DisabledControlsAndTheMainWindowsOwnership)

@@ -3,8 +3,8 @@
 // and the settings built without opening anything.
 #include <gtest/gtest.h>
 
-#include "app/framework/win32/app_init.h"
-#include "app/framework/win32/resource_library.h"
+#include "app/framework/app_init.h"
+#include "app/framework/resource_library.h"
 #include "app/resource_ids.h"
 #include "app/port_select_dlg.h"
 #include "frontend/compose.h"

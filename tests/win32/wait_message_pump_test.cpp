@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/framework/win32/app_init.h"
+#include "app/framework/app_init.h"
 #include "app/framework/win32/wait_message_pump.h"
 #include "serial/reply_wait_hook.h"
 

@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/framework/win32/app_init.h"
-#include "app/framework/win32/dialog.h"
-#include "app/framework/win32/list_view.h"
-#include "app/framework/win32/resource_library.h"
-#include "app/framework/win32/tab_ctrl.h"
+#include "app/framework/app_init.h"
+#include "app/framework/dialog.h"
+#include "app/framework/list_view.h"
+#include "app/framework/resource_library.h"
+#include "app/framework/tab_ctrl.h"
 #include "app/framework/win32/window_dpi.h"
 #include "app/resource_ids.h"
 

@@ -1,9 +1,9 @@
-#include "app/framework/gtk/app_init.h"
+#include "app/framework/app_init.h"
 
 #include <gtkmm/main.h>
 #include <gtkmm/window.h>
 
-#include "display_failure.h"
+#include "app/framework/gtk/display_failure.h"
 
 #include <algorithm>
 #include <vector>

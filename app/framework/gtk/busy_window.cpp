@@ -1,29 +1,45 @@
-#include "app/framework/gtk/busy_window.h"
+#include "app/framework/busy_window.h"
 
 #include <gtkmm/label.h>
+#include <gtkmm/window.h>
 
-#include "app/framework/gtk/resource_library.h"
+#include "app/framework/gtk/resource_templates.h"
+#include "app/framework/wait_cursor.h"
 
-CBusyWindow::CBusyWindow(int nTemplateId, int nLabelId, const std::string& text)
-    : m_builder(CResourceLibrary::LoadTemplate(nTemplateId))
+// The window the template built, and the cursor over it.
+struct CBusyWindow::Impl {
+    Glib::RefPtr<Gtk::Builder> builder;
+    Gtk::Window* pWindow = nullptr;
+    std::unique_ptr<CWaitCursor> pCursor;
+};
+
+CBusyWindow::CBusyWindow(int nTemplateId, int nLabelId, const std::string& utf8Text)
+    : m_pImpl(std::make_unique<Impl>())
 {
-    if (!m_builder)
+    Impl& d = *m_pImpl;
+    d.builder = LoadDialogTemplate(nTemplateId);
+    if (!d.builder)
         return;
-    m_pWindow = dynamic_cast<Gtk::Window*>(m_builder->get_object("window").get());
-    if (!m_pWindow)
+    d.pWindow = dynamic_cast<Gtk::Window*>(d.builder->get_object("window").get());
+    if (!d.pWindow)
         return;
-    if (auto* label = dynamic_cast<Gtk::Label*>(m_builder->get_object(std::to_string(nLabelId)).get()))
-        label->set_text(text);
+    if (auto* label = dynamic_cast<Gtk::Label*>(d.builder->get_object(std::to_string(nLabelId)).get()))
+        label->set_text(utf8Text);
     // Showing and drawing it is the cursor's first step.
-    m_pCursor = std::make_unique<CWaitCursor>(m_pWindow);
+    d.pCursor = std::make_unique<CWaitCursor>(d.pWindow);
 }
 
 CBusyWindow::~CBusyWindow()
 {
-    m_pCursor.reset();
-    if (m_pWindow) {
-        delete m_pWindow;
+    m_pImpl->pCursor.reset();
+    if (m_pImpl->pWindow) {
+        delete m_pImpl->pWindow;
         if (GdkDisplay* display = gdk_display_get_default())
             gdk_display_flush(display);
     }
+}
+
+Gtk::Window* CBusyWindow::GetWindow() const
+{
+    return m_pImpl->pWindow;
 }

@@ -1,4 +1,4 @@
-#include "app/framework/gtk/clipboard.h"
+#include "app/framework/clipboard.h"
 
 #include <gtkmm/clipboard.h>
 

@@ -1,4 +1,4 @@
-#include "app/framework/gtk/dialog.h"
+#include "app/framework/gtk/dialog_p.h"
 
 #include <gtkmm/button.h>
 #include <gtkmm/combobox.h>
@@ -7,15 +7,12 @@
 
 #include <algorithm>
 
-#include "app/framework/gtk/caption_menu.h"
-#include "app/framework/gtk/resource_library.h"
-#include "app/framework/gtk/user_responder.h"
+#include "app/framework/gtk/resource_templates.h"
+#include "app/framework/resource_library.h"
 #include "protocol/ansi_code_page.h"
 
 namespace {
 const char* const kDialogKey = "apconfig-dialog";
-CDialog* g_pMainWnd = nullptr;
-int g_nLiveDialogs = 0;
 
 bool IsEnterKey(guint key)
 {
@@ -47,12 +44,6 @@ Glib::ustring FitInBytes(const Glib::ustring& utf8, int nBytes)
     return fitted;
 }
 
-void ForgetMainWnd(const CDialog* dialog)
-{
-    if (g_pMainWnd == dialog)
-        g_pMainWnd = nullptr;
-}
-
 bool IsModalRoot(Gtk::Widget* root)
 {
     return dynamic_cast<Gtk::Dialog*>(root) != nullptr;
@@ -80,9 +71,10 @@ void DestroyToplevels(GtkBuilder* builder)
 }
 }  // namespace
 
-CDialog::CDialog(int nTemplateId, CDialog* pParentWnd) : m_nTemplateId(nTemplateId), m_pParentWnd(pParentWnd)
+CDialog::CDialog(int nTemplateId, CDialog* pParentWnd)
+    : m_nTemplateId(nTemplateId), m_pParentWnd(pParentWnd), m_pImpl(std::make_unique<Impl>(*this))
 {
-    ++g_nLiveDialogs;
+    ++s_nLiveDialogs;
 }
 
 CDialog::~CDialog()
@@ -90,53 +82,49 @@ CDialog::~CDialog()
     // Only the base's notifications can run from here; owners destroy the
     // window first, so this is a safety net.
     DestroyWindow();
-    ForgetMainWnd(this);
-    --g_nLiveDialogs;
+    ForgetMainWnd();
+    --s_nLiveDialogs;
 }
 
-int CDialog::LiveCount()
+bool CDialog::Impl::Build(int nTemplateId, const char* rootId, bool (*fits)(Gtk::Widget*))
 {
-    return g_nLiveDialogs;
-}
-
-bool CDialog::Build(int nTemplateId, const char* rootId, bool (*fits)(Gtk::Widget*))
-{
-    m_builder = CResourceLibrary::LoadTemplate(nTemplateId);
-    if (!m_builder)
+    builder = LoadDialogTemplate(nTemplateId);
+    if (!builder)
         return false;
-    auto object = m_builder->get_object(rootId);
+    auto object = builder->get_object(rootId);
     auto* root = dynamic_cast<Gtk::Widget*>(object.get());
     if (!root || !fits(root)) {
         // Never a window of this dialog: it hears of nothing, and nothing
         // the template made stays behind.
         object.reset();
-        DestroyToplevels(m_builder->gobj());
-        m_builder.reset();
+        DestroyToplevels(builder->gobj());
+        builder.reset();
         return false;
     }
-    m_pWindow = root;
-    m_pWindow->set_data(kDialogKey, this);
+    pWindow = root;
+    pWindow->set_data(kDialogKey, &self);
     return true;
 }
 
 int CDialog::DoModal()
 {
-    if (!Build(m_nTemplateId, "dialog", IsModalRoot)) {
-        ForgetMainWnd(this);
+    Impl& d = *m_pImpl;
+    if (!d.Build(m_nTemplateId, "dialog", IsModalRoot)) {
+        ForgetMainWnd();
         return -1;
     }
-    m_pModal = static_cast<Gtk::Dialog*>(m_pWindow);
-    CDialog* owner = m_pParentWnd ? m_pParentWnd : g_pMainWnd;
+    d.pModal = static_cast<Gtk::Dialog*>(d.pWindow);
+    CDialog* owner = m_pParentWnd ? m_pParentWnd : GetMainWnd();
     if (Gtk::Window* parent = owner && owner != this ? owner->GetToplevel() : nullptr)
-        m_pModal->set_transient_for(*parent);
-    m_pModal->signal_key_press_event().connect(sigc::mem_fun(*this, &CDialog::OnKeyPress), false);
+        d.pModal->set_transient_for(*parent);
+    d.pModal->signal_key_press_event().connect(sigc::mem_fun(d, &Impl::OnKeyPress), false);
     m_bEnded = false;
     m_nResult = -1;
     OnInitDialog();
     while (!m_bEnded) {
-        m_bRunning = true;
-        const int response = m_pModal->run();
-        m_bRunning = false;
+        d.bRunning = true;
+        const int response = d.pModal->run();
+        d.bRunning = false;
         if (m_bEnded)
             break;
         if (response == Gtk::RESPONSE_OK)
@@ -144,14 +132,14 @@ int CDialog::DoModal()
         else if (response == Gtk::RESPONSE_CANCEL || response == Gtk::RESPONSE_DELETE_EVENT)
             OnCancel();
     }
-    m_pModal->hide();
+    d.pModal->hide();
     DestroyWindow();
     return m_nResult;
 }
 
 bool CDialog::Create(int nTemplateId, CDialog* pParent)
 {
-    if (m_pWindow || !pParent || !Build(nTemplateId, "page", IsChildRoot))
+    if (m_pImpl->pWindow || !pParent || !m_pImpl->Build(nTemplateId, "page", IsChildRoot))
         return false;
     m_pParent = pParent;
     pParent->m_children.push_back(this);
@@ -163,62 +151,66 @@ void CDialog::EndDialog(int nResult)
 {
     m_nResult = nResult;
     m_bEnded = true;
-    if (m_bRunning && m_pModal)
-        m_pModal->response(Gtk::RESPONSE_NONE);
+    if (m_pImpl->bRunning && m_pImpl->pModal)
+        m_pImpl->pModal->response(Gtk::RESPONSE_NONE);
 }
 
 void CDialog::ShowWindow(int nCmdShow)
 {
     const bool bShow = nCmdShow != SW_HIDE;
-    if (!m_pWindow || m_pWindow->get_visible() == bShow)
+    Gtk::Widget* window = m_pImpl->pWindow;
+    if (!window || window->get_visible() == bShow)
         return;
-    m_pWindow->set_visible(bShow);
+    window->set_visible(bShow);
     OnShowWindow(bShow, 0);
 }
 
 bool CDialog::IsWindowVisible() const
 {
-    return m_pWindow && m_pWindow->get_visible();
+    return m_pImpl->pWindow && m_pImpl->pWindow->get_visible();
 }
 
 void CDialog::DestroyWindow()
 {
-    if (!m_pWindow)
+    Impl& d = *m_pImpl;
+    if (!d.pWindow)
         return;
     OnDestroy();
     // Children go after their parent heard of its destruction.
     for (CDialog* child : std::vector<CDialog*>(m_children))
         child->DestroyWindow();
-    m_pCaptionMenu.reset();
-    if (m_pModal) {
-        delete m_pModal;
-        m_pModal = nullptr;
+    d.pCaptionMenu.reset();
+    if (d.pModal) {
+        delete d.pModal;
+        d.pModal = nullptr;
     } else {
         // A child's root is held by its holder and the builder: destroying
         // it makes both let go, so the widgets go with the page.
-        gtk_widget_destroy(m_pWindow->gobj());
+        gtk_widget_destroy(d.pWindow->gobj());
     }
-    m_pWindow = nullptr;
-    m_builder.reset();
-    ForgetMainWnd(this);
-    if (m_pParent) {
-        auto& siblings = m_pParent->m_children;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-        m_pParent = nullptr;
-    }
+    d.pWindow = nullptr;
+    d.builder.reset();
+    ForgetMainWnd();
+    LeaveParent();
     PostNcDestroy();
+}
+
+Gtk::Widget* CDialog::GetWindow() const
+{
+    return m_pImpl->pWindow;
 }
 
 Gtk::Window* CDialog::GetToplevel() const
 {
-    return m_pWindow ? dynamic_cast<Gtk::Window*>(m_pWindow->get_toplevel()) : nullptr;
+    Gtk::Widget* window = m_pImpl->pWindow;
+    return window ? dynamic_cast<Gtk::Window*>(window->get_toplevel()) : nullptr;
 }
 
 Gtk::Widget* CDialog::GetDlgItem(int nId) const
 {
-    if (!m_builder)
+    if (!m_pImpl->builder)
         return nullptr;
-    auto object = m_builder->get_object(std::to_string(nId));
+    auto object = m_pImpl->builder->get_object(std::to_string(nId));
     return dynamic_cast<Gtk::Widget*>(object.get());
 }
 
@@ -276,11 +268,6 @@ void CDialog::EnableDlgItem(int nId, bool bEnable)
         item->set_sensitive(bEnable);
 }
 
-int CDialog::MessageBox(int nTextId, int nCaptionId, UINT nType)
-{
-    return ::MessageBox(GetToplevel(), nTextId, nCaptionId, nType);
-}
-
 void CDialog::OnClicked(int nId, std::function<void()> handler)
 {
     if (auto* button = GetDlgItem<Gtk::Button>(nId))
@@ -290,7 +277,7 @@ void CDialog::OnClicked(int nId, std::function<void()> handler)
 void CDialog::SetIcon(int nIconId)
 {
     Gtk::Window* window = GetToplevel();
-    if (auto icon = window ? CResourceLibrary::LoadIcon(nIconId) : Glib::RefPtr<Gdk::Pixbuf>())
+    if (auto icon = window ? LoadIcon(nIconId) : Glib::RefPtr<Gdk::Pixbuf>())
         window->set_icon(icon);
 }
 
@@ -299,10 +286,10 @@ void CDialog::AppendCaptionMenu(int nTextId, unsigned nCommandId)
     Gtk::Window* window = GetToplevel();
     if (!window)
         return;
-    if (!m_pCaptionMenu)
-        m_pCaptionMenu =
-            std::make_unique<CCaptionMenu>(*window, [this](unsigned nCommand) { OnSysCommand(nCommand); });
-    m_pCaptionMenu->Append(CResourceLibrary::LoadString(nTextId), nCommandId);
+    auto& menu = m_pImpl->pCaptionMenu;
+    if (!menu)
+        menu = std::make_unique<CCaptionMenu>(*window, [this](unsigned nCommand) { OnSysCommand(nCommand); });
+    menu->Append(CResourceLibrary::LoadString(nTextId), nCommandId);
 }
 
 bool CDialog::GetCaptionRect(int rect[4]) const
@@ -319,50 +306,17 @@ CDialog* CDialog::FromWidget(Gtk::Widget* widget)
     return nullptr;
 }
 
-void CDialog::SetMainWnd(CDialog* pMainWnd)
-{
-    g_pMainWnd = pMainWnd;
-}
-
-CDialog* CDialog::GetMainWnd()
-{
-    return g_pMainWnd;
-}
-
-BOOL CDialog::OnInitDialog()
-{
-    return TRUE;
-}
-
-void CDialog::OnOK()
-{
-    EndDialog(IDOK);
-}
-
-void CDialog::OnCancel()
-{
-    EndDialog(IDCANCEL);
-}
-
-void CDialog::OnShowWindow(BOOL, UINT) {}
-
-void CDialog::OnDestroy() {}
-
-void CDialog::PostNcDestroy() {}
-
-void CDialog::OnSysCommand(unsigned) {}
-
-bool CDialog::OnKeyPress(GdkEventKey* event)
+bool CDialog::Impl::OnKeyPress(GdkEventKey* event)
 {
     const bool enter = IsEnterKey(event->keyval);
     if (!enter && event->keyval != GDK_KEY_Escape)
         return false;
-    Gtk::Widget* focus = m_pModal ? m_pModal->get_focus() : nullptr;
+    Gtk::Widget* focus = pModal ? pModal->get_focus() : nullptr;
     if (enter && IsPushButton(focus))
         return false;
     CDialog* target = FromWidget(focus);
     if (!target)
-        target = this;
+        target = &self;
     if (enter)
         target->OnOK();
     else

@@ -1,4 +1,4 @@
-#include "display_failure.h"
+#include "app/framework/gtk/display_failure.h"
 
 #include <xcb/xcb.h>
 

@@ -1,14 +1,9 @@
-#include "app/framework/gtk/user_responder.h"
+#include "app/framework/user_responder.h"
 
 #include <glibmm/miscutils.h>
 #include <gtkmm/messagedialog.h>
 
-#include "app/framework/gtk/dialog.h"
-#include "app/framework/gtk/resource_library.h"
-
-namespace {
-CUserResponder* g_pReplacement = nullptr;
-}
+#include "app/framework/dialog.h"
 
 int CUserResponder::MessageBox(Gtk::Window* owner, const std::string& text, const std::string& caption, UINT style)
 {
@@ -32,36 +27,12 @@ void CUserResponder::MessageBeep(UINT)
         display->beep();
 }
 
-CUserResponder& CUserResponder::Current()
+Gtk::Window* CUserResponder::OwnerOf(CDialog* dialog)
 {
-    static CUserResponder user;
-    return g_pReplacement ? *g_pReplacement : user;
+    return dialog ? dialog->GetToplevel() : nullptr;
 }
 
-void CUserResponder::Replace(CUserResponder* responder)
+std::string CUserResponder::ProgramName()
 {
-    g_pReplacement = responder;
-}
-
-int MessageBox(Gtk::Window* owner, int textId, int captionId, UINT style)
-{
-    return CUserResponder::Current().MessageBox(owner, CResourceLibrary::LoadString(textId),
-                                                CResourceLibrary::LoadString(captionId), style);
-}
-
-int AfxMessageBox(int textId, UINT style)
-{
-    return AfxMessageBox(CResourceLibrary::LoadString(textId), style);
-}
-
-int AfxMessageBox(const std::string& text, UINT style)
-{
-    CDialog* mainWnd = CDialog::GetMainWnd();
-    return CUserResponder::Current().MessageBox(mainWnd ? mainWnd->GetToplevel() : nullptr, text,
-                                                Glib::get_application_name(), style);
-}
-
-void MessageBeep(UINT type)
-{
-    CUserResponder::Current().MessageBeep(type);
+    return Glib::get_application_name();
 }

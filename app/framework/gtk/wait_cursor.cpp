@@ -1,9 +1,22 @@
-#include "app/framework/gtk/wait_cursor.h"
+#include "app/framework/wait_cursor.h"
 
-#include "app/framework/gtk/dialog.h"
+#include <gdk/gdk.h>
+#include <gtkmm/window.h>
+
+#include <utility>
+#include <vector>
+
+#include "app/framework/dialog.h"
 #include "app/framework/gtk/draw_now.h"
 
-CWaitCursor::CWaitCursor(Gtk::Window* window)
+// Each part of the window and the cursor it had (a reference each).
+struct CWaitCursor::Impl {
+    void Cover(GdkWindow* window, GdkCursor* busy);
+
+    std::vector<std::pair<GdkWindow*, GdkCursor*>> previous;
+};
+
+CWaitCursor::CWaitCursor(Gtk::Window* window) : m_pImpl(std::make_unique<Impl>())
 {
     if (!window)
         return;
@@ -14,17 +27,17 @@ CWaitCursor::CWaitCursor(Gtk::Window* window)
         return;
     GdkCursor* busy = gdk_cursor_new_for_display(gdk_window_get_display(surface), GDK_WATCH);
     // An entry or a list has a window and cursor of its own.
-    Cover(surface, busy);
+    m_pImpl->Cover(surface, busy);
     g_object_unref(busy);
     gdk_display_flush(gdk_window_get_display(surface));
 }
 
 CWaitCursor::CWaitCursor(CDialog* pDialog) : CWaitCursor(pDialog ? pDialog->GetToplevel() : nullptr) {}
 
-void CWaitCursor::Cover(GdkWindow* window, GdkCursor* busy)
+void CWaitCursor::Impl::Cover(GdkWindow* window, GdkCursor* busy)
 {
-    GdkCursor* previous = gdk_window_get_cursor(window);
-    m_previous.emplace_back(GDK_WINDOW(g_object_ref(window)), previous ? GDK_CURSOR(g_object_ref(previous)) : nullptr);
+    GdkCursor* own = gdk_window_get_cursor(window);
+    previous.emplace_back(GDK_WINDOW(g_object_ref(window)), own ? GDK_CURSOR(g_object_ref(own)) : nullptr);
     gdk_window_set_cursor(window, busy);
     for (GList* child = gdk_window_peek_children(window); child; child = child->next)
         Cover(GDK_WINDOW(child->data), busy);
@@ -33,7 +46,7 @@ void CWaitCursor::Cover(GdkWindow* window, GdkCursor* busy)
 CWaitCursor::~CWaitCursor()
 {
     GdkDisplay* display = nullptr;
-    for (auto [window, cursor] : m_previous) {
+    for (auto [window, cursor] : m_pImpl->previous) {
         if (!gdk_window_is_destroyed(window))
             gdk_window_set_cursor(window, cursor);
         display = gdk_window_get_display(window);

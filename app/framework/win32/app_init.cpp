@@ -1,9 +1,9 @@
-#include "app_init.h"
+#include "app/framework/app_init.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
-#include "dialog.h"
-#include "wait_message_pump.h"
+#include "app/framework/dialog.h"
+#include "app/framework/win32/wait_message_pump.h"
 
 bool AfxWinInit(int*, char***, std::string* pWhy)
 {

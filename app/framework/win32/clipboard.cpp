@@ -1,6 +1,6 @@
-#include "clipboard.h"
+#include "app/framework/clipboard.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
 #include <cstring>
 

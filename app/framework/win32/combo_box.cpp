@@ -1,23 +1,17 @@
-#include "combo_box.h"
+#include "app/framework/win32/combo_box_p.h"
 
-#include "windows_api.h"
+#include "app/framework/dialog.h"
 
-#include "dialog.h"
+CComboBox::CComboBox() : m_pImpl(std::make_unique<Impl>()) {}
 
-namespace {
-HWND Hwnd(void* handle)
-{
-    return static_cast<HWND>(handle);
-}
-}  // namespace
+CComboBox::~CComboBox() = default;
 
 bool CComboBox::Attach(CDialog* pOwner, int nId)
 {
-    HWND combo = pOwner ? Hwnd(pOwner->GetDlgItem(nId)) : nullptr;
-    wchar_t className[32] = {};
-    if (!combo || !::GetClassNameW(combo, className, 32) || lstrcmpiW(className, WC_COMBOBOXW) != 0)
+    HWND combo = ControlOfClass(pOwner, nId, WC_COMBOBOXW);
+    if (!combo)
         return false;
-    m_hWnd = combo;
+    m_pImpl->hWnd = combo;
     // CBN_SELCHANGE comes from the user's choice, never from CB_SETCURSEL.
     pOwner->OnCommand(nId, [this](unsigned code) {
         if (code == CBN_SELCHANGE && m_selChange)
@@ -28,43 +22,43 @@ bool CComboBox::Attach(CDialog* pOwner, int nId)
 
 int CComboBox::AddString(const std::string& text, int data)
 {
-    if (!m_hWnd)
+    if (!m_pImpl->hWnd)
         return -1;
-    const int index = int(::SendMessageW(Hwnd(m_hWnd), CB_ADDSTRING, 0, LPARAM(Widen(text).c_str())));
+    const int index = int(::SendMessageW(m_pImpl->hWnd, CB_ADDSTRING, 0, LPARAM(Widen(text).c_str())));
     if (index < 0)
         return -1;
-    ::SendMessageW(Hwnd(m_hWnd), CB_SETITEMDATA, index, LPARAM(data));
+    ::SendMessageW(m_pImpl->hWnd, CB_SETITEMDATA, index, LPARAM(data));
     return index;
 }
 
 void CComboBox::ResetContent()
 {
-    if (m_hWnd)
-        ::SendMessageW(Hwnd(m_hWnd), CB_RESETCONTENT, 0, 0);
+    if (m_pImpl->hWnd)
+        ::SendMessageW(m_pImpl->hWnd, CB_RESETCONTENT, 0, 0);
 }
 
 int CComboBox::GetCount() const
 {
-    return m_hWnd ? int(::SendMessageW(Hwnd(m_hWnd), CB_GETCOUNT, 0, 0)) : 0;
+    return m_pImpl->hWnd ? int(::SendMessageW(m_pImpl->hWnd, CB_GETCOUNT, 0, 0)) : 0;
 }
 
 int CComboBox::GetCurSel() const
 {
-    return m_hWnd ? int(::SendMessageW(Hwnd(m_hWnd), CB_GETCURSEL, 0, 0)) : -1;
+    return m_pImpl->hWnd ? int(::SendMessageW(m_pImpl->hWnd, CB_GETCURSEL, 0, 0)) : -1;
 }
 
 bool CComboBox::SetCurSel(int index)
 {
-    if (!m_hWnd || index < 0 || index >= GetCount())
+    if (!m_pImpl->hWnd || index < 0 || index >= GetCount())
         return false;
-    return ::SendMessageW(Hwnd(m_hWnd), CB_SETCURSEL, index, 0) == index;
+    return ::SendMessageW(m_pImpl->hWnd, CB_SETCURSEL, index, 0) == index;
 }
 
 int CComboBox::GetItemData(int index) const
 {
-    if (!m_hWnd || index < 0 || index >= GetCount())
+    if (!m_pImpl->hWnd || index < 0 || index >= GetCount())
         return -1;
-    return int(::SendMessageW(Hwnd(m_hWnd), CB_GETITEMDATA, index, 0));
+    return int(::SendMessageW(m_pImpl->hWnd, CB_GETITEMDATA, index, 0));
 }
 
 int CComboBox::FindItemData(int data) const
@@ -73,4 +67,9 @@ int CComboBox::FindItemData(int data) const
         if (GetItemData(i) == data)
             return i;
     return -1;
+}
+
+void* CComboBox::GetSafeHwnd() const
+{
+    return m_pImpl->hWnd;
 }

@@ -1,6 +1,6 @@
-#include "device_change.h"
+#include "app/framework/win32/device_change.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
 #include <dbt.h>
 

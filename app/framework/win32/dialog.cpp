@@ -1,31 +1,15 @@
-#include "dialog.h"
-
-#include "windows_api.h"
+#include "app/framework/win32/dialog_p.h"
 
 #include <algorithm>
 #include <set>
 
 #include "protocol/ansi_code_page.h"
 #include "frontend/win32/string_table_module.h"
-#include "resource_library.h"
-#include "user_responder.h"
+#include "app/framework/resource_library.h"
+#include "app/framework/user_responder.h"
 
 namespace {
 const wchar_t* const kDialogProp = L"apconfig.dialog";
-CDialog* g_pMainWnd = nullptr;
-int g_nLiveDialogs = 0;
-
-void ForgetMainWnd(const CDialog* dialog)
-{
-    if (g_pMainWnd == dialog)
-        g_pMainWnd = nullptr;
-}
-
-HWND Hwnd(void* handle)
-{
-    return static_cast<HWND>(handle);
-}
-
 std::wstring WindowText(HWND hWnd)
 {
     const int length = ::GetWindowTextLengthW(hWnd);
@@ -92,58 +76,58 @@ std::string Narrow(const wchar_t* wide, int length)
     return utf8;
 }
 
-// The window procedure's way into the dialog.
-struct CDialogAccess {
-    static INT_PTR CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static bool Command(CDialog& dialog, WPARAM wParam, LPARAM lParam);
-    static void Limit(CDialog& dialog, int nId);
-};
-
-CDialog::CDialog(int nTemplateId, CDialog* pParentWnd) : m_nTemplateId(nTemplateId), m_pParentWnd(pParentWnd)
+HWND ControlOfClass(CDialog* pOwner, int nId, const wchar_t* className)
 {
-    ++g_nLiveDialogs;
+    HWND control = pOwner ? static_cast<HWND>(pOwner->GetDlgItem(nId)) : nullptr;
+    wchar_t found[32] = {};
+    if (!control || !::GetClassNameW(control, found, 32) || lstrcmpiW(found, className) != 0)
+        return nullptr;
+    return control;
+}
+
+CDialog::CDialog(int nTemplateId, CDialog* pParentWnd)
+    : m_nTemplateId(nTemplateId), m_pParentWnd(pParentWnd), m_pImpl(std::make_unique<Impl>())
+{
+    ++s_nLiveDialogs;
 }
 
 CDialog::~CDialog()
 {
     DestroyWindow();
-    ForgetMainWnd(this);
-    --g_nLiveDialogs;
+    ForgetMainWnd();
+    --s_nLiveDialogs;
 }
 
-int CDialog::LiveCount()
-{
-    return g_nLiveDialogs;
-}
-
-void* CDialog::MakeWindow(void* hParent, bool child)
+HWND CDialog::Impl::MakeWindow(CDialog& dialog, HWND hParent, bool child)
 {
     const auto module = static_cast<HMODULE>(StringTableModule());
-    HRSRC resource = module ? ::FindResourceW(module, MAKEINTRESOURCEW(m_nTemplateId), RT_DIALOG) : nullptr;
+    HRSRC resource = module ? ::FindResourceW(module, MAKEINTRESOURCEW(dialog.m_nTemplateId), RT_DIALOG) : nullptr;
     HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     // A page must be a child window and a dialog of its own must not be.
     if (!data || ((TemplateStyle(data) & WS_CHILD) != 0) != child)
         return nullptr;
-    return ::CreateDialogIndirectParamW(module, static_cast<LPCDLGTEMPLATEW>(data), Hwnd(hParent),
-                                        &CDialogAccess::Proc, reinterpret_cast<LPARAM>(this));
+    return ::CreateDialogIndirectParamW(module, static_cast<LPCDLGTEMPLATEW>(data), hParent, &Impl::Proc,
+                                        reinterpret_cast<LPARAM>(&dialog));
 }
 
 int CDialog::DoModal()
 {
-    if (m_hWnd)
+    Impl& d = *m_pImpl;
+    if (d.hWnd)
         return -1;
-    CDialog* owner = m_pParentWnd ? m_pParentWnd : g_pMainWnd;
-    HWND hOwner = owner && owner != this && owner->m_hWnd ? ::GetAncestor(Hwnd(owner->m_hWnd), GA_ROOT) : nullptr;
+    CDialog* owner = m_pParentWnd ? m_pParentWnd : GetMainWnd();
+    HWND hOwner = owner && owner != this && owner->m_pImpl->hWnd ? ::GetAncestor(owner->m_pImpl->hWnd, GA_ROOT)
+                                                                 : nullptr;
     m_bEnded = false;
     m_nResult = -1;
-    m_bModal = true;
-    if (!MakeWindow(hOwner, false)) {
-        m_bModal = false;
-        ForgetMainWnd(this);
+    d.bModal = true;
+    if (!Impl::MakeWindow(*this, hOwner, false)) {
+        d.bModal = false;
+        ForgetMainWnd();
         return -1;
     }
-    HWND hWnd = Hwnd(m_hWnd);
+    HWND hWnd = d.hWnd;
     const bool disableOwner = hOwner && ::IsWindowEnabled(hOwner);
     if (disableOwner)
         ::EnableWindow(hOwner, FALSE);
@@ -152,7 +136,7 @@ int CDialog::DoModal()
         ::SetForegroundWindow(hWnd);
     }
     MSG msg;
-    while (!m_bEnded && m_hWnd) {
+    while (!m_bEnded && d.hWnd) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) {
             if (got == 0)
@@ -160,7 +144,7 @@ int CDialog::DoModal()
             break;
         }
         const bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
-        if (key && (msg.hwnd == hWnd || ::IsChild(hWnd, msg.hwnd)) && PreTranslateKey(unsigned(msg.wParam)))
+        if (key && (msg.hwnd == hWnd || ::IsChild(hWnd, msg.hwnd)) && d.PreTranslateKey(unsigned(msg.wParam)))
             continue;
         if (::IsDialogMessageW(hWnd, &msg))
             continue;
@@ -170,19 +154,19 @@ int CDialog::DoModal()
     // The owner comes back before this window goes, so it is activated.
     if (disableOwner)
         ::EnableWindow(hOwner, TRUE);
-    if (m_hWnd)
+    if (d.hWnd)
         ::ShowWindow(hWnd, 0);
     DestroyWindow();
-    m_bModal = false;
+    d.bModal = false;
     return m_nResult;
 }
 
-bool CDialog::PreTranslateKey(unsigned key)
+bool CDialog::Impl::PreTranslateKey(unsigned key)
 {
     const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
     const bool shift = ::GetKeyState(VK_SHIFT) < 0;
     const bool alt = ::GetKeyState(VK_MENU) < 0;
-    for (auto& handler : m_keys)
+    for (auto& handler : keys)
         if (handler(key, ctrl, shift, alt))
             return true;
     return false;
@@ -190,15 +174,13 @@ bool CDialog::PreTranslateKey(unsigned key)
 
 bool CDialog::Create(int nTemplateId, CDialog* pParent)
 {
-    if (m_hWnd || !pParent || !pParent->m_hWnd)
+    if (m_pImpl->hWnd || !pParent || !pParent->m_pImpl->hWnd)
         return false;
     m_nTemplateId = nTemplateId;
     m_pParent = pParent;
     pParent->m_children.push_back(this);
-    if (!MakeWindow(pParent->m_hWnd, true)) {
-        auto& siblings = pParent->m_children;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-        m_pParent = nullptr;
+    if (!Impl::MakeWindow(*this, pParent->m_pImpl->hWnd, true)) {
+        LeaveParent();
         return false;
     }
     return true;
@@ -209,56 +191,58 @@ void CDialog::EndDialog(int nResult)
     m_nResult = nResult;
     m_bEnded = true;
     // Wakes the modal loop, which may be waiting for a message.
-    if (m_hWnd)
-        ::PostMessageW(Hwnd(m_hWnd), WM_NULL, 0, 0);
+    if (m_pImpl->hWnd)
+        ::PostMessageW(m_pImpl->hWnd, WM_NULL, 0, 0);
 }
 
 void CDialog::ShowWindow(int nCmdShow)
 {
     const bool bShow = nCmdShow != SW_HIDE;
-    if (!m_hWnd || IsWindowVisible() == bShow)
+    HWND hWnd = m_pImpl->hWnd;
+    if (!hWnd || IsWindowVisible() == bShow)
         return;
-    ::ShowWindow(Hwnd(m_hWnd), bShow ? SW_SHOWNA : 0);
+    ::ShowWindow(hWnd, bShow ? SW_SHOWNA : 0);
     if (bShow && m_pParent)
-        ::SetWindowPos(Hwnd(m_hWnd), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ::SetWindowPos(hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     OnShowWindow(bShow, 0);
 }
 
 bool CDialog::IsWindowVisible() const
 {
     // The window's own style: a page counts as shown inside a hidden parent.
-    return m_hWnd && (::GetWindowLongW(Hwnd(m_hWnd), GWL_STYLE) & WS_VISIBLE);
+    return m_pImpl->hWnd && (::GetWindowLongW(m_pImpl->hWnd, GWL_STYLE) & WS_VISIBLE);
 }
 
 void CDialog::DestroyWindow()
 {
-    if (!m_hWnd)
+    if (!m_pImpl->hWnd)
         return;
     OnDestroy();
     for (CDialog* child : std::vector<CDialog*>(m_children))
         child->DestroyWindow();
-    HWND hWnd = Hwnd(m_hWnd);
-    m_hWnd = nullptr;
+    HWND hWnd = m_pImpl->hWnd;
+    m_pImpl->hWnd = nullptr;
     ::RemovePropW(hWnd, kDialogProp);
     CaptionCommands(hWnd).clear();
     ::DestroyWindow(hWnd);
-    ForgetMainWnd(this);
-    if (m_pParent) {
-        auto& siblings = m_pParent->m_children;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-        m_pParent = nullptr;
-    }
+    ForgetMainWnd();
+    LeaveParent();
     PostNcDestroy();
+}
+
+void* CDialog::GetSafeHwnd() const
+{
+    return m_pImpl->hWnd;
 }
 
 void* CDialog::GetDlgItem(int nId) const
 {
-    return m_hWnd ? ::GetDlgItem(Hwnd(m_hWnd), nId) : nullptr;
+    return m_pImpl->hWnd ? ::GetDlgItem(m_pImpl->hWnd, nId) : nullptr;
 }
 
-CDialog* CDialog::FromHandle(void* hWnd)
+CDialog* CDialog::FromWidget(void* hWnd)
 {
-    for (HWND w = Hwnd(hWnd); w; w = ::GetParent(w))
+    for (HWND w = static_cast<HWND>(hWnd); w; w = ::GetParent(w))
         if (HANDLE dialog = ::GetPropW(w, kDialogProp))
             return static_cast<CDialog*>(dialog);
     return nullptr;
@@ -266,7 +250,7 @@ CDialog* CDialog::FromHandle(void* hWnd)
 
 std::string CDialog::GetDlgItemText(int nId, int nMaxBytes) const
 {
-    HWND item = Hwnd(GetDlgItem(nId));
+    HWND item = static_cast<HWND>(GetDlgItem(nId));
     if (!item)
         return {};
     std::string text = ToAnsi(WindowText(item));
@@ -277,136 +261,99 @@ std::string CDialog::GetDlgItemText(int nId, int nMaxBytes) const
 
 void CDialog::SetDlgItemText(int nId, const std::string& ansiText)
 {
-    if (HWND item = Hwnd(GetDlgItem(nId)))
+    if (HWND item = static_cast<HWND>(GetDlgItem(nId)))
         ::SetWindowTextW(item, FromAnsi(ansiText).c_str());
 }
 
 void CDialog::SetDlgItemLabel(int nId, const std::string& utf8Text)
 {
-    if (HWND item = Hwnd(GetDlgItem(nId)))
+    if (HWND item = static_cast<HWND>(GetDlgItem(nId)))
         ::SetWindowTextW(item, Widen(utf8Text).c_str());
 }
 
 void CDialog::ShowDlgItem(int nId, bool bShow)
 {
-    if (HWND item = Hwnd(GetDlgItem(nId)))
+    if (HWND item = static_cast<HWND>(GetDlgItem(nId)))
         ::ShowWindow(item, bShow ? SW_SHOWNA : 0);
 }
 
 void CDialog::LimitText(int nId, int nBytes)
 {
-    HWND item = Hwnd(GetDlgItem(nId));
+    HWND item = static_cast<HWND>(GetDlgItem(nId));
     if (!item)
         return;
     // EM_LIMITTEXT counts characters of a Unicode edit, which is the byte
     // count only in a single-byte code page: it bounds typing, and every
     // change is cut to the bytes it may take in the code page in force.
     ::SendMessageW(item, EM_LIMITTEXT, WPARAM(std::max(nBytes, 0)), 0);
-    m_limits[nId] = std::max(nBytes, 0);
-    CDialogAccess::Limit(*this, nId);
+    m_pImpl->limits[nId] = std::max(nBytes, 0);
+    Impl::Limit(*this, nId);
 }
 
 void CDialog::EnableDlgItem(int nId, bool bEnable)
 {
-    if (HWND item = Hwnd(GetDlgItem(nId)))
+    if (HWND item = static_cast<HWND>(GetDlgItem(nId)))
         ::EnableWindow(item, bEnable);
-}
-
-int CDialog::MessageBox(int nTextId, int nCaptionId, UINT nType)
-{
-    return ::MessageBox(this, nTextId, nCaptionId, nType);
 }
 
 void CDialog::OnClicked(int nId, std::function<void()> handler)
 {
-    m_clicked[nId] = std::move(handler);
+    m_pImpl->clicked[nId] = std::move(handler);
 }
 
 void CDialog::OnCommand(int nId, std::function<void(unsigned)> handler)
 {
-    m_commands[nId] = std::move(handler);
+    m_pImpl->commands[nId] = std::move(handler);
 }
 
 void CDialog::OnNotify(int nId, std::function<bool(const void*, long long*)> handler)
 {
-    m_notify[nId] = std::move(handler);
+    m_pImpl->notify[nId] = std::move(handler);
 }
 
 void CDialog::OnMessage(unsigned message, std::function<bool(unsigned long long, long long)> handler)
 {
-    m_messages[message] = std::move(handler);
+    m_pImpl->messages[message] = std::move(handler);
 }
 
 void CDialog::OnPreTranslateKey(std::function<bool(unsigned, bool, bool, bool)> handler)
 {
-    m_keys.push_back(std::move(handler));
+    m_pImpl->keys.push_back(std::move(handler));
 }
 
 void CDialog::SetIcon(int nIconId)
 {
     const auto module = static_cast<HMODULE>(StringTableModule());
-    if (!m_hWnd || !module)
+    if (!m_pImpl->hWnd || !module)
         return;
     // Loaded once per size for the life of the process (LR_SHARED).
     for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
         const int size = ::GetSystemMetrics(metric);
         if (HANDLE icon = ::LoadImageW(module, MAKEINTRESOURCEW(nIconId), IMAGE_ICON, size, size, LR_SHARED))
-            ::SendMessageW(Hwnd(m_hWnd), WM_SETICON, which, LPARAM(icon));
+            ::SendMessageW(m_pImpl->hWnd, WM_SETICON, which, LPARAM(icon));
     }
 }
 
 void CDialog::AppendCaptionMenu(int nTextId, unsigned nCommandId)
 {
-    if (!m_hWnd)
+    if (!m_pImpl->hWnd)
         return;
-    HMENU menu = ::GetSystemMenu(Hwnd(m_hWnd), FALSE);
+    HMENU menu = ::GetSystemMenu(m_pImpl->hWnd, FALSE);
     if (!menu)
         return;
-    auto& commands = CaptionCommands(Hwnd(m_hWnd));
+    auto& commands = CaptionCommands(m_pImpl->hWnd);
     if (commands.empty())
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu, MF_STRING, nCommandId, Widen(CResourceLibrary::LoadString(nTextId)).c_str());
     commands.insert(nCommandId & 0xFFF0);
 }
 
-void CDialog::SetMainWnd(CDialog* pMainWnd)
+void CDialog::Impl::Limit(CDialog& dialog, int nId)
 {
-    g_pMainWnd = pMainWnd;
-}
-
-CDialog* CDialog::GetMainWnd()
-{
-    return g_pMainWnd;
-}
-
-BOOL CDialog::OnInitDialog()
-{
-    return TRUE;
-}
-
-void CDialog::OnOK()
-{
-    EndDialog(IDOK);
-}
-
-void CDialog::OnCancel()
-{
-    EndDialog(IDCANCEL);
-}
-
-void CDialog::OnShowWindow(BOOL, UINT) {}
-
-void CDialog::OnDestroy() {}
-
-void CDialog::PostNcDestroy() {}
-
-void CDialog::OnSysCommand(unsigned) {}
-
-void CDialogAccess::Limit(CDialog& dialog, int nId)
-{
-    const auto limit = dialog.m_limits.find(nId);
-    HWND item = Hwnd(dialog.GetDlgItem(nId));
-    if (limit == dialog.m_limits.end() || !item)
+    const auto& limits = dialog.m_pImpl->limits;
+    const auto limit = limits.find(nId);
+    HWND item = static_cast<HWND>(dialog.GetDlgItem(nId));
+    if (limit == limits.end() || !item)
         return;
     const std::wstring text = WindowText(item);
     if (static_cast<int>(ToAnsi(text).size()) <= limit->second)
@@ -420,23 +367,23 @@ void CDialogAccess::Limit(CDialog& dialog, int nId)
     MessageBeep(MB_OK);
 }
 
-bool CDialogAccess::Command(CDialog& dialog, WPARAM wParam, LPARAM lParam)
+bool CDialog::Impl::Command(CDialog& dialog, WPARAM wParam, LPARAM lParam)
 {
     const int id = LOWORD(wParam);
     const unsigned code = HIWORD(wParam);
-    if (lParam && code == EN_CHANGE && dialog.m_limits.count(id))
+    if (lParam && code == EN_CHANGE && dialog.m_pImpl->limits.count(id))
         Limit(dialog, id);
     if (lParam && code == BN_CLICKED) {
-        const auto clicked = dialog.m_clicked.find(id);
-        if (clicked != dialog.m_clicked.end()) {
+        const auto clicked = dialog.m_pImpl->clicked.find(id);
+        if (clicked != dialog.m_pImpl->clicked.end()) {
             auto handler = clicked->second;  // it may replace itself
             handler();
             return true;
         }
     }
     if (lParam) {
-        const auto command = dialog.m_commands.find(id);
-        if (command != dialog.m_commands.end()) {
+        const auto command = dialog.m_pImpl->commands.find(id);
+        if (command != dialog.m_pImpl->commands.end()) {
             auto handler = command->second;
             handler(code);
             return true;
@@ -449,8 +396,8 @@ bool CDialogAccess::Command(CDialog& dialog, WPARAM wParam, LPARAM lParam)
         HWND focus = ::GetFocus();
         HWND button = reinterpret_cast<HWND>(lParam);
         const bool fromButton = button && ::GetFocus() == button;
-        if (!fromButton && focus && ::IsChild(Hwnd(dialog.m_hWnd), focus))
-            if (CDialog* holder = CDialog::FromHandle(focus))
+        if (!fromButton && focus && ::IsChild(dialog.m_pImpl->hWnd, focus))
+            if (CDialog* holder = CDialog::FromWidget(focus))
                 target = holder;
         if (id == IDOK)
             target->OnOK();
@@ -461,12 +408,12 @@ bool CDialogAccess::Command(CDialog& dialog, WPARAM wParam, LPARAM lParam)
     return false;
 }
 
-INT_PTR CALLBACK CDialogAccess::Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK CDialog::Impl::Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<CDialog*>(lParam);
         ::SetPropW(hWnd, kDialogProp, dialog);
-        dialog->m_hWnd = hWnd;
+        dialog->m_pImpl->hWnd = hWnd;
         return dialog->OnInitDialog();
     }
     auto* dialog = static_cast<CDialog*>(::GetPropW(hWnd, kDialogProp));
@@ -477,8 +424,9 @@ INT_PTR CALLBACK CDialogAccess::Proc(HWND hWnd, UINT message, WPARAM wParam, LPA
         return Command(*dialog, wParam, lParam);
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        const auto handler = dialog->m_notify.find(int(header->idFrom));
-        if (handler == dialog->m_notify.end())
+        const auto& notify = dialog->m_pImpl->notify;
+        const auto handler = notify.find(int(header->idFrom));
+        if (handler == notify.end())
             return FALSE;
         long long result = 0;
         auto call = handler->second;
@@ -489,7 +437,7 @@ INT_PTR CALLBACK CDialogAccess::Proc(HWND hWnd, UINT message, WPARAM wParam, LPA
     }
     case WM_CLOSE:
         // The caption's close button: this dialog's own Cancel, wherever the focus is.
-        if (dialog->m_bModal)
+        if (dialog->m_pImpl->bModal)
             dialog->OnCancel();
         return TRUE;
     case WM_DPICHANGED:
@@ -508,16 +456,17 @@ INT_PTR CALLBACK CDialogAccess::Proc(HWND hWnd, UINT message, WPARAM wParam, LPA
         return FALSE;
     case WM_NCDESTROY:
         // Destroyed from outside (its owner went): the dialog hears of it.
-        if (dialog->m_hWnd == hWnd) {
+        if (dialog->m_pImpl->hWnd == hWnd) {
             ::RemovePropW(hWnd, kDialogProp);
-            dialog->m_hWnd = nullptr;
-            ForgetMainWnd(dialog);
+            dialog->m_pImpl->hWnd = nullptr;
+            dialog->ForgetMainWnd();
             dialog->PostNcDestroy();
         }
         return FALSE;
     default: {
-        const auto handler = dialog->m_messages.find(message);
-        if (handler == dialog->m_messages.end())
+        const auto& messages = dialog->m_pImpl->messages;
+        const auto handler = messages.find(message);
+        if (handler == messages.end())
             return FALSE;
         auto call = handler->second;
         return call(wParam, lParam) ? TRUE : FALSE;

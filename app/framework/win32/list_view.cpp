@@ -1,18 +1,11 @@
-#include "list_view.h"
-
-#include "windows_api.h"
+#include "app/framework/win32/list_view_p.h"
 
 #include "app/resource_ids.h"
-#include "dialog.h"
-#include "resource_library.h"
-#include "window_dpi.h"
+#include "app/framework/dialog.h"
+#include "app/framework/resource_library.h"
+#include "app/framework/win32/window_dpi.h"
 
 namespace {
-HWND Hwnd(void* handle)
-{
-    return static_cast<HWND>(handle);
-}
-
 // What WM_CONTEXTMENU reaches the owner through: its subclass of the list.
 const UINT_PTR kSubclassId = 0x4C56;
 
@@ -21,24 +14,27 @@ const UINT_PTR kSubclassId = 0x4C56;
 #endif
 }  // namespace
 
+CListView::CListView() : m_pImpl(std::make_unique<Impl>(*this)) {}
+
+CListView::~CListView() = default;
+
 bool CListView::Attach(CDialog* pOwner, int nId)
 {
-    HWND list = pOwner ? Hwnd(pOwner->GetDlgItem(nId)) : nullptr;
-    wchar_t className[32] = {};
-    if (!list || !::GetClassNameW(list, className, 32) || lstrcmpiW(className, WC_LISTVIEWW) != 0)
+    HWND list = ControlOfClass(pOwner, nId, WC_LISTVIEWW);
+    if (!list)
         return false;
-    m_pOwner = pOwner;
-    m_hWnd = list;
+    m_pImpl->pOwner = pOwner;
+    m_pImpl->hWnd = list;
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     // The list's size comes from the template, scaled already; the least
     // width an address needs and the room kept free are pixels at 96 dpi.
-    m_nDpi = CWindowDpi::Of(list);
+    m_pImpl->nDpi = CWindowDpi::Of(list);
     RECT client;
     ::GetClientRect(list, &client);
-    const int first = std::max(int(client.right * 2 / 5), CWindowDpi::Scale(100, m_nDpi));
+    const int first = std::max(int(client.right * 2 / 5), CWindowDpi::Scale(100, m_pImpl->nDpi));
     const std::pair<int, int> columns[] = {
         {IDS_LINK_COLUMN_ADDRESS, first},
-        {IDS_LINK_COLUMN_MANUFACTURER, int(client.right) - first - CWindowDpi::Scale(4, m_nDpi)}};
+        {IDS_LINK_COLUMN_MANUFACTURER, int(client.right) - first - CWindowDpi::Scale(4, m_pImpl->nDpi)}};
     for (int i = 0; i < 2; ++i) {
         std::wstring heading = Widen(CResourceLibrary::LoadString(columns[i].first));
         LVCOLUMNW column{};
@@ -53,7 +49,7 @@ bool CListView::Attach(CDialog* pOwner, int nId)
         if (header->code == LVN_ITEMCHANGED) {
             const auto* change = static_cast<const NMLISTVIEW*>(data);
             if ((change->uChanged & LVIF_STATE) && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED))
-                SelectionMayHaveChanged();
+                m_pImpl->SelectionMayHaveChanged();
             return true;
         }
         if (header->code == LVN_KEYDOWN) {
@@ -71,119 +67,119 @@ bool CListView::Attach(CDialog* pOwner, int nId)
     ::SetWindowSubclass(
         list,
         [](HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) -> LRESULT {
-            auto* self = reinterpret_cast<CListView*>(data);
+            auto* impl = reinterpret_cast<Impl*>(data);
             if (message == WM_CONTEXTMENU) {
                 const bool keyboard = lParam == -1;
-                self->ShowContextMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), keyboard);
+                impl->ShowContextMenu(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), keyboard);
                 return 0;
             }
             if (message == WM_DPICHANGED_AFTERPARENT)
-                self->ScaleColumns();
+                impl->ScaleColumns();
             if (message == WM_NCDESTROY)
                 ::RemoveWindowSubclass(hWnd, nullptr, kSubclassId);
             return ::DefSubclassProc(hWnd, message, wParam, lParam);
         },
-        kSubclassId, DWORD_PTR(this));
+        kSubclassId, DWORD_PTR(m_pImpl.get()));
     return true;
 }
 
-void CListView::ScaleColumns()
+void CListView::Impl::ScaleColumns()
 {
     // The dialog manager has resized the list for the new monitor; the
     // columns keep their share of it.
-    const unsigned dpi = CWindowDpi::Of(m_hWnd);
-    if (dpi == m_nDpi || m_nDpi == 0)
+    const unsigned dpi = CWindowDpi::Of(hWnd);
+    if (dpi == nDpi || nDpi == 0)
         return;
-    HWND list = Hwnd(m_hWnd);
+    HWND list = hWnd;
     for (int i = 0; i < 2; ++i)
-        ListView_SetColumnWidth(list, i, ::MulDiv(ListView_GetColumnWidth(list, i), int(dpi), int(m_nDpi)));
-    m_nDpi = dpi;
+        ListView_SetColumnWidth(list, i, ::MulDiv(ListView_GetColumnWidth(list, i), int(dpi), int(nDpi)));
+    nDpi = dpi;
 }
 
-void CListView::SelectionMayHaveChanged()
+void CListView::Impl::SelectionMayHaveChanged()
 {
-    if (m_selChange)
-        m_selChange();
+    if (self.m_selChange)
+        self.m_selChange();
 }
 
 int CListView::InsertItem(int index, const std::string& first, const std::string& second)
 {
-    if (!m_hWnd)
+    if (!m_pImpl->hWnd)
         return -1;
     std::wstring a = Widen(first), b = Widen(second);
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = index;
     item.pszText = a.data();
-    const int row = int(::SendMessageW(Hwnd(m_hWnd), LVM_INSERTITEMW, 0, LPARAM(&item)));
+    const int row = int(::SendMessageW(m_pImpl->hWnd, LVM_INSERTITEMW, 0, LPARAM(&item)));
     if (row < 0)
         return -1;
     LVITEMW sub{};
     sub.iSubItem = 1;
     sub.pszText = b.data();
-    ::SendMessageW(Hwnd(m_hWnd), LVM_SETITEMTEXTW, row, LPARAM(&sub));
+    ::SendMessageW(m_pImpl->hWnd, LVM_SETITEMTEXTW, row, LPARAM(&sub));
     return row;
 }
 
 void CListView::DeleteAllItems()
 {
-    if (m_hWnd)
-        ListView_DeleteAllItems(Hwnd(m_hWnd));
+    if (m_pImpl->hWnd)
+        ListView_DeleteAllItems(m_pImpl->hWnd);
 }
 
 int CListView::GetItemCount() const
 {
-    return m_hWnd ? ListView_GetItemCount(Hwnd(m_hWnd)) : 0;
+    return m_pImpl->hWnd ? ListView_GetItemCount(m_pImpl->hWnd) : 0;
 }
 
 int CListView::GetSelectedCount() const
 {
-    return m_hWnd ? int(ListView_GetSelectedCount(Hwnd(m_hWnd))) : 0;
+    return m_pImpl->hWnd ? int(ListView_GetSelectedCount(m_pImpl->hWnd)) : 0;
 }
 
 std::vector<int> CListView::GetSelectedItems() const
 {
     std::vector<int> rows;
-    if (!m_hWnd)
+    if (!m_pImpl->hWnd)
         return rows;
-    for (int row = ListView_GetNextItem(Hwnd(m_hWnd), -1, LVNI_SELECTED); row >= 0;
-         row = ListView_GetNextItem(Hwnd(m_hWnd), row, LVNI_SELECTED))
+    for (int row = ListView_GetNextItem(m_pImpl->hWnd, -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(m_pImpl->hWnd, row, LVNI_SELECTED))
         rows.push_back(row);
     return rows;
 }
 
 void CListView::SetItemSelected(int index, bool bSelected)
 {
-    if (!m_hWnd || index < 0 || index >= GetItemCount())
+    if (!m_pImpl->hWnd || index < 0 || index >= GetItemCount())
         return;
     // LVN_ITEMCHANGED follows, as for the user's click.
-    ListView_SetItemState(Hwnd(m_hWnd), index, bSelected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+    ListView_SetItemState(m_pImpl->hWnd, index, bSelected ? LVIS_SELECTED : 0, LVIS_SELECTED);
 }
 
 std::string CListView::GetItemText(int index, int column) const
 {
-    if (!m_hWnd || index < 0 || index >= GetItemCount() || column < 0 || column > 1)
+    if (!m_pImpl->hWnd || index < 0 || index >= GetItemCount() || column < 0 || column > 1)
         return {};
     wchar_t buffer[512] = {};
     LVITEMW item{};
     item.iSubItem = column;
     item.pszText = buffer;
     item.cchTextMax = 512;
-    const int length = int(::SendMessageW(Hwnd(m_hWnd), LVM_GETITEMTEXTW, index, LPARAM(&item)));
+    const int length = int(::SendMessageW(m_pImpl->hWnd, LVM_GETITEMTEXTW, index, LPARAM(&item)));
     return Narrow(buffer, length);
 }
 
 void CListView::SetContextMenu(const std::string& itemText, std::function<void()> chosen)
 {
-    m_menuText = itemText;
+    m_pImpl->menuText = itemText;
     m_menuChosen = std::move(chosen);
 }
 
-void CListView::ShowContextMenu(int x, int y, bool fromKeyboard)
+void CListView::Impl::ShowContextMenu(int x, int y, bool fromKeyboard)
 {
-    if (!m_menuChosen)
+    if (!self.m_menuChosen)
         return;
-    HWND list = Hwnd(m_hWnd);
+    HWND list = hWnd;
     if (fromKeyboard) {
         // Below the focused row, or the list's corner.
         RECT place{};
@@ -197,10 +193,15 @@ void CListView::ShowContextMenu(int x, int y, bool fromKeyboard)
     }
     HMENU menu = ::CreatePopupMenu();
     const UINT kChosen = 1;
-    ::AppendMenuW(menu, MF_STRING | (GetSelectedCount() ? 0 : MF_GRAYED), kChosen, Widen(m_menuText).c_str());
+    ::AppendMenuW(menu, MF_STRING | (self.GetSelectedCount() ? 0 : MF_GRAYED), kChosen, Widen(menuText).c_str());
     const UINT picked =
         UINT(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, list, nullptr));
     ::DestroyMenu(menu);
     if (picked == kChosen)
-        m_menuChosen();
+        self.m_menuChosen();
+}
+
+void* CListView::GetSafeHwnd() const
+{
+    return m_pImpl->hWnd;
 }

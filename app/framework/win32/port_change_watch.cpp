@@ -1,8 +1,8 @@
 #include "app/framework/port_change_watch.h"
 
-#include "device_change.h"
-#include "dialog.h"
-#include "windows_api.h"
+#include "app/framework/win32/device_change.h"
+#include "app/framework/dialog.h"
+#include "app/framework/win32/windows_api.h"
 
 namespace {
 // The owner's timer that paces the poll.

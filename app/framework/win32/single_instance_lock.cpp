@@ -1,6 +1,6 @@
-#include "single_instance_lock.h"
+#include "app/framework/single_instance_lock.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
 namespace {
 // The holder's hidden window, found by its class name by a later start.
@@ -21,6 +21,19 @@ LRESULT CALLBACK ListenerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
     return ::DefWindowProcW(hWnd, message, wParam, lParam);
 }
 }  // namespace
+
+// The mutex held, and the hidden window knocks are posted to.
+struct CSingleInstanceLock::Impl {
+    HANDLE hMutex = nullptr;
+    HWND hListener = nullptr;
+};
+
+CSingleInstanceLock::CSingleInstanceLock() : m_pImpl(std::make_unique<Impl>()) {}
+
+CSingleInstanceLock::~CSingleInstanceLock()
+{
+    Release();
+}
 
 std::string CSingleInstanceLock::NameFor(const std::string& name)
 {
@@ -47,7 +60,7 @@ bool CSingleInstanceLock::Create(const std::string& name)
         }
         return false;
     }
-    m_hMutex = mutex;
+    m_pImpl->hMutex = mutex;
     m_bAlreadyExists = false;
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &ListenerProc;
@@ -59,7 +72,7 @@ bool CSingleInstanceLock::Create(const std::string& name)
                                       nullptr, windowClass.hInstance, nullptr);
     if (listener)
         ::SetWindowLongPtrW(listener, GWLP_USERDATA, LONG_PTR(&m_knocked));
-    m_hListener = listener;
+    m_pImpl->hListener = listener;
     return true;
 }
 
@@ -70,13 +83,13 @@ void CSingleInstanceLock::OnKnock(std::function<void()> knocked)
 
 void CSingleInstanceLock::Release()
 {
-    if (m_hListener) {
-        ::DestroyWindow(static_cast<HWND>(m_hListener));
-        m_hListener = nullptr;
+    if (m_pImpl->hListener) {
+        ::DestroyWindow(m_pImpl->hListener);
+        m_pImpl->hListener = nullptr;
     }
-    if (m_hMutex) {
-        ::ReleaseMutex(m_hMutex);
-        ::CloseHandle(m_hMutex);
-        m_hMutex = nullptr;
+    if (m_pImpl->hMutex) {
+        ::ReleaseMutex(m_pImpl->hMutex);
+        ::CloseHandle(m_pImpl->hMutex);
+        m_pImpl->hMutex = nullptr;
     }
 }

@@ -1,17 +1,10 @@
-#include "tab_ctrl.h"
-
-#include "windows_api.h"
+#include "app/framework/win32/tab_ctrl_p.h"
 
 #include <uxtheme.h>
 
-#include "dialog.h"
+#include "app/framework/dialog.h"
 
 namespace {
-HWND Hwnd(void* handle)
-{
-    return static_cast<HWND>(handle);
-}
-
 const UINT_PTR kSubclassId = 0x5443;
 
 // The pages follow the control's moves and resizes.
@@ -27,20 +20,21 @@ LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 }  // namespace
 
+CTabCtrl::CTabCtrl() : m_pImpl(std::make_unique<Impl>(*this)) {}
+
 CTabCtrl::~CTabCtrl()
 {
-    if (m_hWnd && ::IsWindow(Hwnd(m_hWnd)))
-        ::RemoveWindowSubclass(Hwnd(m_hWnd), &SubclassProc, kSubclassId);
+    if (m_pImpl->hWnd && ::IsWindow(m_pImpl->hWnd))
+        ::RemoveWindowSubclass(m_pImpl->hWnd, &SubclassProc, kSubclassId);
 }
 
 bool CTabCtrl::Attach(CDialog* pOwner, int nId)
 {
-    HWND tab = pOwner ? Hwnd(pOwner->GetDlgItem(nId)) : nullptr;
-    wchar_t className[32] = {};
-    if (!tab || !::GetClassNameW(tab, className, 32) || lstrcmpiW(className, WC_TABCONTROLW) != 0)
+    HWND tab = ControlOfClass(pOwner, nId, WC_TABCONTROLW);
+    if (!tab)
         return false;
-    m_pOwner = pOwner;
-    m_hWnd = tab;
+    m_pImpl->pOwner = pOwner;
+    m_pImpl->hWnd = tab;
     // The control's own notifications come from the user's clicks only.
     pOwner->OnNotify(nId, [this](const void* data, long long* result) {
         const auto* header = static_cast<const NMHDR*>(data);
@@ -58,17 +52,17 @@ bool CTabCtrl::Attach(CDialog* pOwner, int nId)
         return false;
     });
     pOwner->OnPreTranslateKey(
-        [this](unsigned key, bool ctrl, bool shift, bool alt) { return OnKey(key, ctrl, shift, alt); });
+        [this](unsigned key, bool ctrl, bool shift, bool alt) { return m_pImpl->OnKey(key, ctrl, shift, alt); });
     ::SetWindowSubclass(tab, &SubclassProc, kSubclassId, DWORD_PTR(this));
     return true;
 }
 
-bool CTabCtrl::OnKey(unsigned key, bool ctrl, bool shift, bool alt)
+bool CTabCtrl::Impl::OnKey(unsigned key, bool ctrl, bool shift, bool alt)
 {
-    const int count = GetItemCount();
-    if (!m_hWnd || count == 0 || !::IsWindowVisible(Hwnd(m_hWnd)))
+    const int count = self.GetItemCount();
+    if (!hWnd || count == 0 || !::IsWindowVisible(hWnd))
         return false;
-    const int current = GetCurSel();
+    const int current = self.GetCurSel();
     int next = -1;
     if (ctrl && !alt && (key == VK_NEXT || (key == VK_TAB && !shift)))
         next = (current + 1) % count;
@@ -85,28 +79,28 @@ bool CTabCtrl::OnKey(unsigned key, bool ctrl, bool shift, bool alt)
     return true;
 }
 
-void CTabCtrl::SelectByUser(int index)
+void CTabCtrl::Impl::SelectByUser(int index)
 {
-    if (m_selChanging)
-        m_selChanging();
-    TabCtrl_SetCurSel(Hwnd(m_hWnd), index);
-    if (m_selChange)
-        m_selChange();
+    if (self.m_selChanging)
+        self.m_selChanging();
+    TabCtrl_SetCurSel(hWnd, index);
+    if (self.m_selChange)
+        self.m_selChange();
     // The keys go on working: focus left on a page now hidden goes to the tabs.
     HWND focus = ::GetFocus();
     if (!focus || !::IsWindowVisible(focus))
-        ::SetFocus(Hwnd(m_hWnd));
+        ::SetFocus(hWnd);
 }
 
-void CTabCtrl::PlacePage(CDialog* pPage) const
+void CTabCtrl::Impl::PlacePage(CDialog* pPage) const
 {
-    HWND page = pPage ? Hwnd(pPage->GetSafeHwnd()) : nullptr;
+    HWND page = pPage ? static_cast<HWND>(pPage->GetSafeHwnd()) : nullptr;
     if (!page)
         return;
     // The display area, in the coordinates of the page's parent.
     RECT area;
-    ::GetWindowRect(Hwnd(m_hWnd), &area);
-    TabCtrl_AdjustRect(Hwnd(m_hWnd), FALSE, &area);
+    ::GetWindowRect(hWnd, &area);
+    TabCtrl_AdjustRect(hWnd, FALSE, &area);
     ::MapWindowPoints(nullptr, ::GetParent(page), reinterpret_cast<POINT*>(&area), 2);
     ::SetWindowPos(page, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                    SWP_NOACTIVATE);
@@ -116,53 +110,58 @@ void CTabCtrl::PlacePage(CDialog* pPage) const
 
 void CTabCtrl::PlacePages() const
 {
-    for (CDialog* page : m_pages)
-        PlacePage(page);
+    for (CDialog* page : m_pImpl->pages)
+        m_pImpl->PlacePage(page);
 }
 
 int CTabCtrl::InsertItem(int index, const std::string& text, CDialog* pPage)
 {
-    if (!m_hWnd || index < 0 || index > GetItemCount())
+    if (!m_pImpl->hWnd || index < 0 || index > GetItemCount())
         return -1;
     std::wstring wide = Widen(text);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = wide.data();
-    const int inserted = int(::SendMessageW(Hwnd(m_hWnd), TCM_INSERTITEMW, index, LPARAM(&item)));
+    const int inserted = int(::SendMessageW(m_pImpl->hWnd, TCM_INSERTITEMW, index, LPARAM(&item)));
     if (inserted < 0)
         return -1;
-    m_pages.insert(m_pages.begin() + inserted, pPage);
-    PlacePage(pPage);
+    m_pImpl->pages.insert(m_pImpl->pages.begin() + inserted, pPage);
+    m_pImpl->PlacePage(pPage);
     return inserted;
 }
 
 bool CTabCtrl::DeleteItem(int index)
 {
-    if (!m_hWnd || index < 0 || index >= GetItemCount() || !TabCtrl_DeleteItem(Hwnd(m_hWnd), index))
+    if (!m_pImpl->hWnd || index < 0 || index >= GetItemCount() || !TabCtrl_DeleteItem(m_pImpl->hWnd, index))
         return false;
-    m_pages.erase(m_pages.begin() + index);
+    m_pImpl->pages.erase(m_pImpl->pages.begin() + index);
     return true;
 }
 
 int CTabCtrl::GetItemCount() const
 {
-    return m_hWnd ? TabCtrl_GetItemCount(Hwnd(m_hWnd)) : 0;
+    return m_pImpl->hWnd ? TabCtrl_GetItemCount(m_pImpl->hWnd) : 0;
 }
 
 int CTabCtrl::GetCurSel() const
 {
-    return m_hWnd ? TabCtrl_GetCurSel(Hwnd(m_hWnd)) : -1;
+    return m_pImpl->hWnd ? TabCtrl_GetCurSel(m_pImpl->hWnd) : -1;
 }
 
 int CTabCtrl::SetCurSel(int index)
 {
-    if (!m_hWnd || index < 0 || index >= GetItemCount())
+    if (!m_pImpl->hWnd || index < 0 || index >= GetItemCount())
         return -1;
     // TCM_SETCURSEL sends no notification.
-    return TabCtrl_SetCurSel(Hwnd(m_hWnd), index);
+    return TabCtrl_SetCurSel(m_pImpl->hWnd, index);
 }
 
 CDialog* CTabCtrl::GetItemData(int index) const
 {
-    return index >= 0 && index < int(m_pages.size()) ? m_pages[index] : nullptr;
+    return index >= 0 && index < int(m_pImpl->pages.size()) ? m_pImpl->pages[index] : nullptr;
+}
+
+void* CTabCtrl::GetSafeHwnd() const
+{
+    return m_pImpl->hWnd;
 }

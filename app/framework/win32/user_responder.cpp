@@ -1,20 +1,8 @@
-#include "user_responder.h"
+#include "app/framework/user_responder.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
-#include "dialog.h"
-#include "resource_library.h"
-
-namespace {
-CUserResponder* g_pReplacement = nullptr;
-const char* const kProgramName = "apconfig";
-
-void* OwnerWindow(CDialog* dialog)
-{
-    HWND hWnd = dialog ? static_cast<HWND>(dialog->GetSafeHwnd()) : nullptr;
-    return hWnd ? ::GetAncestor(hWnd, GA_ROOT) : nullptr;
-}
-}  // namespace
+#include "app/framework/dialog.h"
 
 int CUserResponder::MessageBox(void* owner, const std::string& text, const std::string& caption, UINT style)
 {
@@ -28,34 +16,13 @@ void CUserResponder::MessageBeep(UINT type)
     SystemBeep(type);
 }
 
-CUserResponder& CUserResponder::Current()
+void* CUserResponder::OwnerOf(CDialog* dialog)
 {
-    static CUserResponder user;
-    return g_pReplacement ? *g_pReplacement : user;
+    HWND hWnd = dialog ? static_cast<HWND>(dialog->GetSafeHwnd()) : nullptr;
+    return hWnd ? ::GetAncestor(hWnd, GA_ROOT) : nullptr;
 }
 
-void CUserResponder::Replace(CUserResponder* responder)
+std::string CUserResponder::ProgramName()
 {
-    g_pReplacement = responder;
-}
-
-int MessageBox(CDialog* owner, int textId, int captionId, UINT style)
-{
-    return CUserResponder::Current().MessageBox(OwnerWindow(owner), CResourceLibrary::LoadString(textId),
-                                                CResourceLibrary::LoadString(captionId), style);
-}
-
-int AfxMessageBox(int textId, UINT style)
-{
-    return AfxMessageBox(CResourceLibrary::LoadString(textId), style);
-}
-
-int AfxMessageBox(const std::string& utf8, UINT style)
-{
-    return CUserResponder::Current().MessageBox(OwnerWindow(CDialog::GetMainWnd()), utf8, kProgramName, style);
-}
-
-void MessageBeep(UINT type)
-{
-    CUserResponder::Current().MessageBeep(type);
+    return "apconfig";
 }

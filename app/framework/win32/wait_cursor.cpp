@@ -1,20 +1,17 @@
-#include "wait_cursor.h"
+#include "app/framework/wait_cursor.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
-#include "dialog.h"
+#include "app/framework/dialog.h"
 
-CWaitCursor::CWaitCursor(CDialog* pDialog)
-{
-    Cover(pDialog ? pDialog->GetSafeHwnd() : nullptr);
-}
+// The cursor the busy one replaced; none while no window is covered.
+struct CWaitCursor::Impl {
+    HCURSOR hPrevious = nullptr;
+};
+
+CWaitCursor::CWaitCursor(CDialog* pDialog) : CWaitCursor(pDialog ? pDialog->GetSafeHwnd() : nullptr) {}
 
 CWaitCursor::CWaitCursor(void* hWnd)
-{
-    Cover(hWnd);
-}
-
-void CWaitCursor::Cover(void* hWnd)
 {
     HWND window = static_cast<HWND>(hWnd);
     if (!window)
@@ -22,15 +19,15 @@ void CWaitCursor::Cover(void* hWnd)
     // Nothing runs the message loop during the wait: the window is painted
     // now, and the cursor stays as set, since no WM_SETCURSOR is handled.
     ::RedrawWindow(::GetAncestor(window, GA_ROOT), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    m_hPrevious = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    m_bActive = true;
+    m_pImpl = std::make_unique<Impl>();
+    m_pImpl->hPrevious = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
 }
 
 CWaitCursor::~CWaitCursor()
 {
-    if (!m_bActive)
+    if (!m_pImpl)
         return;
-    ::SetCursor(static_cast<HCURSOR>(m_hPrevious));
+    ::SetCursor(m_pImpl->hPrevious);
     // The windows under the pointer set their own cursor again.
     POINT at;
     if (::GetCursorPos(&at))

@@ -1,6 +1,6 @@
-#include "wait_message_pump.h"
+#include "app/framework/win32/wait_message_pump.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
 #include "serial/reply_wait_hook.h"
 

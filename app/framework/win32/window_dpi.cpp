@@ -1,6 +1,6 @@
-#include "window_dpi.h"
+#include "app/framework/win32/window_dpi.h"
 
-#include "windows_api.h"
+#include "app/framework/win32/windows_api.h"
 
 namespace {
 std::function<unsigned(void*)>& Source()

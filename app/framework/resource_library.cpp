@@ -1,4 +1,5 @@
-#include "resource_library.h"
+#include "app/framework/resource_library.h"
+
 #include <utility>
 
 #include "frontend/string_table.h"

@@ -1,22 +1,26 @@
 #pragma once
 
-#include <gtkmm/comboboxtext.h>
-#include <sigc++/sigc++.h>
-
 #include <functional>
+#include <memory>
 #include <string>
-#include <vector>
 
 class CDialog;
+#ifndef _WIN32
+namespace Gtk {
+class ComboBoxText;
+}
+#endif
 
-// A drop-down list over a combo box of texts; each item carries a number,
-// kept as the row's id too. Only the user's own choices notify: adding,
-// emptying and selecting from code do not.
-class CComboBox : public sigc::trackable {
+// A drop-down list of the owner's template; each item carries a number. Only
+// the user's own choices notify, as a combo box does: adding, emptying and
+// selecting from code do not; code calls the handler itself where it needs to.
+class CComboBox {
 public:
+    CComboBox();
+    ~CComboBox();
+
     // The drop-down nId of the owner's template; false when it has none.
     bool Attach(CDialog* pOwner, int nId);
-    Gtk::ComboBoxText* GetComboBox() const { return m_pCombo; }
 
     // Appends; returns the item's index, or -1.
     int AddString(const std::string& text, int data);
@@ -24,18 +28,22 @@ public:
     int GetCount() const;
     // -1 when nothing is chosen.
     int GetCurSel() const;
-    // False, and nothing chosen, when index is no item's.
+    // False when index is no item's.
     bool SetCurSel(int index);
-    // 0 for an index that is no item's.
     int GetItemData(int index) const;
     // The first item carrying data; -1 when none.
     int FindItemData(int data) const;
 
     void OnSelChange(std::function<void()> handler) { m_selChange = std::move(handler); }
 
+#ifdef _WIN32
+    void* GetSafeHwnd() const;
+#else
+    Gtk::ComboBoxText* GetComboBox() const;
+#endif
+
 private:
-    Gtk::ComboBoxText* m_pCombo = nullptr;
-    std::vector<int> m_data;
-    bool m_bQuiet = false;
+    struct Impl;
+    std::unique_ptr<Impl> m_pImpl;
     std::function<void()> m_selChange;
 };

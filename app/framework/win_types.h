@@ -1,7 +1,7 @@
 #pragma once
 
-// The window framework's constants, with the values the Win32 calls take;
-// windows.h is not included, so the framework's method names stay its own.
+// The window framework's constants, with the values the dialogs exchange and
+// the Win32 calls take; no toolkit header is needed for them.
 using BOOL = int;
 using UINT = unsigned;
 

@@ -1,23 +1,31 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CDialog;
+#ifndef _WIN32
+namespace Gtk {
+class TreeView;
+}
+#endif
 
 // A two-column report list of the owner's template, several rows selectable,
-// whole rows selected. The column headings come from the string table (a
-// resource script cannot hold them). Column widths follow the window's dpi.
+// whole rows selected (GTK: a tree view whose columns show the model's
+// columns 0 and 1, the template setting the headings; Win32: headings from
+// the string table, widths following the window's dpi).
 class CListView {
 public:
-    CListView() = default;
-    CListView(const CListView&) = delete;
-    CListView& operator=(const CListView&) = delete;
+    CListView();
+    ~CListView();
 
+    // The list control nId of the owner's template; false when it has none.
     bool Attach(CDialog* pOwner, int nId);
 
-    // Returns the row's index, or -1.
+    // Inserts before index (the end when index is the count or beyond);
+    // returns the row's index, or -1.
     int InsertItem(int index, const std::string& first, const std::string& second);
     void DeleteAllItems();
     int GetItemCount() const;
@@ -26,10 +34,11 @@ public:
     std::vector<int> GetSelectedItems() const;
     // As the user could: notifies OnSelChange.
     void SetItemSelected(int index, bool bSelected);
+    // Column 0 or 1; empty for a row or column that is not there.
     std::string GetItemText(int index, int column) const;
 
-    // After a row's selection changed (a click moving the selection changes
-    // two rows: the handler looks at the whole selection each time).
+    // After the selection changed (a click moving the selection may notify
+    // more than once: the handler looks at the whole selection each time).
     void OnSelChange(std::function<void()> handler) { m_selChange = std::move(handler); }
     // Ctrl+C or Ctrl+Insert in the list.
     void OnCopy(std::function<void()> handler) { m_copy = std::move(handler); }
@@ -38,20 +47,17 @@ public:
     // while nothing is selected.
     void SetContextMenu(const std::string& itemText, std::function<void()> chosen);
 
-    void* GetSafeHwnd() const { return m_hWnd; }
+#ifdef _WIN32
+    void* GetSafeHwnd() const;
+#else
+    void Attach(Gtk::TreeView* view);
+    Gtk::TreeView* GetTreeView() const;
+#endif
 
 private:
-    void ShowContextMenu(int x, int y, bool fromKeyboard);
-    void SelectionMayHaveChanged();
-    // After the window moved to a monitor of another dpi.
-    void ScaleColumns();
-
-    CDialog* m_pOwner = nullptr;
-    void* m_hWnd = nullptr;
-    // The dpi the column widths were made for.
-    unsigned m_nDpi = 0;
+    struct Impl;
+    std::unique_ptr<Impl> m_pImpl;
     std::function<void()> m_selChange;
     std::function<void()> m_copy;
-    std::string m_menuText;
     std::function<void()> m_menuChosen;
 };

@@ -1,8 +1,6 @@
-#include "app/framework/gtk/resource_library.h"
+#include "app/framework/gtk/resource_templates.h"
 
-#include "frontend/string_table.h"
-
-Glib::RefPtr<Gtk::Builder> CResourceLibrary::LoadTemplate(int id)
+Glib::RefPtr<Gtk::Builder> LoadDialogTemplate(int id)
 {
     try {
         return Gtk::Builder::create_from_resource("/lidany/dialog/" + std::to_string(id) + ".ui");
@@ -11,7 +9,7 @@ Glib::RefPtr<Gtk::Builder> CResourceLibrary::LoadTemplate(int id)
     }
 }
 
-Glib::RefPtr<Gdk::Pixbuf> CResourceLibrary::LoadIcon(int id)
+Glib::RefPtr<Gdk::Pixbuf> LoadIcon(int id)
 {
     try {
         return Gdk::Pixbuf::create_from_resource("/lidany/icon/" + std::to_string(id) + ".png");

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <gdkmm/pixbuf.h>
-#include <gtkmm/builder.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,8 +7,9 @@
 #include "frontend/string_table.h"
 
 // The resource-only library that holds every text, dialog template and icon
-// of the program, asked for by number. Loading it registers its bundle; it is
-// never unloaded. The texts are the string table's, shared with apctl.
+// of the program, asked for by number; loaded, it is never unloaded. The
+// texts are the string table's, shared with apctl; the templates and icons
+// are the toolkit's own (see the toolkit's resource_templates.h).
 class CResourceLibrary {
 public:
     static constexpr const char* kFileName = CStringTable::kFileName;
@@ -23,9 +21,6 @@ public:
     // Tests point the loader at another file name (a missing one, say).
     static void SetFileName(std::string fileName);
 
-    // An empty text when the number is missing.
+    // UTF-8; an empty text when the number is missing.
     static std::string LoadString(int id);
-    // Null when the template is missing or broken.
-    static Glib::RefPtr<Gtk::Builder> LoadTemplate(int id);
-    static Glib::RefPtr<Gdk::Pixbuf> LoadIcon(int id);
 };

@@ -1,24 +1,20 @@
 #pragma once
 
-#include <gtkmm/builder.h>
-#include <gtkmm/dialog.h>
-#include <sigc++/sigc++.h>
-
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/framework/gtk/win_types.h"
+#include "app/framework/native_handles.h"
+#include "app/framework/win_types.h"
 
-class CCaptionMenu;
-
-// A dialog built from a numbered template of the resource library: run
-// modally (DoModal) or created as a hidden child inside another dialog
-// (Create). Controls are found by their numbers; edit texts are read and
-// written in the ANSI code page. Enter and Escape go to the OnOK and OnCancel
-// of the dialog that holds the focus, so a child dialog can ignore them.
-class CDialog : public sigc::trackable {
+// A dialog from a numbered template of the resource library: run modally
+// (DoModal) or created as a hidden child inside another dialog (Create).
+// Controls are found by their numbers; edit texts are read and written in the
+// ANSI code page, labels in UTF-8. Enter and Escape go to the OnOK and
+// OnCancel of the dialog that holds the focus, so a child dialog can ignore
+// them. The toolkit's window and controls live in its half (dialog_p.h).
+class CDialog {
 public:
     // A modal dialog with pParentWnd stays above that dialog's window.
     explicit CDialog(int nTemplateId, CDialog* pParentWnd = nullptr);
@@ -31,7 +27,7 @@ public:
     // longer the main window. The window is destroyed again before it returns.
     int DoModal();
     // A hidden child window from the template, destroyed with pParent. False,
-    // with nothing notified, when the root is missing or no child container.
+    // with nothing notified, when the template cannot make a child window.
     bool Create(int nTemplateId, CDialog* pParent);
     // Ends a modal run; called from OnInitDialog the window never shows.
     void EndDialog(int nResult);
@@ -42,18 +38,8 @@ public:
     int GetTemplateId() const { return m_nTemplateId; }
     // Dialog objects in existence: lets tests see that self-owned dialogs
     // are gone.
-    static int LiveCount();
+    static int LiveCount() { return s_nLiveDialogs; }
 
-    // The dialog's own widget (its root), or null while it has no window.
-    Gtk::Widget* GetWindow() const { return m_pWindow; }
-    // The window the dialog lives in.
-    Gtk::Window* GetToplevel() const;
-    Gtk::Widget* GetDlgItem(int nId) const;
-    template <typename T>
-    T* GetDlgItem(int nId) const
-    {
-        return dynamic_cast<T*>(GetDlgItem(nId));
-    }
     // The text of an edit in the ANSI code page, at most nMaxBytes bytes.
     std::string GetDlgItemText(int nId, int nMaxBytes) const;
     void SetDlgItemText(int nId, const std::string& ansiText);
@@ -69,20 +55,50 @@ public:
     void OnClicked(int nId, std::function<void()> handler);
     // The window's icon, from the resource library.
     void SetIcon(int nIconId);
-    // An item of the caption menu (a right click on the caption): choosing it
-    // calls OnSysCommand with nCommandId. Set from OnInitDialog.
+    // An item at the end of the caption menu (Win32: the system menu; GTK: a
+    // right click on the caption): choosing it calls OnSysCommand with
+    // nCommandId. Command numbers below 0xF000 and multiples of 16. Set from
+    // OnInitDialog.
     void AppendCaptionMenu(int nTextId, unsigned nCommandId);
-    // The caption of the dialog's window in screen coordinates: left, top,
-    // right, bottom.
-    bool GetCaptionRect(int rect[4]) const;
 
-    // The dialog whose window holds the widget, innermost first.
-    static CDialog* FromWidget(Gtk::Widget* widget);
     // The application's main window: dialogs and message boxes without an
     // owner of their own stay above it. Cleared when its window goes, when
     // its window cannot be made, and when the dialog itself goes.
     static void SetMainWnd(CDialog* pMainWnd);
     static CDialog* GetMainWnd();
+
+    // A control's own window, null when there is none.
+    NativeWidget* GetDlgItem(int nId) const;
+    // The dialog whose window holds the widget, innermost first.
+    static CDialog* FromWidget(NativeWidget* widget);
+
+#ifdef _WIN32
+    // The dialog's HWND, null while it has no window.
+    void* GetSafeHwnd() const;
+    // A control's WM_COMMAND notification (its code) and WM_NOTIFY (the
+    // NMHDR; the handler sets *result and returns true when it answered).
+    void OnCommand(int nId, std::function<void(unsigned code)> handler);
+    void OnNotify(int nId, std::function<bool(const void* nmhdr, long long* result)> handler);
+    // Any other message the dialog receives (WM_DEVICECHANGE, say): the
+    // handler returns true when it handled it.
+    void OnMessage(unsigned message, std::function<bool(unsigned long long wParam, long long lParam)> handler);
+    // Keys the modal loop offers to the dialog before the dialog manager
+    // sees them (the tab control's page keys): true when taken.
+    void OnPreTranslateKey(std::function<bool(unsigned key, bool ctrl, bool shift, bool alt)> handler);
+#else
+    // The dialog's own widget (its root), or null while it has no window.
+    Gtk::Widget* GetWindow() const;
+    // The window the dialog lives in.
+    Gtk::Window* GetToplevel() const;
+    template <typename T>
+    T* GetDlgItem(int nId) const
+    {
+        return dynamic_cast<T*>(GetDlgItem(nId));
+    }
+    // The caption of the dialog's window in screen coordinates: left, top,
+    // right, bottom.
+    bool GetCaptionRect(int rect[4]) const;
+#endif
 
 protected:
     virtual BOOL OnInitDialog();
@@ -98,19 +114,19 @@ protected:
     virtual void OnSysCommand(unsigned nCommandId);
 
 private:
-    // The template's root when it is the kind of window the dialog needs.
-    bool Build(int nTemplateId, const char* rootId, bool (*fits)(Gtk::Widget*));
-    bool OnKeyPress(GdkEventKey* event);
+    struct Impl;
+
+    // No longer the main window, if it was.
+    void ForgetMainWnd() const;
+    // Out of the parent's children, once its window is gone.
+    void LeaveParent();
 
     int m_nTemplateId;
     CDialog* m_pParentWnd;
-    Glib::RefPtr<Gtk::Builder> m_builder;
-    Gtk::Widget* m_pWindow = nullptr;
-    Gtk::Dialog* m_pModal = nullptr;
     CDialog* m_pParent = nullptr;
     std::vector<CDialog*> m_children;
-    std::unique_ptr<CCaptionMenu> m_pCaptionMenu;
     bool m_bEnded = false;
-    bool m_bRunning = false;
     int m_nResult = -1;
+    std::unique_ptr<Impl> m_pImpl;
+    inline static int s_nLiveDialogs = 0;
 };

@@ -1,26 +1,30 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
-#include <vector>
 
 class CDialog;
+#ifndef _WIN32
+namespace Gtk {
+class Notebook;
+}
+#endif
 
 // A tab control of the owner's template. Each item carries a text and, as
-// its data, a page dialog (a child of the owner) placed over the control's
-// display area. As with any tab control, only the user's own changes notify:
-// clicks, and the page keys the owner's modal loop hands over (Ctrl+Page Down
-// and Ctrl+Tab to the next page, Ctrl+Page Up and Ctrl+Shift+Tab to the
-// previous one, Alt+1..Alt+9 to a page by place); code's changes do not.
-// The pages follow the control when it is moved or resized (the dialog
-// manager does both when the window changes dpi).
+// its data, a page dialog whose window the item hosts in its display area. As
+// with any tab control, only the user's own changes notify: clicks, and the
+// page keys in the owner's window (Ctrl+Page Down and Ctrl+Tab to the next
+// page, Ctrl+Page Up and Ctrl+Shift+Tab to the previous one, Alt+1..Alt+9 to
+// a page by place); selecting, inserting and deleting items from code do not.
+// Win32: the pages follow the control when it is moved or resized (the
+// dialog manager does both when the window changes dpi).
 class CTabCtrl {
 public:
-    CTabCtrl() = default;
+    CTabCtrl();
     ~CTabCtrl();
-    CTabCtrl(const CTabCtrl&) = delete;
-    CTabCtrl& operator=(const CTabCtrl&) = delete;
 
+    // The tab control nId of the owner's template; false when it has none.
     bool Attach(CDialog* pOwner, int nId);
 
     // Inserts before index (the end when index is the count); returns the
@@ -37,19 +41,18 @@ public:
     void OnSelChanging(std::function<void()> handler) { m_selChanging = std::move(handler); }
     void OnSelChange(std::function<void()> handler) { m_selChange = std::move(handler); }
 
-    void* GetSafeHwnd() const { return m_hWnd; }
+#ifdef _WIN32
+    void* GetSafeHwnd() const;
     // Every page over the display area again, as after the control moved.
     void PlacePages() const;
+#else
+    void Attach(Gtk::Notebook* notebook);
+    Gtk::Notebook* GetNotebook() const;
+#endif
 
 private:
-    // As the user: notifies around the change.
-    void SelectByUser(int index);
-    bool OnKey(unsigned key, bool ctrl, bool shift, bool alt);
-    void PlacePage(CDialog* pPage) const;
-
-    CDialog* m_pOwner = nullptr;
-    void* m_hWnd = nullptr;
-    std::vector<CDialog*> m_pages;  // each item's data, by index
+    struct Impl;
+    std::unique_ptr<Impl> m_pImpl;
     std::function<void()> m_selChanging;
     std::function<void()> m_selChange;
 };
