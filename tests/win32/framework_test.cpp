@@ -274,7 +274,7 @@ TEST_F(Win32FrameworkTest, ListSelectsSeveralRowsAndNotifies)
         column.pszText = heading;
         column.cchTextMax = 64;
         ASSERT_TRUE(::SendMessageW(Hwnd(list.GetSafeHwnd()), LVM_GETCOLUMNW, 1, LPARAM(&column)));
-        EXPECT_EQ(Narrow(heading), CResourceLibrary::LoadString(IDS_LINK_COLUMN_MANUFACTURER));
+        EXPECT_EQ(Utf16ToUtf8(heading), CResourceLibrary::LoadString(IDS_LINK_COLUMN_MANUFACTURER));
         int notices = 0;
         list.OnSelChange([&] { ++notices; });
         int expected = 0;

@@ -38,7 +38,7 @@ CBusyWindow::CBusyWindow(int nTemplateId, int nLabelId, const std::string& utf8T
     if (!hWnd)
         return;
     m_pImpl->hWnd = hWnd;
-    ::SetDlgItemTextW(hWnd, nLabelId, Widen(utf8Text).c_str());
+    ::SetDlgItemTextW(hWnd, nLabelId, Utf8ToUtf16(utf8Text).c_str());
     ::ShowWindow(hWnd, SW_SHOWNORMAL);
     m_pImpl->pCursor = std::make_unique<CWaitCursor>(m_pImpl->hWnd);
 }

@@ -6,7 +6,7 @@
 
 bool SetClipboardText(const std::string& utf8)
 {
-    const std::wstring wide = Widen(utf8);
+    const std::wstring wide = Utf8ToUtf16(utf8);
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
     if (!memory)
         return false;

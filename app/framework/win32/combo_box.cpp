@@ -24,7 +24,7 @@ int CComboBox::AddString(const std::string& text, int data)
 {
     if (!m_pImpl->hWnd)
         return -1;
-    const int index = int(::SendMessageW(m_pImpl->hWnd, CB_ADDSTRING, 0, LPARAM(Widen(text).c_str())));
+    const int index = int(::SendMessageW(m_pImpl->hWnd, CB_ADDSTRING, 0, LPARAM(Utf8ToUtf16(text).c_str())));
     if (index < 0)
         return -1;
     ::SendMessageW(m_pImpl->hWnd, CB_SETITEMDATA, index, LPARAM(data));

@@ -54,28 +54,6 @@ std::set<unsigned>& CaptionCommands(HWND hWnd)
 }
 }  // namespace
 
-std::wstring Widen(const std::string& utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring wide(size, L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), size);
-    return wide;
-}
-
-std::string Narrow(const wchar_t* wide, int length)
-{
-    if (!wide || length == 0)
-        return {};
-    if (length < 0)
-        length = int(wcslen(wide));
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8.data(), size, nullptr, nullptr);
-    return utf8;
-}
-
 HWND ControlOfClass(CDialog* pOwner, int nId, const wchar_t* className)
 {
     HWND control = pOwner ? static_cast<HWND>(pOwner->GetDlgItem(nId)) : nullptr;
@@ -268,7 +246,7 @@ void CDialog::SetDlgItemText(int nId, const std::string& ansiText)
 void CDialog::SetDlgItemLabel(int nId, const std::string& utf8Text)
 {
     if (HWND item = static_cast<HWND>(GetDlgItem(nId)))
-        ::SetWindowTextW(item, Widen(utf8Text).c_str());
+        ::SetWindowTextW(item, Utf8ToUtf16(utf8Text).c_str());
 }
 
 void CDialog::ShowDlgItem(int nId, bool bShow)
@@ -344,7 +322,7 @@ void CDialog::AppendCaptionMenu(int nTextId, unsigned nCommandId)
     auto& commands = CaptionCommands(m_pImpl->hWnd);
     if (commands.empty())
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu, MF_STRING, nCommandId, Widen(CResourceLibrary::LoadString(nTextId)).c_str());
+    ::AppendMenuW(menu, MF_STRING, nCommandId, Utf8ToUtf16(CResourceLibrary::LoadString(nTextId)).c_str());
     commands.insert(nCommandId & 0xFFF0);
 }
 

@@ -36,7 +36,7 @@ bool CListView::Attach(CDialog* pOwner, int nId)
         {IDS_LINK_COLUMN_ADDRESS, first},
         {IDS_LINK_COLUMN_MANUFACTURER, int(client.right) - first - CWindowDpi::Scale(4, m_pImpl->nDpi)}};
     for (int i = 0; i < 2; ++i) {
-        std::wstring heading = Widen(CResourceLibrary::LoadString(columns[i].first));
+        std::wstring heading = Utf8ToUtf16(CResourceLibrary::LoadString(columns[i].first));
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = heading.data();
@@ -106,7 +106,7 @@ int CListView::InsertItem(int index, const std::string& first, const std::string
 {
     if (!m_pImpl->hWnd)
         return -1;
-    std::wstring a = Widen(first), b = Widen(second);
+    std::wstring a = Utf8ToUtf16(first), b = Utf8ToUtf16(second);
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = index;
@@ -166,7 +166,7 @@ std::string CListView::GetItemText(int index, int column) const
     item.pszText = buffer;
     item.cchTextMax = 512;
     const int length = int(::SendMessageW(m_pImpl->hWnd, LVM_GETITEMTEXTW, index, LPARAM(&item)));
-    return Narrow(buffer, length);
+    return Utf16ToUtf8({buffer, size_t(length)});
 }
 
 void CListView::SetContextMenu(const std::string& itemText, std::function<void()> chosen)
@@ -193,7 +193,7 @@ void CListView::Impl::ShowContextMenu(int x, int y, bool fromKeyboard)
     }
     HMENU menu = ::CreatePopupMenu();
     const UINT kChosen = 1;
-    ::AppendMenuW(menu, MF_STRING | (self.GetSelectedCount() ? 0 : MF_GRAYED), kChosen, Widen(menuText).c_str());
+    ::AppendMenuW(menu, MF_STRING | (self.GetSelectedCount() ? 0 : MF_GRAYED), kChosen, Utf8ToUtf16(menuText).c_str());
     const UINT picked =
         UINT(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, list, nullptr));
     ::DestroyMenu(menu);

@@ -6,7 +6,7 @@ namespace {
 // The holder's hidden window, found by its class name by a later start.
 std::wstring ListenerClass(const std::string& name)
 {
-    return Widen("apconfig.knock." + name);
+    return Utf8ToUtf16("apconfig.knock." + name);
 }
 
 LRESULT CALLBACK ListenerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -43,7 +43,7 @@ std::string CSingleInstanceLock::NameFor(const std::string& name)
 bool CSingleInstanceLock::Create(const std::string& name)
 {
     Release();
-    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, Widen(NameFor(name)).c_str());
+    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, Utf8ToUtf16(NameFor(name)).c_str());
     const DWORD error = ::GetLastError();
     if (!mutex)
         return false;

@@ -118,7 +118,7 @@ int CTabCtrl::InsertItem(int index, const std::string& text, CDialog* pPage)
 {
     if (!m_pImpl->hWnd || index < 0 || index > GetItemCount())
         return -1;
-    std::wstring wide = Widen(text);
+    std::wstring wide = Utf8ToUtf16(text);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = wide.data();

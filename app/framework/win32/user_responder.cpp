@@ -6,7 +6,7 @@
 
 int CUserResponder::MessageBox(void* owner, const std::string& text, const std::string& caption, UINT style)
 {
-    const int answer = ::MessageBoxW(static_cast<HWND>(owner), Widen(text).c_str(), Widen(caption).c_str(),
+    const int answer = ::MessageBoxW(static_cast<HWND>(owner), Utf8ToUtf16(text).c_str(), Utf8ToUtf16(caption).c_str(),
                                      style | (owner ? 0 : MB_TASKMODAL));
     return answer == 1 ? IDOK : IDCANCEL;
 }

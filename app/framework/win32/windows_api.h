@@ -29,13 +29,12 @@
 
 #include <string>
 
+#include "serial/wide_text.h"
+
 class CDialog;
 
 void SystemBeep(unsigned type);
 
-// UTF-8 and the system's UTF-16.
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const wchar_t* wide, int length = -1);
 
 // The owner's control nId when it is a window of the class className, else null.
 HWND ControlOfClass(CDialog* pOwner, int nId, const wchar_t* className);
