@@ -3,7 +3,6 @@
 // batches so machine noise falls on both alike; then the CPU time the port's
 // worker uses while the line is idle, while a request waits for CTS, and
 // while CTS is off after a long reply.
-#include <getopt.h>
 #include <poll.h>
 #include <time.h>
 
@@ -18,6 +17,7 @@
 #include "protocol/line_settings.h"
 #include "bench/apsim_process.h"
 #include "bench/bench_port.h"
+#include "bench/bench_options.h"
 #include "bench/bench_result.h"
 #include "bench/cts_switch_driver.h"
 #include "bench/expected_replies.h"
@@ -302,39 +302,19 @@ bool MeasureCtsOffAfterLongReply(const Options& options)
 
 bool ParseOptions(int argc, char* argv[], Options& options)
 {
-    static const option kLong[] = {{"rounds", required_argument, nullptr, 'r'},
-                                   {"short-batch", required_argument, nullptr, 's'},
-                                   {"list-batch", required_argument, nullptr, 'l'},
-                                   {"devices", required_argument, nullptr, 'd'},
-                                   {"idle-seconds", required_argument, nullptr, 'i'},
-                                   {"python", required_argument, nullptr, 'p'},
-                                   {"peer", required_argument, nullptr, 'P'},
-                                   {"only", required_argument, nullptr, 'o'},
-                                   {"no-idle", no_argument, nullptr, 'n'},
-                                   {"device-nice", required_argument, nullptr, 'N'},
-                                   {nullptr, 0, nullptr, 0}};
-    int option;
-    try {
-        while ((option = getopt_long(argc, argv, "", kLong, nullptr)) != -1) {
-            switch (option) {
-            case 'r': options.rounds = std::stoi(optarg); break;
-            case 's': options.shortBatch = std::stoi(optarg); break;
-            case 'l': options.listBatch = std::stoi(optarg); break;
-            case 'd': options.devices = std::stoi(optarg); break;
-            case 'i': options.idleSeconds = std::stoi(optarg); break;
-            case 'p': options.python = optarg; break;
-            case 'P': options.peer = optarg; break;
-            case 'o': options.only.push_back(optarg); break;
-            case 'n': options.idle = false; break;
-            case 'N': options.deviceNice = std::stoi(optarg); break;
-            default: return false;
-            }
-        }
-    } catch (const std::exception&) {
-        return false;
-    }
-    return optind == argc && options.rounds > 0 && options.shortBatch > 0 && options.listBatch > 0 &&
-           options.devices >= 0 && options.devices <= 65535 && options.idleSeconds > 0;
+    const std::vector<BenchOption> known = {
+        // How much is measured: rounds of batches of short exchanges and of
+        // listings, the listing's length, the idle measure's time.
+        {"rounds", options.rounds}, {"short-batch", options.shortBatch}, {"list-batch", options.listBatch},
+        {"devices", options.devices}, {"idle-seconds", options.idleSeconds},
+        // The peer's interpreter and script, the device's priority.
+        {"python", options.python}, {"peer", options.peer}, {"device-nice", options.deviceNice},
+        // Which measures: only the exchanges named (none named: all), and the
+        // worker's CPU time or not.
+        {"only", options.only}, {"no-idle", options.idle, false},
+    };
+    return ParseBenchOptions(argc, argv, known) && options.rounds > 0 && options.shortBatch > 0 &&
+           options.listBatch > 0 && options.devices >= 0 && options.devices <= 65535 && options.idleSeconds > 0;
 }
 }  // namespace
 

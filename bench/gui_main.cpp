@@ -2,7 +2,6 @@
 // from apsim (no throttle) with 65 535 devices, under a real display (Xvfb):
 // how long after the last reply byte the list is filled and drawn, and the
 // program's peak resident memory.
-#include <getopt.h>
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -17,6 +16,7 @@
 #include "bench/apsim_process.h"
 #include "bench/bench_main_dlg.h"
 #include "bench/bench_port.h"
+#include "bench/bench_options.h"
 #include "bench/bench_result.h"
 #include "protocol/exchanges.h"
 #include "serial/posix/com_port_resolver.h"
@@ -41,29 +41,14 @@ double Seconds(Clock::duration duration)
 
 bool ParseOptions(int argc, char* argv[], Options& options)
 {
-    static const option kLong[] = {{"devices", required_argument, nullptr, 'd'},
-                                   {"device-nice", required_argument, nullptr, 'n'},
-                                   {"screenshot", required_argument, nullptr, 's'},
-                                   {"attempts", required_argument, nullptr, 'a'},
-                                   {nullptr, 0, nullptr, 0}};
-    int option;
-    try {
-        while ((option = getopt_long(argc, argv, "", kLong, nullptr)) != -1) {
-            if (option == 's')
-                options.screenshot = optarg;
-            else if (option == 'a')
-                options.attempts = std::stoi(optarg);
-            else if (option == 'd')
-                options.devices = std::stoi(optarg);
-            else if (option == 'n')
-                options.deviceNice = std::stoi(optarg);
-            else
-                return false;
-        }
-    } catch (const std::exception&) {
-        return false;
-    }
-    return optind == argc && options.devices >= 0 && options.devices <= 65535 && options.attempts > 0;
+    const std::vector<BenchOption> known = {
+        // The device: how many paired devices it holds, its priority.
+        {"devices", options.devices}, {"device-nice", options.deviceNice},
+        // The runs, and where a picture of the window goes.
+        {"attempts", options.attempts}, {"screenshot", options.screenshot},
+    };
+    return ParseBenchOptions(argc, argv, known) && options.devices >= 0 && options.devices <= 65535 &&
+           options.attempts > 0;
 }
 
 // One run of the main window on a fresh port, as start-up would run it.

@@ -2,7 +2,6 @@
 // (--throttle: 11 bits a byte at 115200 baud), timed against the wire time of
 // the reply's bytes, every record checked; the CPU time our process spends on
 // a listing, against the pyserial peer's on the same listing in the same run.
-#include <getopt.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include "protocol/line_settings.h"
 #include "bench/apsim_process.h"
 #include "bench/bench_port.h"
+#include "bench/bench_options.h"
 #include "bench/bench_result.h"
 #include "bench/expected_replies.h"
 #include "bench/peer_process.h"
@@ -118,31 +118,14 @@ bool MeasureListing(int count, const Options& options)
 
 bool ParseOptions(int argc, char* argv[], Options& options)
 {
-    static const option kLong[] = {{"records", required_argument, nullptr, 'r'},
-                                   {"peer-records", required_argument, nullptr, 'p'},
-                                   {"device-nice", required_argument, nullptr, 'n'},
-                                   {"python", required_argument, nullptr, 'y'},
-                                   {"peer", required_argument, nullptr, 'P'},
-                                   {nullptr, 0, nullptr, 0}};
-    int option;
-    try {
-        while ((option = getopt_long(argc, argv, "", kLong, nullptr)) != -1) {
-            if (option == 'r')
-                options.counts.push_back(std::stoi(optarg));
-            else if (option == 'p')
-                options.peerCounts.push_back(std::stoi(optarg));
-            else if (option == 'n')
-                options.deviceNice = std::stoi(optarg);
-            else if (option == 'y')
-                options.python = optarg;
-            else if (option == 'P')
-                options.peer = optarg;
-            else
-                return false;
-        }
-    } catch (const std::exception&) {
+    const std::vector<BenchOption> known = {
+        // The listings measured, and those the peer does as well.
+        {"records", options.counts}, {"peer-records", options.peerCounts},
+        // The device's priority, the peer's interpreter and script.
+        {"device-nice", options.deviceNice}, {"python", options.python}, {"peer", options.peer},
+    };
+    if (!ParseBenchOptions(argc, argv, known))
         return false;
-    }
     if (options.counts.empty())
         options.counts = {1000, 65535};
     if (options.peerCounts.empty())
@@ -150,7 +133,7 @@ bool ParseOptions(int argc, char* argv[], Options& options)
     for (int count : options.counts)
         if (count < 0 || count > 65535)
             return false;
-    return optind == argc;
+    return true;
 }
 }  // namespace
 

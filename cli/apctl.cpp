@@ -62,6 +62,18 @@ int CApctl::Late(const CSerialPort& port, const std::string& message)
     return Fail(port.IsGone() ? kPortUnusable : kNoAnswer, why);
 }
 
+int CApctl::Acknowledged(CSerialPort& port, const std::function<bool()>& exchange, const std::string& late,
+                         const std::string& refused)
+{
+    bool acknowledged = false;
+    try {
+        acknowledged = exchange();
+    } catch (int) {
+        return Late(port, late);
+    }
+    return acknowledged ? kDone : Fail(kRefused, refused);
+}
+
 int CApctl::Deliver(int result)
 {
     if (m_out.Deliver())
@@ -284,42 +296,30 @@ int CApctl::Delete(CSerialPort& port, const std::vector<std::string>& addresses)
             chosen.push_back(record);
     if (!named.empty())
         return Fail(kRefused, "the access point holds no paired device " + *named.begin() + "; nothing was deleted");
-    bool deleted = false;
-    try {
-        deleted = DeletePairedDevices(&port, chosen);
-    } catch (int) {
-        return Late(port, "the access point did not answer the deletion in time");
-    }
-    if (!deleted)
-        return Fail(kRefused, "the access point refused the deletion");
+    if (int status = Acknowledged(port, [&] { return DeletePairedDevices(&port, chosen); },
+                                  "the access point did not answer the deletion in time",
+                                  "the access point refused the deletion"))
+        return status;
     m_out.Add("Deleted " + std::to_string(chosen.size()) + " paired device" + (chosen.size() == 1 ? "" : "s") + ".\n");
     return kDone;
 }
 
 int CApctl::ChangePin(CSerialPort& port, const std::string& current, const std::string& next)
 {
-    bool changed = false;
-    try {
-        changed = ::ChangePin(&port, current.c_str(), next.c_str());
-    } catch (int) {
-        return Late(port, "the access point did not answer the PIN change in time");
-    }
-    if (!changed)
-        return Fail(kRefused, "the access point refused the PIN change (is the current PIN right?)");
+    if (int status = Acknowledged(port, [&] { return ::ChangePin(&port, current.c_str(), next.c_str()); },
+                                  "the access point did not answer the PIN change in time",
+                                  "the access point refused the PIN change (is the current PIN right?)"))
+        return status;
     m_out.Add("PIN changed.\n");
     return kDone;
 }
 
 int CApctl::ReadNameText(CSerialPort& port, char (&name)[kNameBufferSize])
 {
-    bool acknowledged = false;
-    try {
-        acknowledged = ReadDeviceName(&port, name);
-    } catch (int) {
-        return Late(port, "the access point's name came late or cut short");
-    }
-    if (!acknowledged)
-        return Fail(kRefused, "the access point refused to give its name");
+    if (int status = Acknowledged(port, [&] { return ReadDeviceName(&port, name); },
+                                  "the access point's name came late or cut short",
+                                  "the access point refused to give its name"))
+        return status;
     // Through the locale's character set, as the name page shows it.
     if (!Utf8ToAnsiInPlace(name))
         return Fail(kNoAnswer, "the access point's name is not text that can be shown");
@@ -359,14 +359,10 @@ int CApctl::Status(CSerialPort& port, bool json)
 
 int CApctl::ChangeName(CSerialPort& port, bool json)
 {
-    bool changed = false;
-    try {
-        changed = ChangeDeviceName(&port, m_utf8Name.c_str());
-    } catch (int) {
-        return Late(port, "the access point did not answer the name change in time");
-    }
-    if (!changed)
-        return Fail(kRefused, "the access point refused the new name");
+    if (int status = Acknowledged(port, [&] { return ChangeDeviceName(&port, m_utf8Name.c_str()); },
+                                  "the access point did not answer the name change in time",
+                                  "the access point refused the new name"))
+        return status;
     // For scripts, the name the access point now holds, as it was sent.
     m_out.Add(json ? CJsonOutput::Name(m_utf8Name) : "Name changed.\n");
     return kDone;

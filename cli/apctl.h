@@ -73,6 +73,11 @@ private:
     // An exchange ended with a late byte: the port's own reason when it has
     // one (gone, CTS never on), else message, as no answer.
     int Late(const CSerialPort& port, const std::string& message);
+    // One exchange the access point acknowledges: kDone when it did, as
+    // Late says with `late` when a byte came late, else kRefused with
+    // `refused`.
+    int Acknowledged(CSerialPort& port, const std::function<bool()>& exchange, const std::string& late,
+                     const std::string& refused);
     // Ends an interrupted conversation: what was to be sent is dropped, the
     // closing command goes out and its acknowledgement is awaited, within
     // kClosingBudgetMs, behind whatever the device still sends.

@@ -50,33 +50,26 @@ void Append(std::string& out, const CJsonOutput::Value& value, size_t depth)
     const std::string closing(depth * 2, ' ');
     switch (value.type()) {
     case nlohmann::json::value_t::object:
+    case nlohmann::json::value_t::array: {
+        // One member or item a line; an empty object still has its spaces.
+        const bool object = value.is_object();
         if (value.empty()) {
-            out += "{  }";
+            out += object ? "{  }" : "[]";
             return;
         }
-        out += "{\n";
-        for (auto member = value.begin(); member != value.end(); ++member) {
-            out += indent;
-            AppendString(out, member.key());
-            out += " : ";
-            Append(out, member.value(), depth + 1);
-            out += std::next(member) == value.end() ? "\n" : ",\n";
-        }
-        out += closing + "}";
-        return;
-    case nlohmann::json::value_t::array:
-        if (value.empty()) {
-            out += "[]";
-            return;
-        }
-        out += "[\n";
+        out += object ? "{\n" : "[\n";
         for (auto item = value.begin(); item != value.end(); ++item) {
             out += indent;
-            Append(out, *item, depth + 1);
+            if (object) {
+                AppendString(out, item.key());
+                out += " : ";
+            }
+            Append(out, item.value(), depth + 1);
             out += std::next(item) == value.end() ? "\n" : ",\n";
         }
-        out += closing + "]";
+        out += closing + (object ? "}" : "]");
         return;
+    }
     case nlohmann::json::value_t::string: AppendString(out, value.get_ref<const std::string&>()); return;
     default:
         // Numbers, booleans and null read as the library writes them.

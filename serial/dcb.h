@@ -22,20 +22,18 @@ struct DCB {
     char EvtChar = 0;
     uint16_t wReserved1 = 0;
 
-    // Bits of Flags.
-    static constexpr uint32_t fBinary = 1u << 0;
-    static constexpr uint32_t fParity = 1u << 1;
-    static constexpr uint32_t fOutxCtsFlow = 1u << 2;
-    static constexpr uint32_t fOutxDsrFlow = 1u << 3;
-    static constexpr uint32_t fDtrControlMask = 3u << 4;
-    static constexpr uint32_t fDsrSensitivity = 1u << 6;
-    static constexpr uint32_t fTXContinueOnXoff = 1u << 7;
-    static constexpr uint32_t fOutX = 1u << 8;
-    static constexpr uint32_t fInX = 1u << 9;
-    static constexpr uint32_t fErrorChar = 1u << 10;
-    static constexpr uint32_t fNull = 1u << 11;
-    static constexpr uint32_t fRtsControlMask = 3u << 12;
-    static constexpr uint32_t fAbortOnError = 1u << 14;
+    // Bits of Flags, by what they govern: binary mode and parity checking;
+    static constexpr uint32_t fBinary = 1u << 0, fParity = 1u << 1;
+    // output held while CTS or DSR is off, DTR (two bits), input taken only
+    // while DSR is on;
+    static constexpr uint32_t fOutxCtsFlow = 1u << 2, fOutxDsrFlow = 1u << 3, fDtrControlMask = 3u << 4,
+                              fDsrSensitivity = 1u << 6;
+    // XON/XOFF: sending on after an XOFF went out, on output, on input;
+    static constexpr uint32_t fTXContinueOnXoff = 1u << 7, fOutX = 1u << 8, fInX = 1u << 9;
+    // bytes with parity errors replaced, null bytes dropped, RTS (two bits),
+    // everything stopped on an error.
+    static constexpr uint32_t fErrorChar = 1u << 10, fNull = 1u << 11, fRtsControlMask = 3u << 12,
+                              fAbortOnError = 1u << 14;
 
     bool Has(uint32_t bit) const { return (Flags & bit) != 0; }
     uint32_t DtrControl() const { return (Flags & fDtrControlMask) >> 4; }

@@ -1,15 +1,13 @@
 #include "app/pages/link_page.h"
 
-#include "app/port_failure_message.h"
 #include "app/resource_ids.h"
 #include "app/framework/clipboard.h"
 #include "frontend/compose.h"
 #include "app/framework/resource_library.h"
-#include "app/framework/wait_cursor.h"
 #include "protocol/exchanges.h"
 #include "protocol/manufacturer_registry.h"
 
-CLinkPage::CLinkPage(CSerialPort* pPort) : CDialog(IDD_LINK_PAGE), m_pPort(pPort), m_bListed(false) {}
+CLinkPage::CLinkPage(CSerialPort* pPort) : CDevicePage(IDD_LINK_PAGE, IDS_LINK_CAPTION, pPort) {}
 
 BOOL CLinkPage::OnInitDialog()
 {
@@ -23,32 +21,22 @@ BOOL CLinkPage::OnInitDialog()
     return TRUE;
 }
 
-void CLinkPage::OnShowWindow(BOOL bShow, UINT nStatus)
+void CLinkPage::OnFirstShown()
 {
-    CDialog::OnShowWindow(bShow, nStatus);
-    // Listed once, whatever came of it; later showings do not ask again.
-    if (bShow && !m_bListed) {
-        RefreshLinkList();
-        m_bListed = true;
-    }
+    RefreshLinkList();
 }
 
 void CLinkPage::RefreshLinkList()
 {
     ClearLinkList();
     std::vector<LinkRecord> records;
-    bool listed = false;
-    {
-        // On screen before the request goes out: a long listing at the line
-        // rate takes minutes.
-        ShowStatus(CResourceLibrary::LoadString(IDS_READING_LINKS));
-        CWaitCursor wait(this);
-        try {
-            ReadPairedDevices(m_pPort, records);
-            listed = true;
-        } catch (int) {
-        }
-    }
+    // On screen before the request goes out: a long listing at the line
+    // rate takes minutes.
+    ShowStatus(CResourceLibrary::LoadString(IDS_READING_LINKS));
+    const bool listed = Converse([&] {
+        ReadPairedDevices(m_pPort, records);
+        return true;
+    });
     if (listed) {
         CManufacturerRegistry& registry = CManufacturerRegistry::Shared();
         if (!records.empty())
@@ -58,9 +46,7 @@ void CLinkPage::RefreshLinkList()
     } else {
         ClearLinkList();
         ShowStatus({});
-        // A port that is gone is said as such: no retry can list anything.
-        if (!CPortFailureMessage::ShowConversationFailure(m_pPort))
-            MessageBox(IDS_LIST_FAILED, IDS_LINK_CAPTION, MB_OK);
+        SayFailure(IDS_LIST_FAILED);
     }
 }
 
@@ -89,24 +75,13 @@ void CLinkPage::OnSelChangeLinkList()
 
 void CLinkPage::OnDeleteLinks()
 {
-    if (MessageBox(IDS_CONFIRM_DELETE, IDS_LINK_CAPTION, MB_OKCANCEL) != IDOK)
+    if (Say(IDS_CONFIRM_DELETE, MB_OKCANCEL) != IDOK)
         return;
-    int result = IDS_DELETE_FAILED;
-    bool deleted = false;
-    {
-        CWaitCursor wait(this);
-        try {
-            deleted = DeletePairedDevices(m_pPort, m_linkList.GetSelectedRecords());
-        } catch (int) {
-        }
-    }
-    if (deleted) {
+    const bool deleted = Converse([this] { return DeletePairedDevices(m_pPort, m_linkList.GetSelectedRecords()); });
+    // The list as the access point now holds it, before the message.
+    if (deleted)
         RefreshLinkList();
-        result = IDS_DELETE_DONE;
-    } else if (CPortFailureMessage::ShowConversationFailure(m_pPort)) {
-        return;
-    }
-    MessageBox(result, IDS_LINK_CAPTION, MB_OK);
+    SayOutcome(deleted, IDS_DELETE_DONE, IDS_DELETE_FAILED);
 }
 
 void CLinkPage::OnCopyAddresses()
@@ -121,10 +96,5 @@ void CLinkPage::OnCopyAddresses()
 void CLinkPage::OnDestroy()
 {
     ClearLinkList();
-    CDialog::OnDestroy();
-}
-
-void CLinkPage::PostNcDestroy()
-{
-    delete this;
+    CDevicePage::OnDestroy();
 }

@@ -1,27 +1,18 @@
 #pragma once
 
-#include "app/framework/dialog.h"
-
-class CSerialPort;
+#include "app/pages/device_page.h"
 
 // The device name page: reads the access point's name the first time it is
-// shown and changes it through the name entry dialog. Lives on the heap and
-// deletes itself once its window is gone.
-class CLocalNamePage : public CDialog {
+// shown and changes it through the name entry dialog.
+class CLocalNamePage : public CDevicePage {
 public:
     explicit CLocalNamePage(CSerialPort* pPort);
 
     void ReadDeviceName();
-    bool IsNameRead() const { return m_bNameRead; }
+    bool IsNameRead() const { return WasShown(); }
 
 protected:
     BOOL OnInitDialog() override;
-    void OnOK() override {}
-    void OnCancel() override {}
-    void OnShowWindow(BOOL bShow, UINT nStatus) override;
-    void PostNcDestroy() override;
+    void OnFirstShown() override;
     void OnChangeName();
-
-    CSerialPort* m_pPort;
-    bool m_bNameRead;
 };

@@ -53,6 +53,15 @@ NumberedPorts ListLocked(ResolverState& state)
     CSerialPortDiscovery discovery(state.sysfs, state.folder, Names(state));
     return state.numbers.Assign(discovery.List());
 }
+
+// What use(state) gives, with the state locked meanwhile.
+template <typename Use>
+auto Locked(Use use)
+{
+    ResolverState& state = State();
+    std::lock_guard guard(state.lock);
+    return use(state);
+}
 }  // namespace
 
 std::string CComPortResolver::DevicePath(const std::string& comName)
@@ -96,18 +105,16 @@ int CComPortResolver::NumberForPath(const std::string& path)
 
 NumberedPorts CComPortResolver::ListPorts()
 {
-    ResolverState& state = State();
-    std::lock_guard guard(state.lock);
-    return ListLocked(state);
+    return Locked(ListLocked);
 }
 
 void CComPortResolver::SetDeviceFolder(std::string folder)
 {
-    ResolverState& state = State();
-    std::lock_guard guard(state.lock);
-    state.folder = std::move(folder);
-    state.numbers = CComPortNumbers();
-    state.byPath.clear();
+    Locked([&](ResolverState& state) {
+        state.folder = std::move(folder);
+        state.numbers = CComPortNumbers();
+        state.byPath.clear();
+    });
 }
 
 const std::string& CComPortResolver::DeviceFolder()
@@ -117,10 +124,10 @@ const std::string& CComPortResolver::DeviceFolder()
 
 void CComPortResolver::SetSysfsRoot(std::string root)
 {
-    ResolverState& state = State();
-    std::lock_guard guard(state.lock);
-    state.sysfs = std::move(root);
-    state.numbers = CComPortNumbers();
+    Locked([&](ResolverState& state) {
+        state.sysfs = std::move(root);
+        state.numbers = CComPortNumbers();
+    });
 }
 
 const std::string& CComPortResolver::SysfsRoot()
@@ -130,17 +137,15 @@ const std::string& CComPortResolver::SysfsRoot()
 
 void CComPortResolver::SetHardwareNames(const IHardwareNames* names)
 {
-    ResolverState& state = State();
-    std::lock_guard guard(state.lock);
-    state.ownNames = false;
-    state.names = names;
+    Locked([&](ResolverState& state) {
+        state.ownNames = false;
+        state.names = names;
+    });
 }
 
 void CComPortResolver::SetLockFolder(std::string folder)
 {
-    ResolverState& state = State();
-    std::lock_guard guard(state.lock);
-    state.locks = std::move(folder);
+    Locked([&](ResolverState& state) { state.locks = std::move(folder); });
 }
 
 const std::string& CComPortResolver::LockFolder()
@@ -150,9 +155,7 @@ const std::string& CComPortResolver::LockFolder()
 
 void CComPortResolver::SetProcRoot(std::string root)
 {
-    ResolverState& state = State();
-    std::lock_guard guard(state.lock);
-    state.proc = std::move(root);
+    Locked([&](ResolverState& state) { state.proc = std::move(root); });
 }
 
 const std::string& CComPortResolver::ProcRoot()
@@ -162,7 +165,5 @@ const std::string& CComPortResolver::ProcRoot()
 
 CComNumberStore::Table CComPortResolver::KeptNumbers()
 {
-    ResolverState& state = State();
-    std::lock_guard guard(state.lock);
-    return state.numbers.Kept();
+    return Locked([](ResolverState& state) { return state.numbers.Kept(); });
 }

@@ -12,13 +12,12 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 import unittest
 
 import yaml
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cli"))
-from apctl_test import BIN, DEVICES, SHOWN, Device  # noqa: E402
+from apsim_device import BIN, DEVICES, SHOWN, CommandLineWatch, Device, DeviceTestCase  # noqa: E402
 
 COLLECTION = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "ansible")
 MODULE = "apconfig.access_point.access_point"
@@ -75,12 +74,7 @@ class Play:
         return [(action["action"], action["done"]) for action in self.result["actions"]]
 
 
-class AccessPointTestCase(unittest.TestCase):
-    def device(self, *options, devices=DEVICES):
-        device = Device(*options, devices=devices)
-        self.addCleanup(device.stop)
-        return device
-
+class AccessPointTestCase(DeviceTestCase):
     def play(self, device, options, *flags):
         return Play(device, options, *flags)
 
@@ -179,38 +173,12 @@ class Failures(AccessPointTestCase):
         self.assertEqual(device.requests(), [])
 
 
-class CommandLines:
-    """Every command line of apctl seen in /proc while it watches."""
-
-    def __init__(self):
-        self.seen = set()
-        self.stopping = threading.Event()
-        self.thread = threading.Thread(target=self.watch)
-        self.thread.start()
-
-    def watch(self):
-        while not self.stopping.is_set():
-            for pid in os.listdir("/proc"):
-                try:
-                    with open("/proc/%s/cmdline" % pid, "rb") as cmdline:
-                        words = cmdline.read().split(b"\0")
-                except OSError:
-                    continue
-                if words and os.path.basename(words[0]) == b"apctl":
-                    self.seen.add(b" ".join(words))
-
-    def stop(self):
-        self.stopping.set()
-        self.thread.join()
-        return self.seen
-
-
 class Pins(AccessPointTestCase):
     def test_pins_reach_the_device_without_a_command_line_showing_them(self):
         # Each acknowledgement byte of the change comes late: the change is
         # open long enough to be seen in the process list.
         device = self.device("--pin", "2468", "--delay-ms", "400", "--fault-on", "PINUPDAT")
-        watcher = CommandLines()
+        watcher = CommandLineWatch()
         try:
             run = self.play(device, {"pin_current": "2468", "pin": "S3cretPIN"})
         finally:

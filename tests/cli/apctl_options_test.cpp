@@ -6,18 +6,9 @@
 #include "cli/progress_line.h"
 #include "cli/terminal_text.h"
 #include "protocol/ansi_code_page.h"
+#include "tests/cli/parse_apctl_arguments.h"
 
 namespace {
-
-std::optional<ApctlOptions> Parse(std::vector<std::string> args, std::string& error)
-{
-    args.insert(args.begin(), "apctl");
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    return ParseApctlOptions(static_cast<int>(args.size()), argv.data(), error);
-}
 
 TEST(ApctlOptions, OptionsMayStandBeforeOrAfterTheCommand)
 {

@@ -19,18 +19,9 @@
 #include "serial/tick_count.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/simulated_port_driver.h"
+#include "tests/support/unplug_on_write.h"
 
 namespace {
-
-// Pulls the adapter out as the first byte of the question goes.
-class CUnplugOnWrite : public CSimulatedPortDriver {
-public:
-    EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override
-    {
-        Unplug(1167);
-        return CSimulatedPortDriver::WriteFile(port, byte, overlapped);
-    }
-};
 
 // Counts the driver's opens before the engine, and the driver with it, goes.
 class CCountingPort : public CSerialPort {

@@ -9,57 +9,16 @@ import ctypes
 import json
 import os
 import pty
-import select
 import struct
 import subprocess
-import sys
-import tempfile
 import time
 import unittest
 
-BIN = os.environ.get("APCONFIG_BIN", os.path.join(os.path.dirname(__file__), "../../build/bin"))
-# Paired devices in wire order; shown as bytes 4, 5, 3, 0, 1, 2.
-DEVICES = ["da71137d001a", "8b12c4705cf3", "36e09fa52811"]
-SHOWN = ["00:1A:7D:DA:71:13", "5C:F3:70:8B:12:C4", "28:11:A5:36:E0:9F"]
+from apsim_device import BIN, DEVICES, SHOWN, CommandLineWatch, DeviceTestCase, read_until
 
 DONE, REFUSED, NO_ANSWER, PORT, USAGE = 0, 1, 2, 3, 64
-
-
-class Device:
-    """apsim on a pty of its own, recording requests and its state."""
-
-    def __init__(self, *options, devices=DEVICES):
-        self.folder = tempfile.TemporaryDirectory(prefix="apctl-test.")
-        self.record = os.path.join(self.folder.name, "record")
-        self.state = os.path.join(self.folder.name, "state")
-        args = [os.path.join(BIN, "apsim"), "--record", self.record, "--state", self.state]
-        for address in devices:
-            args += ["--device", address]
-        self.process = subprocess.Popen(args + list(options), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                        text=True)
-        self.path = self.process.stdout.readline().strip()
-        assert self.path.startswith("/dev/"), "apsim did not start: " + self.process.stderr.read()
-
-    def requests(self):
-        """The command names received, in order."""
-        if not os.path.exists(self.record):
-            return []
-        with open(self.record) as lines:
-            return [line.split()[0] for line in lines if line.strip()]
-
-    def payloads(self, command):
-        with open(self.record) as lines:
-            return [line.split()[1] if len(line.split()) > 1 else "" for line in lines
-                    if line.split() and line.split()[0] == command]
-
-    def held(self, key):
-        with open(self.state) as lines:
-            return [line.split(None, 1)[1].strip() for line in lines if line.split(None, 1)[0] == key]
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(10)
-        self.folder.cleanup()
+# How a port that hung up is said.
+GONE = ": gone. It was unplugged or removed after it was chosen."
 
 
 class OpenCounter:
@@ -101,18 +60,19 @@ def apctl(*args, timeout=60):
     return run
 
 
-class ApctlTestCase(unittest.TestCase):
-    def device(self, *options, devices=DEVICES):
-        device = Device(*options, devices=devices)
-        self.addCleanup(device.stop)
-        return device
-
+class ApctlTestCase(DeviceTestCase):
     def assertOneLineError(self, run, *words):
         self.assertEqual(run.stdout, "")
         self.assertTrue(run.stderr.startswith("apctl: "), run.stderr)
         self.assertEqual(run.stderr.count("\n"), 1, "one line: " + run.stderr)
         for word in words:
             self.assertIn(word, run.stderr)
+
+    def assertFailsWithin(self, run, status, seconds, why, *words):
+        """Failed with status in one line, sooner than seconds."""
+        self.assertEqual(run.returncode, status)
+        self.assertOneLineError(run, *words)
+        self.assertLess(run.seconds, seconds, why)
 
 
 class Identify(ApctlTestCase):
@@ -140,18 +100,13 @@ class Identify(ApctlTestCase):
     def test_silence_ends_after_the_reply_time(self):
         device = self.device("--silent")
         run = apctl("--port", device.path, "identify")
-        self.assertEqual(run.returncode, NO_ANSWER)
-        self.assertOneLineError(run, "no access point answered")
-        self.assertLess(run.seconds, 15, "one byte awaited for ten seconds")
+        self.assertFailsWithin(run, NO_ANSWER, 15, "one byte awaited for ten seconds", "no access point answered")
         self.assertEqual(device.requests(), ["IDENTIFY"])
-
 
     def test_a_line_that_hangs_up_during_the_identification_is_the_port_gone(self):
         device = self.device("--hangup-after", "1", "--fault-on", "IDENTIFY")
         run = apctl("--port", device.path, "identify")
-        self.assertEqual(run.returncode, PORT)
-        self.assertOneLineError(run, ": gone. It was unplugged or removed after it was chosen.")
-        self.assertLess(run.seconds, 9, "no byte awaited for its ten seconds")
+        self.assertFailsWithin(run, PORT, 9, "no byte awaited for its ten seconds", GONE)
         self.assertEqual(device.requests(), ["IDENTIFY"])
 
 
@@ -159,9 +114,7 @@ class List(ApctlTestCase):
     def test_a_line_that_hangs_up_mid_listing_is_the_port_gone_at_once(self):
         device = self.device("--hangup-after", "30", "--fault-on", "LINKREAD")
         run = apctl("--port", device.path, "list", "--json")
-        self.assertEqual(run.returncode, PORT)
-        self.assertOneLineError(run, ": gone. It was unplugged or removed after it was chosen.")
-        self.assertLess(run.seconds, 9, "no byte awaited for its ten seconds")
+        self.assertFailsWithin(run, PORT, 9, "no byte awaited for its ten seconds", GONE)
         self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD"])
 
     def test_text_and_json(self):
@@ -208,18 +161,7 @@ class Progress(ApctlTestCase):
         process = subprocess.Popen([os.path.join(BIN, "apctl"), "--port", device.path, "list"],
                                    stdout=subprocess.PIPE, stderr=slave, text=True)
         os.close(slave)
-        seen = b""
-        while True:
-            ready, _, _ = select.select([master], [], [], 30)
-            if not ready:
-                break
-            try:
-                chunk = os.read(master, 4096)
-            except OSError:
-                break
-            if not chunk:
-                break
-            seen += chunk
+        seen = read_until(master)
         output = process.stdout.read()
         self.assertEqual(process.wait(30), DONE)
         os.close(master)
@@ -478,50 +420,6 @@ class Usage(ApctlTestCase):
         run = apctl("--port", "COM19", "list")
         self.assertEqual(run.returncode, PORT)
         self.assertOneLineError(run, "COM19")
-
-
-class CommandLineWatch:
-    """The command lines of apctl processes, read from /proc until stopped."""
-
-    def __init__(self):
-        import threading
-        self.seen = set()
-        self.stopping = threading.Event()
-        self.thread = threading.Thread(target=self.watch)
-        self.thread.start()
-
-    def watch(self):
-        while not self.stopping.is_set():
-            for pid in os.listdir("/proc"):
-                try:
-                    with open("/proc/%s/cmdline" % pid, "rb") as cmdline:
-                        words = cmdline.read().split(b"\0")
-                except OSError:
-                    continue
-                if words and os.path.basename(words[0]) == b"apctl":
-                    self.seen.add(b" ".join(words))
-
-    def stop(self):
-        self.stopping.set()
-        self.thread.join()
-        return self.seen
-
-
-def read_until(master, wanted, limit=30):
-    """What the terminal shows up to and with wanted (bytes), or all of it."""
-    seen = b""
-    while wanted not in seen:
-        ready, _, _ = select.select([master], [], [], limit)
-        if not ready:
-            break
-        try:
-            chunk = os.read(master, 4096)
-        except OSError:
-            break
-        if not chunk:
-            break
-        seen += chunk
-    return seen
 
 
 class Pins(ApctlTestCase):

@@ -9,31 +9,23 @@
 #include <memory>
 
 #include "protocol/port_line_settings.h"
-#include "tests/support/simulated_port_driver.h"
+#include "tests/support/simulated_port_test.h"
 #include "tests/support/thrown.h"
 
 namespace {
 
-class InterruptiblePort : public testing::Test {
+class InterruptiblePort : public SimulatedPortTest<CInterruptiblePort> {
 protected:
     InterruptiblePort()
+        : SimulatedPortTest([this] {
+              // Up from the given look on.
+              return ++m_looks >= m_upAtLook;
+          })
     {
-        auto driver = std::make_unique<CSimulatedPortDriver>();
-        m_driver = driver.get();
-        m_port = std::make_unique<CInterruptiblePort>(
-            [this] {
-                // Up from the given look on.
-                return ++m_looks >= m_upAtLook;
-            },
-            std::move(driver));
         BuildAccessPointLineSettings(7, m_settings);
-        EXPECT_TRUE(m_port->Open(7, &m_settings));
+        EXPECT_TRUE(Open());
     }
-    ~InterruptiblePort() override { m_port->Close(); }
 
-    CSimulatedPortDriver* m_driver = nullptr;
-    std::unique_ptr<CInterruptiblePort> m_port;
-    DCB m_settings{};
     std::atomic<int> m_looks{0};
     int m_upAtLook = 1 << 30;
 };

@@ -9,18 +9,9 @@
 #include <vector>
 
 #include "cli/apctl_options.h"
+#include "tests/cli/parse_apctl_arguments.h"
 
 namespace {
-
-std::optional<ApctlOptions> Parse(std::vector<std::string> args, std::string& error)
-{
-    args.insert(args.begin(), "apctl");
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    return ParseApctlOptions(static_cast<int>(args.size()), argv.data(), error);
-}
 
 TEST(PinEntry, TwoLinesOfInputEachWithoutItsLineEnd)
 {

@@ -9,7 +9,7 @@
 #include "serial/tick_count.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
-#include "tests/support/simulated_port_driver.h"
+#include "tests/support/simulated_port_test.h"
 #include "tests/support/thrown.h"
 #include "tests/support/wait_until.h"
 
@@ -58,15 +58,12 @@ std::vector<Request> Requests()
     };
 }
 
-class CtsOff : public testing::Test {
+class CtsOff : public SimulatedPortTest<> {
 protected:
     CtsOff()
     {
-        auto driver = std::make_unique<CSimulatedPortDriver>();
-        m_driver = driver.get();
-        m_port = std::make_unique<CSerialPort>(std::move(driver));
         m_driver->SetCts(false);
-        EXPECT_TRUE(m_port->Open(7, &m_settings));
+        EXPECT_TRUE(Open());
         SetReplyTimeout(kConversationTimeoutMs);
     }
     ~CtsOff() override
@@ -90,20 +87,12 @@ protected:
                 m_driver->Arrive(kOkReply);
         });
     }
-    void LetWorkerCycle(int cycles = 3)
-    {
-        const int start = m_driver->WorkerWaits();
-        EXPECT_TRUE(WaitUntil([&] { return m_driver->WorkerWaits() >= start + cycles; }));
-    }
     bool Purged() const
     {
         const auto calls = m_driver->Calls();
         return std::ranges::count(calls, "PurgeComm " + std::to_string(PURGE_TXABORT | PURGE_TXCLEAR)) != 0;
     }
 
-    DCB m_settings;
-    CSimulatedPortDriver* m_driver;
-    std::unique_ptr<CSerialPort> m_port;
     std::thread m_device;
 };
 

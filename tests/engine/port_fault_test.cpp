@@ -12,7 +12,7 @@
 
 #include "serial/reply_wait_hook.h"
 #include "serial/tick_count.h"
-#include "tests/support/simulated_port_driver.h"
+#include "tests/support/simulated_port_test.h"
 #include "tests/support/thrown.h"
 #include "tests/support/wait_until.h"
 
@@ -23,21 +23,15 @@ namespace {
 
 constexpr int kTimeout = CSerialPort::kReadTimeoutCode;
 
-class PortFaultTest : public testing::Test {
+class PortFaultTest : public SimulatedPortTest<> {
 protected:
-    PortFaultTest()
-    {
-        auto driver = std::make_unique<CSimulatedPortDriver>();
-        m_driver = driver.get();
-        m_port = std::make_unique<CSerialPort>(std::move(driver));
-    }
     ~PortFaultTest() override
     {
+        // Closed before the hook and the clock go back: the worker uses them.
         m_port->Close();
         SetReplyWaitHook(nullptr);
         CTickCount::SetSource({});
     }
-    bool Open() { return m_port->Open(7, &m_settings); }
     // The clock stands still: a wait that is not ended by the port never
     // ends by time, so only a gone port can have ended it.
     static void StopClock()
@@ -49,10 +43,21 @@ protected:
         const auto calls = m_driver->Calls();
         return std::find(calls.begin(), calls.end(), call) != calls.end();
     }
-
-    DCB m_settings;
-    CSimulatedPortDriver* m_driver;
-    std::unique_ptr<CSerialPort> m_port;
+    // Runs body(row, port, driver) for each row on a port and driver of its
+    // own, until a row fails fatally.
+    template <typename Row, size_t N, typename Body>
+    void ForEachOnOwnPort(const Row (&rows)[N], Body body)
+    {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.what);
+            auto driver = std::make_unique<CSimulatedPortDriver>();
+            CSimulatedPortDriver& d = *driver;
+            CSerialPort port(std::move(driver));
+            body(row, port, d);
+            if (HasFatalFailure())
+                return;
+        }
+    }
 };
 
 // Set by the waiting thread's hook: it has begun to sleep.
@@ -75,11 +80,7 @@ TEST_F(PortFaultTest, OpenSaysWhyItFailedAndTheObjectOpensAgain)
         {"refused settings", [](CSimulatedPortDriver& d) { d.RefuseSettings(87); },
          CSerialPort::EOpenFailure::SettingsRefused, 87},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        auto driver = std::make_unique<CSimulatedPortDriver>();
-        CSimulatedPortDriver& d = *driver;
-        CSerialPort port(std::move(driver));
+    ForEachOnOwnPort(rows, [this](const Row& row, CSerialPort& port, CSimulatedPortDriver& d) {
         row.script(d);
         EXPECT_FALSE(port.Open(7, &m_settings));
         EXPECT_EQ(port.OpenFailure(), row.failure);
@@ -91,7 +92,7 @@ TEST_F(PortFaultTest, OpenSaysWhyItFailedAndTheObjectOpensAgain)
         EXPECT_EQ(std::count(calls.begin(), calls.end(), "SetDtr"), 0);
         EXPECT_EQ(std::count(calls.begin(), calls.end(), "PurgeComm 15"), 0);
         port.Close();
-    }
+    });
     // Once the port takes the settings, the same object opens.
     m_driver->RefuseSettings(87);
     EXPECT_FALSE(Open());
@@ -130,11 +131,7 @@ TEST_F(PortFaultTest, AnUnpluggedPortEndsEveryWaitAtOnce)
     };
     StopClock();
     SetReplyWaitHook(&CountHookCall);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        auto driver = std::make_unique<CSimulatedPortDriver>();
-        CSimulatedPortDriver& d = *driver;
-        CSerialPort port(std::move(driver));
+    ForEachOnOwnPort(rows, [this](const Row& row, CSerialPort& port, CSimulatedPortDriver& d) {
         ASSERT_TRUE(port.Open(7, &m_settings));
         row.prepare(port, d);
         g_hookCalls = 0;
@@ -152,7 +149,7 @@ TEST_F(PortFaultTest, AnUnpluggedPortEndsEveryWaitAtOnce)
         port.PurgeTransmit();
         port.Close();
         EXPECT_TRUE(port.IsGone()) << "still known after Close, for the message";
-    }
+    });
 }
 
 TEST_F(PortFaultTest, BytesReceivedBeforeThePortWentAreStillRead)
@@ -216,11 +213,7 @@ TEST_F(PortFaultTest, CtsNeverOnOnlyWhenBytesWaitedAndCtsStayedOff)
          },
          false},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        auto driver = std::make_unique<CSimulatedPortDriver>();
-        CSimulatedPortDriver& d = *driver;
-        CSerialPort port(std::move(driver));
+    ForEachOnOwnPort(rows, [this](const Row& row, CSerialPort& port, CSimulatedPortDriver& d) {
         ASSERT_TRUE(port.Open(7, &m_settings));
         row.run(port, d);
         EXPECT_EQ(port.CtsNeverOn(), row.neverOn);
@@ -230,7 +223,7 @@ TEST_F(PortFaultTest, CtsNeverOnOnlyWhenBytesWaitedAndCtsStayedOff)
         ASSERT_TRUE(port.Open(7, &m_settings));
         EXPECT_FALSE(port.CtsNeverOn());
         port.Close();
-    }
+    });
 }
 
 // The hook runs on the waiting thread while it waits, and not when the byte

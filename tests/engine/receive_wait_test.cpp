@@ -6,7 +6,7 @@
 #include "protocol/exchanges.h"
 #include "serial/tick_count.h"
 #include "serial/serial_port.h"
-#include "tests/support/simulated_port_driver.h"
+#include "tests/support/simulated_port_test.h"
 #include "tests/support/thrown.h"
 #include "tests/support/wait_until.h"
 
@@ -41,26 +41,15 @@ private:
     int m_nFs = 0;
 };
 
-class ReceiveWaitTest : public testing::Test {
+class ReceiveWaitTest : public SimulatedPortTest<CWatchablePort> {
 protected:
-    ReceiveWaitTest()
-    {
-        auto driver = std::make_unique<CSimulatedPortDriver>();
-        m_driver = driver.get();
-        m_port = std::make_unique<CWatchablePort>(std::move(driver));
-    }
     ~ReceiveWaitTest() override
     {
+        // Closed before the clock goes back: the worker reads it.
         m_port->Close();
         CTickCount::SetSource(nullptr);
     }
 
-    bool Open() { return m_port->Open(7, &m_settings); }
-    void LetWorkerCycle(int cycles)
-    {
-        const int start = m_driver->WorkerWaits();
-        ASSERT_TRUE(WaitUntil([&] { return m_driver->WorkerWaits() >= start + cycles; }));
-    }
     // A full ring with the rest of `bytes` left in the driver.
     void FillBeyondTheRing(const std::string& bytes)
     {
@@ -70,10 +59,6 @@ protected:
                    m_driver->InputWaiting() == bytes.size() - CSerialPort::kRingCapacity;
         }));
     }
-
-    DCB m_settings;
-    CSimulatedPortDriver* m_driver;
-    std::unique_ptr<CWatchablePort> m_port;
 };
 
 std::string Numbered(size_t count)

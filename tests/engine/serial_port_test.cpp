@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "tests/support/simulated_port_driver.h"
+#include "tests/support/simulated_port_test.h"
 #include "tests/support/wait_until.h"
 
 #include <chrono>
@@ -13,22 +13,17 @@ using testing::ElementsAre;
 
 namespace {
 
-class SerialPortTest : public testing::Test {
+class SerialPortTest : public SimulatedPortTest<> {
 protected:
-    SerialPortTest()
+    // Opens with CTS off and writes bytes, then lets the worker look at CTS
+    // more than `looks` times.
+    void WriteWithCtsOff(const char* bytes, int looks)
     {
-        auto driver = std::make_unique<CSimulatedPortDriver>();
-        m_driver = driver.get();
-        m_port = std::make_unique<CSerialPort>(std::move(driver));
-    }
-    ~SerialPortTest() override { m_port->Close(); }
-
-    bool Open() { return m_port->Open(7, &m_settings); }
-    // Lets the worker run a few cycles, so "nothing happened" means something.
-    void LetWorkerCycle(int cycles = 3)
-    {
-        int start = m_driver->WorkerWaits();
-        ASSERT_TRUE(WaitUntil([&] { return m_driver->WorkerWaits() >= start + cycles; }));
+        m_driver->SetCts(false);
+        ASSERT_TRUE(Open());
+        m_port->WriteString(bytes);
+        const int reads = m_driver->ModemStatusReads();
+        ASSERT_TRUE(WaitUntil([&] { return m_driver->ModemStatusReads() > reads + looks; }));
     }
     std::string ReadAll()
     {
@@ -37,10 +32,6 @@ protected:
             bytes.push_back(m_port->ReadByte());
         return bytes;
     }
-
-    DCB m_settings;
-    CSimulatedPortDriver* m_driver;
-    std::unique_ptr<CSerialPort> m_port;
 };
 
 TEST_F(SerialPortTest, OpenConfiguresThePortInOrder)
@@ -72,11 +63,7 @@ TEST_F(SerialPortTest, RefusedTimeoutsSkipTheRestOfTheChainButOpenSucceeds)
 
 TEST_F(SerialPortTest, CtsOffHoldsBytesUntilCtsComesOn)
 {
-    m_driver->SetCts(false);
-    ASSERT_TRUE(Open());
-    m_port->WriteString("LINKREAD\n");
-    int reads = m_driver->ModemStatusReads();
-    ASSERT_TRUE(WaitUntil([&] { return m_driver->ModemStatusReads() > reads + 5; }));
+    ASSERT_NO_FATAL_FAILURE(WriteWithCtsOff("LINKREAD\n", 5));
     EXPECT_EQ(m_driver->WriteCalls(), 0) << "nothing reaches the port while CTS is off";
 
     m_driver->SetCts(true);
@@ -87,13 +74,9 @@ TEST_F(SerialPortTest, CtsOffHoldsBytesUntilCtsComesOn)
 
 TEST_F(SerialPortTest, WhileBytesWaitForCtsTheWorkerWaitsBetweenLooksAndSendsOnceItIsOn)
 {
-    m_driver->SetCts(false);
-    ASSERT_TRUE(Open());
-    m_port->WriteString("PINUPDAT\n");
-    int looks = m_driver->ModemStatusReads();
-    ASSERT_TRUE(WaitUntil([&] { return m_driver->ModemStatusReads() > looks + 3; }));
+    ASSERT_NO_FATAL_FAILURE(WriteWithCtsOff("PINUPDAT\n", 3));
     m_driver->ResetLongestWait();
-    looks = m_driver->ModemStatusReads();
+    const int looks = m_driver->ModemStatusReads();
     const int timedOut = m_driver->TimedOutWaits();
     ASSERT_TRUE(WaitUntil([&] { return m_driver->ModemStatusReads() >= looks + 20; }));
     const int newLooks = m_driver->ModemStatusReads() - looks;

@@ -14,23 +14,13 @@
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 #include "serial/tick_count.h"
+#include "tests/support/inotify_events.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/thrown.h"
 #include "tests/support/wait_until.h"
 
 // The engine over the real tty driver, on a pty whose other end the test holds.
 namespace {
-
-// Events waiting on an inotify descriptor.
-int InotifyEvents(int fd)
-{
-    alignas(inotify_event) char buffer[4096];
-    int events = 0;
-    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
-        for (char* at = buffer; at < buffer + n; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
-            ++events;
-    return events;
-}
 
 class TtyPortTest : public testing::Test {
 protected:

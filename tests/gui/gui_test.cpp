@@ -102,6 +102,25 @@ std::vector<ApCommand> GuiTest::Commands() const
     return commands;
 }
 
+std::vector<std::string> GuiTest::Payloads(ApCommand command) const
+{
+    std::vector<std::string> payloads;
+    for (const auto& exchange : m_device->Exchanges())
+        if (exchange.command == command)
+            payloads.push_back(exchange.payload);
+    return payloads;
+}
+
+void GuiTest::FaultOn(ApCommand command, const std::function<void(FaultPlan&)>& fault, size_t nth)
+{
+    FaultPlan plan;
+    plan.onCommand = command;
+    if (nth)
+        plan.onExchange = nth;
+    fault(plan);
+    m_device->SetFaults(plan);
+}
+
 void GuiTest::SpeedUpClock(uint32_t factor)
 {
     CTickCount::SetSource([factor] { return CTickCount::MonotonicMs() * factor; });

@@ -40,6 +40,11 @@ protected:
     static void SelectTab(CMainDlg& main, int index);
     // The commands the device has received, in order.
     std::vector<ApCommand> Commands() const;
+    // The payloads of the device's exchanges of one command, in order.
+    std::vector<std::string> Payloads(ApCommand command) const;
+    // Makes the device misbehave as `fault` sets, on every exchange of
+    // `command` or only on the nth of them (from 1).
+    void FaultOn(ApCommand command, const std::function<void(FaultPlan&)>& fault, size_t nth = 0);
     // Makes the 10000 ms reply time-out pass in a hundredth of the time.
     void SpeedUpClock(uint32_t factor = 100);
 

@@ -41,13 +41,13 @@ protected:
     static CLinkPage& Page(CMainDlg& main) { return *static_cast<CLinkPage*>(main.GetTabCtrl().GetItemData(0)); }
     static bool DeleteEnabled(CLinkPage& page) { return page.GetDlgItem(IDC_DELETE_LINKS)->get_sensitive(); }
     static void PressDelete(CLinkPage& page) { page.GetDlgItem<Gtk::Button>(IDC_DELETE_LINKS)->clicked(); }
-    FaultPlan FaultOn(ApCommand command, size_t nth = 0)
+    // Selects the row at index and presses delete.
+    static CLinkPage& DeleteRow(CMainDlg& main, int index)
     {
-        FaultPlan plan;
-        plan.onCommand = command;
-        if (nth)
-            plan.onExchange = nth;
-        return plan;
+        CLinkPage& page = Page(main);
+        page.GetLinkList().SetSel(index, true);
+        PressDelete(page);
+        return page;
     }
 
     std::vector<LinkRecord> m_devices;
@@ -120,9 +120,7 @@ TEST_F(LinkPageTest, CancelledConfirmationSendsNothing)
     StartWithThree();
     m_responder.Answer({IDCANCEL});
     RunMainWindow([](CMainDlg& main) {
-        CLinkPage& page = Page(main);
-        page.GetLinkList().SetSel(0, true);
-        PressDelete(page);
+        CLinkPage& page = DeleteRow(main, 0);
         EXPECT_EQ(page.GetLinkList().GetCount(), 3);
         EXPECT_EQ(page.GetLinkList().GetSelCount(), 1);
     });
@@ -133,13 +131,9 @@ TEST_F(LinkPageTest, CancelledConfirmationSendsNothing)
 TEST_F(LinkPageTest, RefusedDeletionLeavesListAndSelection)
 {
     StartWithThree();
-    FaultPlan refuse = FaultOn(ApCommand::LinkDelete);
-    refuse.wrongAck = true;
-    Device().SetFaults(refuse);
+    FaultOn(ApCommand::LinkDelete, [](FaultPlan& refuse) { refuse.wrongAck = true; });
     RunMainWindow([](CMainDlg& main) {
-        CLinkPage& page = Page(main);
-        page.GetLinkList().SetSel(1, true);
-        PressDelete(page);
+        CLinkPage& page = DeleteRow(main, 1);
         EXPECT_EQ(page.GetLinkList().GetCount(), 3);
         EXPECT_EQ(page.GetLinkList().GetSelCount(), 1);
         EXPECT_TRUE(DeleteEnabled(page));
@@ -151,13 +145,9 @@ TEST_F(LinkPageTest, RefusedDeletionLeavesListAndSelection)
 TEST_F(LinkPageTest, AcceptedDeletionWithAFailedRelistingShowsBothMessages)
 {
     StartWithThree();
-    FaultPlan second = FaultOn(ApCommand::LinkRead, 2);
-    second.wrongAck = true;
-    Device().SetFaults(second);
+    FaultOn(ApCommand::LinkRead, [](FaultPlan& second) { second.wrongAck = true; }, 2);
     RunMainWindow([](CMainDlg& main) {
-        CLinkPage& page = Page(main);
-        page.GetLinkList().SetSel(0, true);
-        PressDelete(page);
+        CLinkPage& page = DeleteRow(main, 0);
         EXPECT_EQ(page.GetLinkList().GetCount(), 0);
         EXPECT_FALSE(DeleteEnabled(page));
     });
@@ -167,9 +157,7 @@ TEST_F(LinkPageTest, AcceptedDeletionWithAFailedRelistingShowsBothMessages)
 TEST_F(LinkPageTest, ListingFailingInItsThirdRecordDropsEverything)
 {
     StartWithThree();
-    FaultPlan cut = FaultOn(ApCommand::LinkRead);
-    cut.cutAfter = 3 + 2 + 22 + 22 + 10;
-    Device().SetFaults(cut);
+    FaultOn(ApCommand::LinkRead, [](FaultPlan& cut) { cut.cutAfter = 3 + 2 + 22 + 22 + 10; });
     SpeedUpClock();
     RunMainWindow([this](CMainDlg& main) {
         EXPECT_EQ(Page(main).GetLinkList().GetCount(), 0);
@@ -186,10 +174,10 @@ TEST_F(LinkPageTest, ListingFailingInItsThirdRecordDropsEverything)
 TEST_F(LinkPageTest, RefusedListingDiscardsWhatCameWithIt)
 {
     StartWithThree();
-    FaultPlan garbage = FaultOn(ApCommand::LinkRead);
-    garbage.wrongAck = true;
-    garbage.garbageBytes = 40;
-    Device().SetFaults(garbage);
+    FaultOn(ApCommand::LinkRead, [](FaultPlan& garbage) {
+        garbage.wrongAck = true;
+        garbage.garbageBytes = 40;
+    });
     RunMainWindow([](CMainDlg& main) {
         EXPECT_EQ(Page(main).GetLinkList().GetCount(), 0);
     });

@@ -26,10 +26,7 @@ protected:
     void StartWithRawName(const std::string& raw)
     {
         StartDevice();
-        FaultPlan plan;
-        plan.onCommand = ApCommand::NameRead;
-        plan.rawName = raw;
-        Device().SetFaults(plan);
+        FaultOn(ApCommand::NameRead, [&raw](FaultPlan& plan) { plan.rawName = raw; });
     }
     static CLocalNamePage& Page(CMainDlg& main)
     {
@@ -74,14 +71,7 @@ protected:
         WhenShown(IDD_NAME_EDIT, [step](CDialog& entry) { (*step)(entry); });
         Page(main).GetDlgItem<Gtk::Button>(IDC_CHANGE_NAME)->clicked();
     }
-    std::vector<std::string> NameUpdates()
-    {
-        std::vector<std::string> payloads;
-        for (const auto& exchange : Device().Exchanges())
-            if (exchange.command == ApCommand::NameUpdate)
-                payloads.push_back(exchange.payload);
-        return payloads;
-    }
+    std::vector<std::string> NameUpdates() const { return Payloads(ApCommand::NameUpdate); }
 
     std::vector<std::string> m_typed;
     std::vector<bool> m_refusedLeftEmpty;
@@ -220,10 +210,7 @@ TEST_F(LocalNamePageTest, ControlCharactersAreRefusedLikeANameThatCannotBeSent)
 TEST_F(LocalNamePageTest, RefusedOrUnansweredChangeLeavesTheName)
 {
     StartWithName("Old name");
-    FaultPlan refuse;
-    refuse.onCommand = ApCommand::NameUpdate;
-    refuse.wrongAck = true;
-    Device().SetFaults(refuse);
+    FaultOn(ApCommand::NameUpdate, [](FaultPlan& refuse) { refuse.wrongAck = true; });
     OpenPage([this](CMainDlg& main) {
         EnterNames(main, {"New"});
         EXPECT_EQ(Shown(main), "Old name");

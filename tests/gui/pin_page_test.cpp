@@ -32,14 +32,7 @@ protected:
                 check(page);
         });
     }
-    std::vector<std::string> PinRequests()
-    {
-        std::vector<std::string> payloads;
-        for (const auto& exchange : Device().Exchanges())
-            if (exchange.command == ApCommand::PinUpdate)
-                payloads.push_back(exchange.payload);
-        return payloads;
-    }
+    std::vector<std::string> PinRequests() const { return Payloads(ApCommand::PinUpdate); }
 };
 
 TEST_F(PinPageTest, AcceptedChangeSendsBothPinsAndKeepsTheEdits)
@@ -127,10 +120,7 @@ TEST_F(PinPageTest, RefusalOrSilenceIsAFailedUpdate)
     EXPECT_EQ(Device().State().pin, "1234");
 
     m_responder.Clear();
-    FaultPlan silent;
-    silent.onCommand = ApCommand::PinUpdate;
-    silent.silent = true;
-    Device().SetFaults(silent);
+    FaultOn(ApCommand::PinUpdate, [](FaultPlan& silent) { silent.silent = true; });
     SpeedUpClock();
     Change("1234", "1111", "1111");
     EXPECT_EQ(m_responder.TextIds(), (std::vector<int>{IDS_CONFIRM_PIN, IDS_UPDATE_FAILED}));

@@ -12,7 +12,9 @@
 #include "frontend/port_string_ids.h"
 #include "serial/system_error_text.h"
 #include "tests/gui/gui_test.h"
+#include "tests/support/inotify_events.h"
 #include "tests/support/simulated_port_driver.h"
+#include "tests/support/unplug_on_write.h"
 
 // What the user is told when the port itself fails: refused line settings,
 // an adapter pulled out, a line whose CTS never comes on; and that start-up
@@ -27,16 +29,6 @@ std::string AfterPort(int id)
 {
     return S(id).substr(2);
 }
-
-// Pulls the adapter out as the first byte of the question goes.
-class CUnplugOnWrite : public CSimulatedPortDriver {
-public:
-    EIoStart WriteFile(HANDLE port, unsigned char byte, OVERLAPPED& overlapped) override
-    {
-        Unplug(1167);
-        return CSimulatedPortDriver::WriteFile(port, byte, overlapped);
-    }
-};
 
 class PortFaultStartup : public GuiTest {
 protected:
@@ -60,6 +52,16 @@ protected:
         EXPECT_EQ(app.InitInstance(), FALSE);
         app.ExitInstance();
     }
+    // Makes simulated drivers that `script` has set up.
+    static std::function<std::unique_ptr<CSimulatedPortDriver>()> DriverThat(
+        std::function<void(CSimulatedPortDriver&)> script)
+    {
+        return [script = std::move(script)] {
+            auto driver = std::make_unique<CSimulatedPortDriver>();
+            script(*driver);
+            return driver;
+        };
+    }
     // One warning that names COM5 as the port dialog does.
     const std::string& OneWarningNamingCom5()
     {
@@ -75,11 +77,7 @@ protected:
 
 TEST_F(PortFaultStartup, ARefusedLineIsToldWithTheSystemsReason)
 {
-    RunStartup([] {
-        auto driver = std::make_unique<CSimulatedPortDriver>();
-        driver->RefuseSettings(EINVAL);
-        return driver;
-    });
+    RunStartup(DriverThat([](CSimulatedPortDriver& driver) { driver.RefuseSettings(EINVAL); }));
     const std::string& text = OneWarningNamingCom5();
     EXPECT_THAT(text, HasSubstr(Compose(AfterPort(IDS_PORT_SETTINGS_REFUSED), {"", SystemErrorText(EINVAL)})));
     EXPECT_THAT(text, HasSubstr(Compose(S(IDS_PORT_FAILED), {""})));
@@ -95,11 +93,7 @@ TEST_F(PortFaultStartup, AnAdapterPulledOutDuringTheQuestionIsToldAsGone)
 
 TEST_F(PortFaultStartup, NoAnswerWhileCtsStayedOffSaysSoInsteadOfNoAccessPoint)
 {
-    RunStartup([] {
-        auto driver = std::make_unique<CSimulatedPortDriver>();
-        driver->SetCts(false);
-        return driver;
-    });
+    RunStartup(DriverThat([](CSimulatedPortDriver& driver) { driver.SetCts(false); }));
     const std::string& text = OneWarningNamingCom5();
     const std::string tail = AfterPort(IDS_CTS_NEVER_ON);
     ASSERT_GT(text.size(), tail.size());
@@ -108,11 +102,7 @@ TEST_F(PortFaultStartup, NoAnswerWhileCtsStayedOffSaysSoInsteadOfNoAccessPoint)
 
 TEST_F(PortFaultStartup, NoAnswerWithCtsOnIsStillNoAccessPoint)
 {
-    RunStartup([] {
-        auto driver = std::make_unique<CSimulatedPortDriver>();
-        driver->SetCts(true);
-        return driver;
-    });
+    RunStartup(DriverThat([](CSimulatedPortDriver& driver) { driver.SetCts(true); }));
     EXPECT_EQ(m_responder.TextIds(), std::vector<int>{IDS_NO_ACCESS_POINT});
 }
 
@@ -123,14 +113,7 @@ TEST_F(PortFaultStartup, ThePortIsOpenedOnceFromOkToTheMainWindow)
     const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     ASSERT_GE(watch, 0);
     ASSERT_GE(inotify_add_watch(watch, Device().SlavePath().c_str(), IN_OPEN), 0);
-    const auto opens = [watch] {
-        alignas(inotify_event) char buffer[4096];
-        int events = 0;
-        for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;)
-            for (char* at = buffer; at < buffer + n; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
-                ++events;
-        return events;
-    };
+    const auto opens = [watch] { return InotifyEvents(watch); };
     int opened = -1;
     WhenShown(IDD_PORT_SELECT, [&opens](CDialog& dialog) {
         opens();  // whatever listing did is not counted
@@ -154,10 +137,7 @@ TEST_F(PortFaultStartup, ThePortIsOpenedOnceFromOkToTheMainWindow)
 TEST_F(PortFaultStartup, APageWhoseLineHangsUpSaysThePortIsGone)
 {
     StartDevice();
-    FaultPlan hangup;
-    hangup.onCommand = ApCommand::LinkRead;
-    hangup.hangupAfter = 3;
-    Device().SetFaults(hangup);
+    FaultOn(ApCommand::LinkRead, [](FaultPlan& hangup) { hangup.hangupAfter = 3; });
     RunMainWindow([](CMainDlg&) {});
     ASSERT_EQ(m_responder.Boxes().size(), 1u);
     EXPECT_EQ(m_responder.Boxes()[0].text, Compose(S(IDS_PORT_GONE), {"COM5"}));

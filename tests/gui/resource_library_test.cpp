@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -172,28 +173,28 @@ TEST_F(ResourceLibraryTest, StringTableHoldsExactlyTheNumbersAskedFor)
     Glib::KeyFile strings;
     ASSERT_TRUE(strings.load_from_data(std::string(data, size)));
 
-    std::set<std::string> wanted{"57345"};
-    for (int n = 57349; n <= 57364; ++n)
-        wanted.insert(std::to_string(n));
-    // The port dialog's item texts, details and hints.
-    for (int n = 57400; n <= 57422; ++n)
-        wanted.insert(std::to_string(n));
-    // The paired devices' count, menu and column headings, and what the program waits for.
-    for (int n = 57440; n <= 57447; ++n)
-        wanted.insert(std::to_string(n));
-    // A PIN field holding a character that cannot be sent.
-    for (int n = 57450; n <= 57451; ++n)
-        wanted.insert(std::to_string(n));
-    // Start-up: a port that cannot be had, a second start.
-    for (int n = 57455; n <= 57458; ++n)
-        wanted.insert(std::to_string(n));
-    // Why a port is shut: an access list, a security policy, or no more known;
-    // line settings refused; CTS never on.
-    for (int n = 57460; n <= 57464; ++n)
-        wanted.insert(std::to_string(n));
-    // A port left out for its number, and how to renumber it (Windows, Linux).
-    for (int n = 57470; n <= 57471; ++n)
-        wanted.insert(std::to_string(n));
+    // Inclusive ranges of string numbers.
+    const std::pair<int, int> ranges[] = {
+        {57345, 57345},
+        {57349, 57364},
+        // The port dialog's item texts, details and hints.
+        {57400, 57422},
+        // The paired devices' count, menu and column headings, and what the program waits for.
+        {57440, 57447},
+        // A PIN field holding a character that cannot be sent.
+        {57450, 57451},
+        // Start-up: a port that cannot be had, a second start.
+        {57455, 57458},
+        // Why a port is shut: an access list, a security policy, or no more known;
+        // line settings refused; CTS never on.
+        {57460, 57464},
+        // A port left out for its number, and how to renumber it (Windows, Linux).
+        {57470, 57471},
+    };
+    std::set<std::string> wanted;
+    for (const auto& [first, last] : ranges)
+        for (int n = first; n <= last; ++n)
+            wanted.insert(std::to_string(n));
 
     std::set<std::string> present;
     for (const auto& key : strings.get_keys("strings")) {

@@ -36,14 +36,25 @@ protected:
         std::memcpy(address.sun_path + 1, bound.data(), bound.size());
         return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + bound.size());
     }
-    // Connects without waiting; the socket stays open for the test's life.
+    // A socket that stays open for the test's life.
+    int OwnSocket(int flags)
+    {
+        m_fds.push_back(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0));
+        return m_fds.back();
+    }
+    // Connects without waiting.
     int Knock()
     {
         sockaddr_un address;
-        const socklen_t size = Address(address);
-        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        m_fds.push_back(fd);
-        return connect(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 ? 0 : errno;
+        const int fd = OwnSocket(SOCK_NONBLOCK);
+        return connect(fd, reinterpret_cast<sockaddr*>(&address), Address(address)) == 0 ? 0 : errno;
+    }
+    // Binds the lock's address without the lock; -1 when the bind fails.
+    int BindAddress()
+    {
+        sockaddr_un address;
+        const int fd = OwnSocket(0);
+        return bind(fd, reinterpret_cast<sockaddr*>(&address), Address(address)) == 0 ? fd : -1;
     }
     void ExpectAnInstanceExists()
     {
@@ -78,11 +89,8 @@ TEST_F(SingleInstanceTest, KnocksAreTakenWhileTheMainLoopIsBusy)
 TEST_F(SingleInstanceTest, AFullQueueStillMeansAnInstanceExists)
 {
     // A holder that takes no knocks at all, its queue as small as it goes.
-    sockaddr_un address;
-    const socklen_t size = Address(address);
-    const int holder = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    m_fds.push_back(holder);
-    ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&address), size), 0);
+    const int holder = BindAddress();
+    ASSERT_GE(holder, 0);
     ASSERT_EQ(listen(holder, 0), 0);
     int error = 0;
     for (int i = 0; i < 64 && error == 0; ++i)
@@ -94,11 +102,7 @@ TEST_F(SingleInstanceTest, AFullQueueStillMeansAnInstanceExists)
 TEST_F(SingleInstanceTest, ANameBoundButNotYetListenedOnIsTaken)
 {
     // The first start between its bind and its listen.
-    sockaddr_un address;
-    const socklen_t size = Address(address);
-    const int holder = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    m_fds.push_back(holder);
-    ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_GE(BindAddress(), 0);
     ExpectAnInstanceExists();
 }
 

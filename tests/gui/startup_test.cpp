@@ -6,14 +6,12 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "app/framework/resource_library.h"
 #include "app/framework/single_instance_lock.h"
@@ -22,6 +20,8 @@
 #include "app/utility_app.h"
 #include "serial/posix/tty_device.h"
 #include "tests/gui/gui_test.h"
+#include "tests/gui/run_as_nobody.h"
+#include "tests/support/fault_plan_with.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/wait_until.h"
 
@@ -193,10 +193,7 @@ TEST_F(StartupTest, EmptyPortListEndsSilentlyOnOk)
 TEST_F(StartupTest, WrongAnswerShowsNoAccessPointAndNeverSendsExit)
 {
     StartDevice();
-    FaultPlan wrong;
-    wrong.onCommand = ApCommand::Identify;
-    wrong.wrongAck = true;
-    Device().SetFaults(wrong);
+    FaultOn(ApCommand::Identify, [](FaultPlan& wrong) { wrong.wrongAck = true; });
     ChooseFirstPort();
     EXPECT_EQ(m_app.InitInstance(), FALSE);
     ASSERT_EQ(m_responder.TextIds(), std::vector<int>{IDS_NO_ACCESS_POINT});
@@ -208,9 +205,7 @@ TEST_F(StartupTest, WrongAnswerShowsNoAccessPointAndNeverSendsExit)
 TEST_F(StartupTest, SilentDeviceTimesOutShowsNoAccessPointAndNeverSendsExit)
 {
     StartDevice();
-    FaultPlan silent;
-    silent.silent = true;
-    Device().SetFaults(silent);
+    Device().SetFaults(With([](FaultPlan& f) { f.silent = true; }));
     SpeedUpClock();
     ChooseFirstPort();
     EXPECT_EQ(m_app.InitInstance(), FALSE);
@@ -275,19 +270,8 @@ TEST_F(StartupTest, PermissionLostAfterOkSaysSo)
     char folder[] = "/tmp/apconfig-authXXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     ASSERT_EQ(chmod(folder, 0755), 0);
-    const std::string auth = std::string(folder) + "/Xauthority";
-    if (const char* xauthority = std::getenv("XAUTHORITY"))
-        std::filesystem::copy_file(xauthority, auth);
-    else
-        std::ofstream{auth};
-    ASSERT_EQ(chown(auth.c_str(), 65534, 65534), 0);
-    const std::string command = "setpriv --reuid=65534 --regid=65534 --clear-groups env XAUTHORITY=" + auth + " " +
-                                std::filesystem::read_symlink("/proc/self/exe").string() +
-                                " --gtest_also_run_disabled_tests --gtest_filter=StartupAsUser.DISABLED_PermissionLost";
-    const int status = std::system(command.c_str());
+    ExpectPassesAsNobody("StartupAsUser.DISABLED_PermissionLost", folder);
     std::filesystem::remove_all(folder);
-    ASSERT_TRUE(WIFEXITED(status)) << command;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child's checks failed: " << command;
 }
 
 // Run only by the test above, in a child that is not root: its own device
@@ -350,10 +334,7 @@ TEST_P(ClosingTest, ExitIsSentAfterTheMainWindowCloses)
 TEST_P(ClosingTest, UnacknowledgedExitStillEndsNormally)
 {
     StartDevice();
-    FaultPlan silent;
-    silent.onCommand = ApCommand::Exit;
-    silent.silent = true;
-    Device().SetFaults(silent);
+    FaultOn(ApCommand::Exit, [](FaultPlan& silent) { silent.silent = true; });
     SpeedUpClock();
     ChooseFirstPort();
     WhenShown(IDD_MAIN, [this](CDialog& main) { Close(main); });

@@ -15,6 +15,7 @@
 
 #include "serial/posix/com_port_numbers.h"
 #include "tests/support/state_home.h"
+#include "tests/support/number_of.h"
 
 namespace {
 
@@ -55,14 +56,6 @@ SerialPortInfo Uart(int k)
     port.place = "pnp0/00:0" + std::to_string(k) + "/tty/" + port.kernelName;
     port.uartIndex = k;
     return port;
-}
-
-int NumberOf(const NumberedPorts& numbered, const std::string& devicePath)
-{
-    for (const NumberedPort& port : numbered.ports)
-        if (port.info.devicePath == devicePath)
-            return port.number;
-    return 0;
 }
 
 class ComPortNumbersTest : public testing::Test {

@@ -10,6 +10,7 @@
 #include "serial/posix/serial_port_discovery.h"
 #include "serial/posix/sysfs_text.h"
 #include "tests/support/fake_sysfs.h"
+#include "tests/support/number_of.h"
 
 namespace {
 
@@ -43,14 +44,6 @@ const SerialPortInfo* Find(const std::vector<SerialPortInfo>& ports, const std::
     auto it = std::find_if(ports.begin(), ports.end(),
                            [&](const SerialPortInfo& port) { return port.kernelName == kernelName; });
     return it == ports.end() ? nullptr : &*it;
-}
-
-int NumberOf(const NumberedPorts& numbered, const std::string& devicePath)
-{
-    for (const NumberedPort& port : numbered.ports)
-        if (port.info.devicePath == devicePath)
-            return port.number;
-    return 0;
 }
 
 // The machine of the examples: a USB serial adapter, a modem-class board, a

@@ -102,6 +102,19 @@ struct CWindowsSerialModel::SImpl {
         return FALSE;
     }
 
+    // A read's or write's common checks: an overlapped call, and no line
+    // error stopping the port.
+    bool AdmitTransfer(ECall call, HANDLE h, LPOVERLAPPED overlapped)
+    {
+        if (!Admit(call, h))
+            return false;
+        if (!overlapped)
+            return Fail(ERROR_INVALID_PARAMETER);
+        if (Aborting())
+            return Fail(ERROR_OPERATION_ABORTED);
+        return true;
+    }
+
     // Ends pending operations that match, with error.
     template <class Match>
     int EndPending(Match match, DWORD error)
@@ -426,12 +439,8 @@ public:
     BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped) override
     {
         std::lock_guard guard(m.lock);
-        if (!m.Admit(ECall::ReadFile, h))
+        if (!m.AdmitTransfer(ECall::ReadFile, h, overlapped))
             return FALSE;
-        if (!overlapped)
-            return m.Fail(ERROR_INVALID_PARAMETER);
-        if (m.Aborting())
-            return m.Fail(ERROR_OPERATION_ABORTED);
         const COMMTIMEOUTS& t = m.timeouts;
         auto* target = static_cast<unsigned char*>(buffer);
         const bool atOnce = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
@@ -451,12 +460,8 @@ public:
     BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) override
     {
         std::lock_guard guard(m.lock);
-        if (!m.Admit(ECall::WriteFile, h))
+        if (!m.AdmitTransfer(ECall::WriteFile, h, overlapped))
             return FALSE;
-        if (!overlapped)
-            return m.Fail(ERROR_INVALID_PARAMETER);
-        if (m.Aborting())
-            return m.Fail(ERROR_OPERATION_ABORTED);
         const std::string data(static_cast<const char*>(buffer), count);
         const bool queued = std::any_of(m.pending.begin(), m.pending.end(),
                                         [](const SOperation& op) { return op.kind == EKind::Write && !op.decided; });

@@ -1,0 +1,5 @@
+#pragma once
+
+// How many events wait on an inotify descriptor opened non-blocking; reads
+// them all.
+int InotifyEvents(int fd);
