@@ -12,7 +12,7 @@
 #include "frontend/string_table.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/terminal_use.h"
-#include "tests/support/fake_sysfs.h"
+#include "tests/support/resolver_on_tree.h"
 
 namespace fs = std::filesystem;
 
@@ -25,22 +25,11 @@ protected:
     static void SetUpTestSuite() { ASSERT_TRUE(CStringTable::Load()); }
     void SetUp() override
     {
-        CComPortResolver::SetHardwareNames(nullptr);
-        CComPortResolver::SetSysfsRoot(m_tree.Sys());
-        CComPortResolver::SetDeviceFolder(m_tree.Dev());
-        CComPortResolver::SetLockFolder(m_tree.Locks());
         m_proc = m_tree.State().Folder() + "/proc";
         fs::create_directories(m_proc + "/self");
         CComPortResolver::SetProcRoot(m_proc);
         m_tree.AddUsb("ttyUSB0", "1-2", kCh340);
         m_tree.AddUsb("ttyACM0", "1-3", CFakeSysfs::kUno);
-    }
-    void TearDown() override
-    {
-        CComPortResolver::SetSysfsRoot("/sys");
-        CComPortResolver::SetDeviceFolder("/dev");
-        CComPortResolver::SetLockFolder("/var/lock");
-        CComPortResolver::SetProcRoot("/proc");
     }
     // A process pid whose controlling terminal is the node of tty, as
     // /proc/<pid>/stat gives it (the command name may hold ") ").
@@ -56,6 +45,7 @@ protected:
     }
 
     CFakeSysfs m_tree;
+    CResolverOnTree m_resolver{m_tree};
     std::string m_proc;
 };
 

@@ -10,7 +10,7 @@
 #include "cli/port_listing.h"
 #include "frontend/string_table.h"
 #include "serial/posix/com_port_resolver.h"
-#include "tests/support/fake_sysfs.h"
+#include "tests/support/resolver_on_tree.h"
 
 namespace {
 
@@ -21,23 +21,11 @@ const CFakeSysfs::UsbDevice kCh340{"1a86", "7523", "USB Serial", "", ""};
 class PortListingTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(CStringTable::Load()); }
-    void SetUp() override
-    {
-        CComPortResolver::SetHardwareNames(nullptr);
-        CComPortResolver::SetSysfsRoot(m_tree.Sys());
-        CComPortResolver::SetDeviceFolder(m_tree.Dev());
-        CComPortResolver::SetLockFolder(m_tree.Locks());
-    }
-    void TearDown() override
-    {
-        CComPortResolver::SetSysfsRoot("/sys");
-        CComPortResolver::SetDeviceFolder("/dev");
-        CComPortResolver::SetLockFolder("/var/lock");
-    }
     // A fresh run of apctl: nothing of this process's numbering is left.
     static void StartApctl() { CComPortResolver::SetSysfsRoot(CComPortResolver::SysfsRoot()); }
 
     CFakeSysfs m_tree;
+    CResolverOnTree m_resolver{m_tree};
 };
 
 TEST_F(PortListingTest, TheDialogsNumbersNameTheSameDevicesInApctl)

@@ -23,6 +23,7 @@
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/tty_device.h"
 #include "tests/gui/gui_test.h"
+#include "tests/gui/run_as_nobody.h"
 #include "tests/support/fake_sysfs.h"
 
 namespace {
@@ -336,22 +337,8 @@ TEST_F(PortDialogTest, PermissionDeniedNamesTheNodesGroupAndTheCommandThatJoinsI
     const std::string root = std::filesystem::path(m_tree.Sys()).parent_path();
     ASSERT_EQ(chmod(root.c_str(), 0755), 0);
 
-    // The child may use the display too.
-    std::string auth = root + "/Xauthority";
-    if (const char* xauthority = std::getenv("XAUTHORITY"))
-        std::filesystem::copy_file(xauthority, auth);
-    else
-        std::ofstream{auth};
-    ASSERT_EQ(chown(auth.c_str(), 65534, 65534), 0);
-
-    const std::string command = "setpriv --reuid=65534 --regid=65534 --clear-groups env XAUTHORITY=" + auth +
-                                " APCONFIG_TEST_SYSFS=" + m_tree.Sys() + " APCONFIG_TEST_DEV=" + m_tree.Dev() +
-                                " " + std::filesystem::read_symlink("/proc/self/exe").string() +
-                                " --gtest_also_run_disabled_tests" +
-                                " --gtest_filter=PortDialogAsUser.DISABLED_PermissionHint";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status)) << command;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child's checks failed: " << command;
+    ExpectPassesAsNobody("PortDialogAsUser.DISABLED_PermissionHint", root,
+                         "APCONFIG_TEST_SYSFS=" + m_tree.Sys() + " APCONFIG_TEST_DEV=" + m_tree.Dev());
 }
 
 // Run only by the test above, in a child that is not root.
