@@ -14,7 +14,12 @@ std::string CApctlText::Get(int id, std::initializer_list<std::string_view> args
             missing.append(" ").append(arg);
         return missing;
     }
-    return Compose(CAnsiCodePage::Current().FromUtf8(format), args);
+    // A code page that cannot hold the text (ASCII, where the locale named is
+    // not installed on the machine) gets it as the table has it, in UTF-8,
+    // which is what such a locale's name most often asks for.
+    const CAnsiCodePage& codePage = CAnsiCodePage::Current();
+    const std::string local = codePage.FromUtf8(format);
+    return Compose(codePage.ToUtf8(local) == format ? local : format, args);
 }
 
 std::string CApctlText::List(const std::vector<std::string>& items)

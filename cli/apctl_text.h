@@ -7,8 +7,8 @@
 
 // apctl's own words, from the string table by number (cli/apctl_string_ids.h)
 // in the language of the table, turned into the locale's code page as the
-// terminal shows it; %1, %2... take the arguments, which are in that code
-// page already.
+// terminal shows it (when that code page holds it); %1, %2... take the
+// arguments, which are in that code page already.
 class CApctlText {
 public:
     // A number the table does not hold (no resource library) gives the number
