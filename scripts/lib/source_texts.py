@@ -19,6 +19,8 @@ STRINGS = "resources/strings.ini"
 DIALOGS = "resources/dialog"
 RC = "resources/win32/lidany.rc"
 VERSION_HEADER = "resources/win32/lidany_version.h.in"
+DESKTOP = "data/apconfig.desktop.in"
+METAINFO = "data/apconfig.metainfo.xml.in"
 
 TEXT_PROPERTIES = ("label", "title", "subtitle", "tooltip-text", "placeholder-text")
 OWN_TEXT = ("label", "title")
@@ -30,6 +32,15 @@ RC_TEXT_CONTROLS = {"LTEXT", "RTEXT", "CTEXT", "PUSHBUTTON", "DEFPUSHBUTTON", "P
                     "AUTORADIOBUTTON", "STATE3", "AUTO3STATE"}
 RC_IDS = {"IDOK": "1", "IDCANCEL": "2"}
 NO_ACCESS_KEY_ON_WINDOWS = "Windows shows this text without an access key."
+DESKTOP_KEYS = {"GenericName": "What the program is, under its name in menus",
+                "Comment": "Tooltip of the menu entry",
+                "Keywords": "Words to find the program by: each ends in a semicolon"}
+# The translatable elements of the metainfo, and the context of the n-th.
+METAINFO_TEXTS = {
+    "summary": ("metainfo summary", "Software centres: the line under the program's name"),
+    "p": ("metainfo description paragraph {n}", "Software centres: a paragraph of the description"),
+    "li": ("metainfo description item {n}", "Software centres: an item of the description's list"),
+    "caption": ("metainfo screenshot {n} caption", "Software centres: the caption of a screenshot")}
 RC_STRING = r'"(?:[^"]|"")*"'
 # The text of a dialog's caption, or of a control: the token after the keyword.
 RC_CAPTION = re.compile(rf"(\s*CAPTION\s+)({RC_STRING})")
@@ -271,3 +282,50 @@ def dialogs(program, version):
     rc = rc_dialog_texts(version_macros(version))
     numbers = sorted((f[:-3] for f in os.listdir(path(DIALOGS)) if f.endswith(".ui")), key=int)
     return [dialog_texts(number, program, rc.get(number, [])) for number in numbers]
+
+
+def desktop_texts(desktop=DESKTOP):
+    """[(line index, key, entry)] of the desktop entry's translatable keys."""
+    texts = []
+    for index, line in enumerate(read_lines(desktop)):
+        key, _, value = line.partition("=")
+        if key in DESKTOP_KEYS:
+            entry = Entry(msgctxt=f"desktop {key}", msgid=value, extracted=[DESKTOP_KEYS[key]],
+                          references=[f"{DESKTOP}:{index + 1}"])
+            texts.append((index, key, entry))
+    return texts
+
+
+def metainfo_texts(metainfo=METAINFO):
+    """[(end, indent, tag, entry)] of the metainfo's translatable elements:
+    the byte just past each one's end tag and the indent of its start tag.
+    The text is the element's with its white space run together."""
+    with open(path(metainfo), "rb") as f:
+        data = f.read()
+    parser, texts, counts, open_ = expat.ParserCreate(), [], {}, []
+
+    def start(tag, attrs):
+        if tag in METAINFO_TEXTS and "xml:lang" not in attrs:
+            line_start = data.rfind(b"\n", 0, parser.CurrentByteIndex) + 1
+            open_.append((tag, parser.CurrentLineNumber, data[line_start:parser.CurrentByteIndex], []))
+        elif open_:
+            sys.exit(f"{metainfo}:{parser.CurrentLineNumber}: markup inside <{open_[-1][0]}>")
+
+    def text(value):
+        if open_:
+            open_[-1][3].append(value)
+
+    def end(tag):
+        if not open_ or open_[-1][0] != tag:
+            return
+        tag, line, indent, value = open_.pop()
+        counts[tag] = counts.get(tag, 0) + 1
+        context, note = METAINFO_TEXTS[tag]
+        entry = Entry(msgctxt=context.format(n=counts[tag]), msgid=" ".join("".join(value).split()),
+                      extracted=[note], references=[f"{METAINFO}:{line}"])
+        texts.append((data.index(b">", parser.CurrentByteIndex) + 1, indent.decode(), tag, entry))
+
+    parser.StartElementHandler, parser.EndElementHandler = start, end
+    parser.CharacterDataHandler = text
+    parser.Parse(data, True)
+    return texts

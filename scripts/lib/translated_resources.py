@@ -67,7 +67,9 @@ class Sources:
         self.dialogs = source_texts.dialogs(self.program, version)
 
     def entries(self):
-        return self.strings + [e for d in self.dialogs for e in d.entries]
+        """Every text, the desktop entry's and the metainfo's too."""
+        data = [e for *_, e in source_texts.desktop_texts()] + [e for *_, e in source_texts.metainfo_texts()]
+        return self.strings + [e for d in self.dialogs for e in d.entries] + data
 
     def report(self, language, translate):
         """One line: how many texts are translated, and which are not."""

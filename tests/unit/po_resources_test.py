@@ -71,6 +71,25 @@ class PoResourcesTest(unittest.TestCase):
         self.assertRegex(run.stderr, r"de\.po:\d+: .*stays English")
         self.assertEqual(self.strings()["57362"], "Paired Devices")
 
+    def test_desktop_entry_and_metainfo_take_translated_texts_only(self):
+        self.generate(HEADER + entry("desktop GenericName", "Bluetooth Access Point Settings", "Zugriffspunkt")
+                      + entry("metainfo summary", "Configure a Bluetooth access point on a serial port",
+                              "Einrichten", fuzzy=True)
+                      + entry("metainfo screenshot 4 caption", "Changing the PIN code", "PIN <ändern>"))
+        written = {}
+        for name in ("apconfig.desktop.in", "apconfig.metainfo.xml.in"):
+            output = os.path.join(self.folder, name)
+            subprocess.run([sys.executable, os.path.join(ROOT, "scripts", "po-data"),
+                            os.path.join(ROOT, "data", name), output, os.path.join(self.folder, "de.po")],
+                           check=True)
+            with open(output, encoding="utf-8") as f:
+                written[name] = f.read()
+        desktop, metainfo = written["apconfig.desktop.in"], written["apconfig.metainfo.xml.in"]
+        self.assertIn("\nGenericName=Bluetooth Access Point Settings\nGenericName[de]=Zugriffspunkt\n", desktop)
+        self.assertNotIn("Comment[de]", desktop)
+        self.assertNotIn('<summary xml:lang="de">', metainfo)
+        self.assertIn('<caption xml:lang="de">PIN &lt;ändern&gt;</caption>', metainfo)
+
     def test_pseudo_text(self):
         text = pseudo("C_urrent PIN for %1:", "_")
         self.assertTrue(text.startswith("[") and text.endswith("]"))
