@@ -23,7 +23,10 @@ def _line(line, mark):
         pieces.append(kept or letter.translate(_ACCENTS))
         shown += 1
     wanted = (14 * shown + 9) // 10
-    padding = FILLER * max(1, wanted - shown - 1)
+    # Words of filler rather than one run, so that a wrapping control can
+    # break a long line as it would a translation.
+    length = max(1, wanted - shown - 1)
+    padding = "".join(" " if i % 7 == 6 else FILLER for i in range(length)).rstrip()
     return f"{lead}[{''.join(pieces)} {padding}]{trail}"
 
 
