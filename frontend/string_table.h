@@ -28,4 +28,18 @@ public:
 
     // An empty text when the number is missing.
     static std::string LoadString(int id);
+
+    // The language the texts are in, as the library names it ("de",
+    // "zh_CN"); "" for English. On Linux the user's environment chooses it
+    // (see LocaleLanguages); Windows chooses by itself, and this is "".
+    static std::string Language();
+    // Tests choose the language: "" follows the environment again; a
+    // language the library does not hold means English.
+    static void SelectLanguage(std::string language);
+#ifndef _WIN32
+    // The bundle's path of a resource ("dialog/110.ui") in the language in
+    // use: /lidany/<language>/<relative> where the bundle holds it, else the
+    // English /lidany/<relative>.
+    static std::string ResourcePath(const std::string& relative);
+#endif
 };

@@ -5,7 +5,11 @@
 #include <giomm/resource.h>
 #include <glibmm/keyfile.h>
 
+#include <cstdlib>
 #include <memory>
+#include <optional>
+
+#include "frontend/posix/locale_languages.h"
 
 // The install puts the library here, relative to the program's folder.
 #ifndef APCONFIG_LIBRARY_FROM_BINDIR
@@ -14,6 +18,7 @@
 
 namespace {
 constexpr const char* kInstalledFolder = APCONFIG_LIBRARY_FROM_BINDIR;
+constexpr const char* kBundle = "/lidany/";
 
 std::string& FileName()
 {
@@ -21,19 +26,36 @@ std::string& FileName()
     return name;
 }
 
-// Read once the bundle is there; a lookup before that finds nothing.
+// Unset while the environment chooses.
+std::optional<std::string>& Selected()
+{
+    static std::optional<std::string> language;
+    return language;
+}
+
+bool BundleHolds(const std::string& language)
+{
+    return !language.empty() && Gio::Resource::get_file_exists_global_nothrow(kBundle + language + "/strings.ini");
+}
+
+// Read once the bundle is there, again when the language changes; a lookup
+// before that finds nothing.
 const Glib::KeyFile* Strings()
 {
     static std::unique_ptr<Glib::KeyFile> strings;
-    if (!strings) {
+    static std::string readFrom;
+    const std::string path = CStringTable::ResourcePath("strings.ini");
+    if (!strings || path != readFrom) {
         try {
-            auto bytes = Gio::Resource::lookup_data_global("/lidany/strings.ini");
+            auto bytes = Gio::Resource::lookup_data_global(path);
             gsize size = 0;
             auto data = static_cast<const char*>(bytes->get_data(size));
             auto file = std::make_unique<Glib::KeyFile>();
             file->load_from_data(Glib::ustring(data, data + size));
             strings = std::move(file);
+            readFrom = path;
         } catch (const Glib::Error&) {
+            strings.reset();
         }
     }
     return strings.get();
@@ -73,4 +95,28 @@ std::string CStringTable::LoadString(int id)
     } catch (const Glib::Error&) {
         return {};
     }
+}
+
+std::string CStringTable::Language()
+{
+    if (Selected())
+        return BundleHolds(*Selected()) ? *Selected() : std::string();
+    for (const auto& language : LocaleLanguages([](const char* name) { return std::getenv(name); }))
+        if (BundleHolds(language))
+            return language;
+    return {};
+}
+
+void CStringTable::SelectLanguage(std::string language)
+{
+    Selected() = language.empty() ? std::nullopt : std::optional(std::move(language));
+}
+
+std::string CStringTable::ResourcePath(const std::string& relative)
+{
+    const std::string language = Language();
+    const std::string translated = kBundle + language + "/" + relative;
+    if (!language.empty() && Gio::Resource::get_file_exists_global_nothrow(translated))
+        return translated;
+    return kBundle + relative;
 }

@@ -5,6 +5,8 @@
 #undef LoadString
 #undef SearchPath
 
+#include <algorithm>
+
 #include "frontend/win32/string_table_module.h"
 #include "serial/wide_text.h"
 
@@ -80,4 +82,25 @@ std::string CStringTable::LoadString(int id)
     const wchar_t* text = nullptr;
     const int length = ::LoadStringW(Module(), UINT(id), reinterpret_cast<LPWSTR>(&text), 0);
     return length > 0 ? Utf16ToUtf8(std::wstring_view(text, size_t(length))) : std::string();
+}
+
+std::string CStringTable::Language()
+{
+    // Windows picks the LANGUAGE block of each lookup by itself.
+    return {};
+}
+
+void CStringTable::SelectLanguage(std::string language)
+{
+    // The thread's preferred UI languages are what LoadString and the dialog
+    // functions look up first: the language, then English ahead of the
+    // system's own; none restores the system's choice.
+    if (language.empty()) {
+        ::SetThreadPreferredUILanguages(0, nullptr, nullptr);
+        return;
+    }
+    std::ranges::replace(language, '_', '-');
+    const std::wstring list = Utf8ToUtf16(language) + L'\0' + L"en-US" + L'\0' + L'\0';
+    ULONG count = 0;
+    ::SetThreadPreferredUILanguages(MUI_LANGUAGE_NAME, list.c_str(), &count);
 }

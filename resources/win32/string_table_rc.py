@@ -12,6 +12,8 @@ not a 16-bit number, or given twice, fails the build.
 import sys
 
 KEY_FILE_ESCAPES = {"s": " ", "n": "\n", "t": "\t", "r": "\r", "\\": "\\"}
+# Written back as escapes, but for the space, which only needs one at either end.
+KEY_FILE_WRITES = {c: "\\" + e for e, c in KEY_FILE_ESCAPES.items() if e != "s"}
 RC_ESCAPES = {'"': '""', "\\": "\\\\", "\n": "\\n", "\t": "\\t", "\r": "\\r"}
 
 
@@ -27,6 +29,18 @@ def unescape(value, where):
             sys.exit(f"{where}: unknown escape \\{e or ''}")
         out.append(KEY_FILE_ESCAPES[e])
     return "".join(out)
+
+
+def key_file_value(text):
+    """The text as strings.ini writes it: line breaks and other control
+    characters escaped, a space at either end as \\s."""
+    core = text.strip(" ")
+    if not core:
+        return "\\s" * len(text)
+    lead = len(text) - len(text.lstrip(" "))
+    trail = len(text) - len(text.rstrip(" "))
+    escaped = "".join(KEY_FILE_WRITES.get(c, c) for c in core)
+    return "\\s" * lead + escaped + "\\s" * trail
 
 
 def rc_string(text):
@@ -56,16 +70,19 @@ def entries(lines, name):
         yield int(key), unescape(value.lstrip(" \t").rstrip("\r\n"), where)
 
 
+def string_table(table):
+    """The STRINGTABLE statement of (number, text) pairs, as lines."""
+    return ["STRINGTABLE", "BEGIN"] + [f"  {key}, {rc_string(text)}" for key, text in table] + ["END"]
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
     source, target = sys.argv[1:]
     with open(source, encoding="utf-8") as f:
         table = sorted(entries(f.readlines(), source))
-    lines = ["// Generated from strings.ini at build time; edit that file instead.",
-             "STRINGTABLE", "BEGIN"]
-    lines += [f"  {key}, {rc_string(text)}" for key, text in table]
-    lines += ["END", ""]
+    lines = ["// Generated from strings.ini at build time; edit that file instead."]
+    lines += string_table(table) + [""]
     with open(target, "w", encoding="utf-8", newline="\n") as f:
         f.write("\n".join(lines))
 

@@ -1,9 +1,12 @@
 #include "app/framework/gtk/resource_templates.h"
 
+#include "frontend/string_table.h"
+
 Glib::RefPtr<Gtk::Builder> LoadDialogTemplate(int id)
 {
     try {
-        return Gtk::Builder::create_from_resource("/lidany/dialog/" + std::to_string(id) + ".ui");
+        return Gtk::Builder::create_from_resource(
+            CStringTable::ResourcePath("dialog/" + std::to_string(id) + ".ui"));
     } catch (const Glib::Error&) {
         return {};
     }
