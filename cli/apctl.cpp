@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <set>
 
 #include "cli/apctl_string_ids.h"
@@ -13,6 +14,7 @@
 #include "cli/progress_line.h"
 #include "cli/terminal_text.h"
 #include "frontend/port_hints.h"
+#include "frontend/string_table.h"
 #include "protocol/ansi_code_page.h"
 #include "protocol/device_name_codec.h"
 #include "protocol/exchanges.h"
@@ -134,6 +136,7 @@ int CApctl::Run(const ApctlOptions& options)
         return Fail(choice.exitCode != kDone ? choice.exitCode : kPortUnusable,
                     choice.error.empty() ? CApctlText::Get(IDS_APCTL_NO_PORT, {options.port}) : choice.error);
     m_portName = choice.name;
+    m_portJsonName = choice.jsonName;
     m_portComName = "COM" + std::to_string(choice.number);
     m_portPath = choice.path;
     // Judged free when chosen, it may still be gone, taken or shut by now:
@@ -231,6 +234,10 @@ int CApctl::Exchange(CSerialPort& port, const ApctlOptions& options)
 
 int CApctl::ListPorts(bool json)
 {
+    // The JSON's texts are the same in every language.
+    std::optional<CStringTable::EnglishScope> english;
+    if (json)
+        english.emplace();
     const auto rows = CPortListing::Rows();
     m_out.Add(json ? CPortListing::Json(rows) : CPortListing::Text(rows));
     return Deliver(kDone);
@@ -346,7 +353,7 @@ int CApctl::Status(CSerialPort& port, bool json)
     if (int failed = ReadNameText(port, name))
         return failed;
     if (json) {
-        m_out.Add(CJsonOutput::Status(m_portName, m_portComName, m_portPath, CAnsiCodePage::Current().ToUtf8(name),
+        m_out.Add(CJsonOutput::Status(m_portJsonName, m_portComName, m_portPath, CAnsiCodePage::Current().ToUtf8(name),
                                       devices));
         return kDone;
     }

@@ -90,6 +90,7 @@ private:
     std::FILE* m_pErr;
     bool m_bErrIsTerminal;
     std::string m_portName;
+    std::string m_portJsonName;
     // What --port takes back: the COM name, the device path.
     std::string m_portComName;
     std::string m_portPath;

@@ -6,6 +6,7 @@
 #include "cli/apctl_text.h"
 #include "frontend/port_hints.h"
 #include "frontend/port_item_text.h"
+#include "frontend/string_table.h"
 #include "serial/port_list.h"
 #include "serial/system_error_text.h"
 
@@ -34,15 +35,23 @@ std::string Joined(const std::vector<std::string>& parts, const char* separator)
 }
 
 // The choice, unless the port cannot be had now: then why.
-PortChoice Checked(int number, const std::string& name, const std::string& path, const PortAccess& access)
+PortChoice Checked(int number, const std::string& name, const std::string& path, const PortAccess& access,
+                   const std::string& jsonName = {})
 {
     if (!access.Openable())
         return Failed(CPortChooser::kExitPort, Why(name, access));
     PortChoice choice;
     choice.number = number;
     choice.name = name;
+    choice.jsonName = jsonName.empty() ? name : jsonName;
     choice.path = path;
     return choice;
+}
+
+std::string EnglishShortName(const SerialPortRecord& port)
+{
+    CStringTable::EnglishScope english;
+    return CPortItemText::ShortName(port);
 }
 
 // A port the list does not hold, judged by its path alone.
@@ -67,7 +76,7 @@ PortChoice CPortChooser::ByComName(const std::string& comName, int number)
 {
     for (const SerialPortRecord& port : CPortList::List().ports)
         if (number != 0 && port.number == number)
-            return Checked(number, CPortItemText::ShortName(port), port.path, port.access);
+            return Checked(number, CPortItemText::ShortName(port), port.path, port.access, EnglishShortName(port));
     // A number kept for a device that is not there names that device still.
     for (const SerialPortRecord& kept : CPortList::Absent())
         if (kept.number == number)
@@ -93,7 +102,7 @@ PortChoice CPortChooser::ByPath(const std::string& path)
         if (port.number == number) {
             // Opened as named, judged as the device it leads to.
             port.path = path;
-            return Checked(number, CPortItemText::ShortName(port), path, CPortList::Judge(port));
+            return Checked(number, CPortItemText::ShortName(port), path, CPortList::Judge(port), EnglishShortName(port));
         }
     return CheckedPath(number, path, path);
 }
@@ -111,7 +120,8 @@ PortChoice CPortChooser::TheOnlyOne()
         else if (!CPortList::IsTerminal(port))
             openable.push_back(port);
     if (openable.size() == 1)
-        return {openable[0].number, CPortItemText::ShortName(openable[0]), openable[0].path, {}, 0};
+        return Checked(openable[0].number, CPortItemText::ShortName(openable[0]), openable[0].path, openable[0].access,
+                       EnglishShortName(openable[0]));
     if (openable.empty()) {
         const auto hints = CPortHints::Lines(refused, found.unnumbered, !found.ports.empty());
         return Failed(kExitPort, hints.empty() ? CApctlText::Get(IDS_APCTL_NO_PORT_OPENS)

@@ -8,8 +8,10 @@
 struct PortChoice {
     // 0 when there is none; then error says why and exitCode what to end with.
     int number = 0;
-    // How messages name it: "COM5 (/dev/ttyUSB0)".
+    // How messages name it: "COM5 (/dev/ttyUSB0)"; jsonName the same in
+    // English, for the JSON, which never follows the language.
     std::string name;
+    std::string jsonName;
     // The device it opens.
     std::string path;
     std::string error;

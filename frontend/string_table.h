@@ -36,6 +36,20 @@ public:
     // Tests choose the language: "" follows the environment again; a
     // language the library does not hold means English.
     static void SelectLanguage(std::string language);
+    // While one lives, LoadString on this thread gives the English texts:
+    // what machines read (apctl's JSON) never follows the language.
+    class EnglishScope {
+    public:
+        EnglishScope();
+        ~EnglishScope();
+        EnglishScope(const EnglishScope&) = delete;
+        EnglishScope& operator=(const EnglishScope&) = delete;
+
+    private:
+        bool m_outer;
+    };
+    static bool EnglishOnly();
+
 #ifndef _WIN32
     // The bundle's path of a resource ("dialog/110.ui") in the language in
     // use: /lidany/<language>/<relative> where the bundle holds it, else the

@@ -6,6 +6,7 @@
 #include <glibmm/keyfile.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -38,14 +39,15 @@ bool BundleHolds(const std::string& language)
     return !language.empty() && Gio::Resource::get_file_exists_global_nothrow(kBundle + language + "/strings.ini");
 }
 
-// Read once the bundle is there, again when the language changes; a lookup
-// before that finds nothing.
+// Each language's table, read once the bundle holds it; a lookup before
+// that finds nothing.
 const Glib::KeyFile* Strings()
 {
-    static std::unique_ptr<Glib::KeyFile> strings;
-    static std::string readFrom;
-    const std::string path = CStringTable::ResourcePath("strings.ini");
-    if (!strings || path != readFrom) {
+    static std::map<std::string, std::unique_ptr<Glib::KeyFile>> tables;
+    const std::string path = CStringTable::EnglishOnly() ? std::string(kBundle) + "strings.ini"
+                                                         : CStringTable::ResourcePath("strings.ini");
+    auto& strings = tables[path];
+    if (!strings) {
         try {
             auto bytes = Gio::Resource::lookup_data_global(path);
             gsize size = 0;
@@ -53,9 +55,7 @@ const Glib::KeyFile* Strings()
             auto file = std::make_unique<Glib::KeyFile>();
             file->load_from_data(Glib::ustring(data, data + size));
             strings = std::move(file);
-            readFrom = path;
         } catch (const Glib::Error&) {
-            strings.reset();
         }
     }
     return strings.get();

@@ -39,6 +39,28 @@ std::filesystem::path ExecutablePath()
     }
 }
 
+// The text from the English block whatever the user's language: a string
+// table resource holds 16 texts, each its length then its UTF-16 units.
+std::string EnglishString(HMODULE module, int id)
+{
+    const HRSRC found = ::FindResourceExW(module, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(id / 16 + 1),
+                                          MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    const HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
+    const auto* units = loaded ? static_cast<const WORD*>(::LockResource(loaded)) : nullptr;
+    if (!units)
+        return {};
+    const WORD* const end = units + ::SizeofResource(module, found) / sizeof(WORD);
+    for (int index = 0; units < end; ++index) {
+        const WORD length = *units++;
+        if (units + length > end)
+            return {};
+        if (index == id % 16)
+            return Utf16ToUtf8(std::wstring_view(reinterpret_cast<const wchar_t*>(units), length));
+        units += length;
+    }
+    return {};
+}
+
 }  // namespace
 
 void* StringTableModule()
@@ -78,6 +100,8 @@ std::string CStringTable::LoadString(int id)
 {
     if (!Module() || id < 0 || id > 0xFFFF)
         return {};
+    if (EnglishOnly())
+        return EnglishString(Module(), id);
     // With no buffer, LoadStringW gives the text in place and its length.
     const wchar_t* text = nullptr;
     const int length = ::LoadStringW(Module(), UINT(id), reinterpret_cast<LPWSTR>(&text), 0);
