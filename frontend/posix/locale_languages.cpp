@@ -33,14 +33,15 @@ std::vector<std::string> LocaleLanguages(const std::function<const char*(const c
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
         if (locale = Variable(getenv, name); !locale.empty())
             break;
-    const std::string base = WithoutCodeset(locale);
-    if (base.empty() || base == "C" || base == "POSIX")
+    // The C library's rule: LANGUAGE is ignored in the C locale itself, whose
+    // output POSIX fixes; C.UTF-8 is a locale of its own and honours it.
+    if (locale.empty() || locale == "C" || locale == "POSIX")
         return {};
     std::vector<std::string> languages;
     const std::string list = Variable(getenv, "LANGUAGE");
     for (const auto entry : std::views::split(list, ':'))
         AddEntry(languages, std::string(entry.begin(), entry.end()));
-    if (languages.empty())
+    if (languages.empty() && WithoutCodeset(locale) != "C")
         AddEntry(languages, locale);
     return languages;
 }

@@ -26,7 +26,7 @@ def _line(line, mark):
     # Words of filler rather than one run, so that a wrapping control can
     # break a long line as it would a translation.
     length = max(1, wanted - shown - 1)
-    padding = "".join(" " if i % 7 == 6 else FILLER for i in range(length)).rstrip()
+    padding = "".join(" " if i % 7 == 6 and i < length - 1 else FILLER for i in range(length))
     return f"{lead}[{''.join(pieces)} {padding}]{trail}"
 
 

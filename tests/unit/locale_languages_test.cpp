@@ -26,12 +26,13 @@ TEST(LocaleLanguages, FollowTheEnvironmentAsGettextDoes)
         // The first set of LC_ALL, LC_MESSAGES, LANG; an empty one is unset.
         {{{"LC_ALL", "ja_JP.UTF-8"}, {"LC_MESSAGES", "fr_FR"}, {"LANG", "de_DE"}}, {"ja_JP", "ja"}},
         {{{"LC_ALL", ""}, {"LC_MESSAGES", "fr_FR"}, {"LANG", "de_DE"}}, {"fr_FR", "fr"}},
-        // LANGUAGE comes first, but only with a locale other than C.
+        // LANGUAGE comes first, but only with a locale other than C itself.
         {{{"LANGUAGE", "pt_BR:es"}, {"LANG", "de_DE.UTF-8"}}, {"pt_BR", "pt", "es"}},
         {{{"LANGUAGE", "es:es_MX::fr"}, {"LANG", "de_DE"}}, {"es", "es_MX", "fr"}},
         {{{"LANGUAGE", "es"}, {"LANG", "C"}}, {}},
         {{{"LANGUAGE", "es"}, {"LC_ALL", "POSIX"}, {"LANG", "de_DE"}}, {}},
-        {{{"LANGUAGE", "es"}, {"LANG", "C.UTF-8"}}, {}},
+        {{{"LANGUAGE", "es"}, {"LANG", "C.UTF-8"}}, {"es"}},
+        {{{"LANG", "C.UTF-8"}}, {}},
         {{{"LANGUAGE", "es"}}, {}},
         {{{"LANGUAGE", ""}, {"LANG", "de_DE"}}, {"de_DE", "de"}},
     };
