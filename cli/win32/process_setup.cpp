@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "cli/console_stop.h"
+#include "cli/console_text_writer.h"
 
 namespace {
 UINT g_consoleCodePage = 0;
@@ -82,6 +83,7 @@ void PrepareResources() {}
 // back at the end.
 void ShowTextAs(bool utf8)
 {
+    CConsoleTextWriter::SetTextIsUtf8(utf8);
     if (!IsConsole(STD_OUTPUT_HANDLE) && !IsConsole(STD_ERROR_HANDLE))
         return;
     if (g_consoleCodePage == 0) {
