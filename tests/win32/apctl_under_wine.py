@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """apctl.exe under Wine against apsim's pty served as COM5, beside the Linux
-build's apctl: the same JSON, byte for byte, the devices apsim holds, Windows'
-own port list, and the exit status of a port that is not there.
+build's apctl: the same JSON, byte for byte, in every language, the devices
+apsim holds, Windows' own port list, and the exit status of a port that is not
+there.
 
 apctl_under_wine.py <apsim> <linux apctl> <apctl.exe> <lidany.dll>"""
 import json
@@ -59,8 +60,9 @@ class ApctlUnderWine(unittest.TestCase):
         subprocess.run(["wineserver", "-k"], env=cls.env)
         shutil.rmtree(cls.folder, ignore_errors=True)
 
-    def apctl_exe(self, *args):
-        return subprocess.run(["wine", os.path.join(self.program, "apctl.exe")] + list(args), env=self.env,
+    def apctl_exe(self, *args, locale=None):
+        env = dict(self.env, LANG=locale, LC_ALL=locale) if locale else self.env
+        return subprocess.run(["wine", os.path.join(self.program, "apctl.exe")] + list(args), env=env,
                               capture_output=True, timeout=120)
 
     def held_devices(self):
@@ -92,6 +94,14 @@ class ApctlUnderWine(unittest.TestCase):
         self.assertEqual(status["port"], "COM5")
         self.assertEqual(status["name"], "apsim")
         self.assertEqual(len(status["paired"]), 3)
+
+    def test_json_is_the_same_in_every_language(self):
+        for command in (["status", "--json"], ["list", "--json"]):
+            english = self.apctl_exe("--port", "COM5", *command, locale="en_US.UTF-8")
+            self.assertEqual(english.returncode, 0, english.stderr)
+            for locale in ("de_DE.UTF-8", "ja_JP.UTF-8"):
+                run = self.apctl_exe("--port", "COM5", *command, locale=locale)
+                self.assertEqual((run.returncode, run.stdout), (0, english.stdout), locale)
 
     def test_list_ports_shows_windows_own_list(self):
         run = self.apctl_exe("list-ports", "--json")
