@@ -4,6 +4,8 @@
 #include <cctype>
 #include <set>
 
+#include "cli/apctl_string_ids.h"
+#include "cli/apctl_text.h"
 #include "cli/console_text_writer.h"
 #include "cli/interruptible_port.h"
 #include "cli/json_output.h"
@@ -79,7 +81,7 @@ int CApctl::Deliver(int result)
 {
     if (m_out.Deliver())
         return result;
-    const int failed = Fail(kOutputFailed, "cannot write the output: " + m_out.Error());
+    const int failed = Fail(kOutputFailed, CApctlText::Get(IDS_APCTL_OUTPUT_FAILED, {m_out.Error()}));
     return result != kDone ? result : failed;
 }
 
@@ -89,18 +91,17 @@ int CApctl::CheckArguments(const ApctlOptions& options)
     if (options.command == C::Delete)
         for (const std::string& address : options.arguments)
             if (!IsDisplayedAddress(address))
-                return Fail(kUsage, "'" + address + "' is not an address such as 44:55:33:00:11:22");
+                return Fail(kUsage, CApctlText::Get(IDS_APCTL_NOT_AN_ADDRESS, {address}));
     if (options.command == C::Pin)
         for (const auto& [pin, option] : {std::pair{&*options.currentPin, "--current"},
                                           std::pair{&*options.newPin, "--new"}})
             switch (CSendableText::CheckPin(*pin)) {
             case CSendableText::EFault::None: break;
             case CSendableText::EFault::TooLong:
-                return Fail(kUsage, std::string(option) + ": a PIN takes at most " +
-                                        std::to_string(CSendableText::kMaxPinBytes) + " bytes");
+                return Fail(kUsage, CApctlText::Get(IDS_APCTL_PIN_TOO_LONG,
+                                                    {option, std::to_string(CSendableText::kMaxPinBytes)}));
             default:
-                return Fail(kUsage, std::string(option) +
-                                        ": the PIN holds a control character (such as a line feed), which cannot be sent");
+                return Fail(kUsage, CApctlText::Get(IDS_APCTL_PIN_CONTROL, {option}));
             }
     if (options.command == C::Name && !options.arguments.empty()) {
         // The name entry dialog's rules: what fits its field, and what it
@@ -108,14 +109,13 @@ int CApctl::CheckArguments(const ApctlOptions& options)
         switch (CSendableText::CheckName(options.arguments.front(), m_utf8Name)) {
         case CSendableText::EFault::None: break;
         case CSendableText::EFault::TooLong:
-            return Fail(kUsage, "a name takes at most " + std::to_string(CSendableText::kMaxNameChars) +
-                                    " bytes in this locale's character set");
-        case CSendableText::EFault::Empty: return Fail(kUsage, "the name is empty");
+            return Fail(kUsage,
+                        CApctlText::Get(IDS_APCTL_NAME_TOO_LONG, {std::to_string(CSendableText::kMaxNameChars)}));
+        case CSendableText::EFault::Empty: return Fail(kUsage, CApctlText::Get(IDS_APCTL_NAME_EMPTY));
         case CSendableText::EFault::ControlCharacter:
-            return Fail(kUsage, "the name holds a control character (such as a line feed), which cannot be sent");
+            return Fail(kUsage, CApctlText::Get(IDS_APCTL_NAME_CONTROL));
         case CSendableText::EFault::NotInCodePage:
-            return Fail(kUsage, "the name must be made of single-byte characters valid in this locale's "
-                                "character set (" + CAnsiCodePage::Current().Name() + ")");
+            return Fail(kUsage, CApctlText::Get(IDS_APCTL_NAME_NOT_IN_CODE_PAGE, {CAnsiCodePage::Current().Name()}));
         }
     }
     return kDone;
@@ -133,7 +133,7 @@ int CApctl::Run(const ApctlOptions& options)
     // No port is never a success, whatever the chooser said.
     if (choice.number == 0)
         return Fail(choice.exitCode != kDone ? choice.exitCode : kPortUnusable,
-                    choice.error.empty() ? "no port " + options.port : choice.error);
+                    choice.error.empty() ? CApctlText::Get(IDS_APCTL_NO_PORT, {options.port}) : choice.error);
     m_portName = choice.name;
     m_portComName = "COM" + std::to_string(choice.number);
     m_portPath = choice.path;
@@ -161,7 +161,7 @@ int CApctl::Run(const ApctlOptions& options)
         if (Interrupted())
             return EndInterrupted(port);
         port.Close();
-        return Late(port, "no access point answered on " + choice.name);
+        return Late(port, CApctlText::Get(IDS_APCTL_NO_ANSWER, {choice.name}));
     }
     // From here on the closing command goes out whatever becomes of the
     // exchange or of the output, which is held until it has.
@@ -239,7 +239,7 @@ int CApctl::ListPorts(bool json)
 
 int CApctl::Identify()
 {
-    m_out.Add("An access point answers on " + CTerminalText::Escaped(m_portName) + ".\n");
+    m_out.Add(CApctlText::Get(IDS_APCTL_ANSWERS_ON, {CTerminalText::Escaped(m_portName)}) + "\n");
     return kDone;
 }
 
@@ -250,8 +250,8 @@ int CApctl::ReadDevices(CSerialPort& port, Devices& devices, bool showProgress)
         CProgressLine progress(m_pErr, showProgress && m_bErrIsTerminal);
         ReadPairedDevices(&port, records, [&progress](int read, int count) { progress.Update(read, count); });
     } catch (int code) {
-        return code == kListNotAcknowledged ? Fail(kRefused, "the access point refused to list its paired devices")
-                                            : Late(port, "the list of paired devices came late or cut short");
+        return code == kListNotAcknowledged ? Fail(kRefused, CApctlText::Get(IDS_APCTL_LIST_REFUSED))
+                                            : Late(port, CApctlText::Get(IDS_APCTL_LIST_LATE));
     }
     CManufacturerRegistry& registry = CManufacturerRegistry::Shared();
     registry.Load();
@@ -284,8 +284,8 @@ int CApctl::Delete(CSerialPort& port, const std::vector<std::string>& addresses)
     try {
         ReadPairedDevices(&port, records);
     } catch (int code) {
-        return code == kListNotAcknowledged ? Fail(kRefused, "the access point refused to list its paired devices")
-                                            : Late(port, "the list of paired devices came late or cut short");
+        return code == kListNotAcknowledged ? Fail(kRefused, CApctlText::Get(IDS_APCTL_LIST_REFUSED))
+                                            : Late(port, CApctlText::Get(IDS_APCTL_LIST_LATE));
     }
     std::set<std::string> named;
     for (const std::string& address : addresses)
@@ -296,34 +296,34 @@ int CApctl::Delete(CSerialPort& port, const std::vector<std::string>& addresses)
         if (named.erase(FormatLinkAddress(record)))
             chosen.push_back(record);
     if (!named.empty())
-        return Fail(kRefused, "the access point holds no paired device " + *named.begin() + "; nothing was deleted");
+        return Fail(kRefused, CApctlText::Get(IDS_APCTL_NOT_HELD, {*named.begin()}));
     if (int status = Acknowledged(port, [&] { return DeletePairedDevices(&port, chosen); },
-                                  "the access point did not answer the deletion in time",
-                                  "the access point refused the deletion"))
+                                  CApctlText::Get(IDS_APCTL_DELETE_LATE), CApctlText::Get(IDS_APCTL_DELETE_REFUSED)))
         return status;
-    m_out.Add("Deleted " + std::to_string(chosen.size()) + " paired device" + (chosen.size() == 1 ? "" : "s") + ".\n");
+    // One at least: every address named is among them.
+    m_out.Add((chosen.size() == 1 ? CApctlText::Get(IDS_APCTL_DELETED_ONE)
+                                  : CApctlText::Get(IDS_APCTL_DELETED_MANY, {std::to_string(chosen.size())})) +
+              "\n");
     return kDone;
 }
 
 int CApctl::ChangePin(CSerialPort& port, const std::string& current, const std::string& next)
 {
     if (int status = Acknowledged(port, [&] { return ::ChangePin(&port, current.c_str(), next.c_str()); },
-                                  "the access point did not answer the PIN change in time",
-                                  "the access point refused the PIN change (is the current PIN right?)"))
+                                  CApctlText::Get(IDS_APCTL_PIN_LATE), CApctlText::Get(IDS_APCTL_PIN_REFUSED)))
         return status;
-    m_out.Add("PIN changed.\n");
+    m_out.Add(CApctlText::Get(IDS_APCTL_PIN_CHANGED) + "\n");
     return kDone;
 }
 
 int CApctl::ReadNameText(CSerialPort& port, char (&name)[kNameBufferSize])
 {
     if (int status = Acknowledged(port, [&] { return ReadDeviceName(&port, name); },
-                                  "the access point's name came late or cut short",
-                                  "the access point refused to give its name"))
+                                  CApctlText::Get(IDS_APCTL_NAME_LATE), CApctlText::Get(IDS_APCTL_NAME_READ_REFUSED)))
         return status;
     // Through the locale's character set, as the name page shows it.
     if (!Utf8ToAnsiInPlace(name))
-        return Fail(kNoAnswer, "the access point's name is not text that can be shown");
+        return Fail(kNoAnswer, CApctlText::Get(IDS_APCTL_NAME_NOT_TEXT));
     return kDone;
 }
 
@@ -351,9 +351,9 @@ int CApctl::Status(CSerialPort& port, bool json)
                                       devices));
         return kDone;
     }
-    m_out.Add("An access point answers on " + CTerminalText::Escaped(m_portName) + ".\n");
-    m_out.Add("Name: " + CTerminalText::Escaped(name) + "\n");
-    m_out.Add("Paired devices: " + std::to_string(devices.size()) + "\n");
+    m_out.Add(CApctlText::Get(IDS_APCTL_ANSWERS_ON, {CTerminalText::Escaped(m_portName)}) + "\n");
+    m_out.Add(CApctlText::Get(IDS_APCTL_STATUS_NAME, {CTerminalText::Escaped(name)}) + "\n");
+    m_out.Add(CApctlText::Get(IDS_APCTL_STATUS_PAIRED, {std::to_string(devices.size())}) + "\n");
     m_out.Add(DeviceLines(devices, "  "));
     return kDone;
 }
@@ -361,10 +361,9 @@ int CApctl::Status(CSerialPort& port, bool json)
 int CApctl::ChangeName(CSerialPort& port, bool json)
 {
     if (int status = Acknowledged(port, [&] { return ChangeDeviceName(&port, m_utf8Name.c_str()); },
-                                  "the access point did not answer the name change in time",
-                                  "the access point refused the new name"))
+                                  CApctlText::Get(IDS_APCTL_RENAME_LATE), CApctlText::Get(IDS_APCTL_RENAME_REFUSED)))
         return status;
     // For scripts, the name the access point now holds, as it was sent.
-    m_out.Add(json ? CJsonOutput::Name(m_utf8Name) : "Name changed.\n");
+    m_out.Add(json ? CJsonOutput::Name(m_utf8Name) : CApctlText::Get(IDS_APCTL_NAME_CHANGED) + "\n");
     return kDone;
 }

@@ -7,6 +7,8 @@
 #include <limits>
 #include <string_view>
 
+#include "cli/apctl_string_ids.h"
+#include "cli/apctl_text.h"
 #include "cli/terminal_text.h"
 
 namespace {
@@ -23,23 +25,21 @@ struct CommandRule {
     bool port;
     size_t minOperands;
     size_t maxOperands;
-    // Said when the count of operands is wrong; null: the first extra one is
-    // named.
-    const char* operandsHint;
+    // The text said when the count of operands is wrong; 0: the first extra
+    // one is named.
+    int operandsHint;
 };
 
 constexpr size_t kAny = std::numeric_limits<size_t>::max();
 
 constexpr CommandRule kCommands[] = {
-    {"identify", C::Identify, "identify", false, false, true, 0, 0, nullptr},
-    {"list", C::List, "list [--json]", true, false, true, 0, 0, nullptr},
-    {"delete", C::Delete, "delete ADDRESS...", false, false, true, 1, kAny,
-     "delete needs the addresses of the devices to delete"},
-    {"pin", C::Pin, "pin [--pins-from-stdin | --current PIN --new PIN]", false, true, true, 0, 0, nullptr},
-    {"name", C::Name, "name [--json] [NEW-NAME]", true, false, true, 0, 1,
-     "name takes one new name (quote a name with spaces)"},
-    {"status", C::Status, "status [--json]", true, false, true, 0, 0, nullptr},
-    {"list-ports", C::ListPorts, "list-ports [--json]", true, false, false, 0, 0, nullptr},
+    {"identify", C::Identify, "identify", false, false, true, 0, 0, 0},
+    {"list", C::List, "list [--json]", true, false, true, 0, 0, 0},
+    {"delete", C::Delete, "delete ADDRESS...", false, false, true, 1, kAny, IDS_APCTL_DELETE_NEEDS_ADDRESSES},
+    {"pin", C::Pin, "pin [--pins-from-stdin | --current PIN --new PIN]", false, true, true, 0, 0, 0},
+    {"name", C::Name, "name [--json] [NEW-NAME]", true, false, true, 0, 1, IDS_APCTL_NAME_TAKES_ONE},
+    {"status", C::Status, "status [--json]", true, false, true, 0, 0, 0},
+    {"list-ports", C::ListPorts, "list-ports [--json]", true, false, false, 0, 0, 0},
 };
 
 enum Option { kPort = 256, kJson, kCurrent, kNew, kPinsFromStdin, kCheck, kHelp };
@@ -97,11 +97,11 @@ void Take(int which, const char* value, std::optional<std::string>& into, std::s
 {
     const std::string text = value;
     if (into)
-        error = "option " + LongName(which) + " is given twice";
+        error = CApctlText::Get(IDS_APCTL_OPTION_TWICE, {LongName(which)});
     else if (which == kPort && text.empty())
-        error = "option --port needs a value, a port such as COM5 or /dev/ttyUSB0";
+        error = CApctlText::Get(IDS_APCTL_PORT_NEEDS_VALUE);
     else if (which == kPort && IsComLike(text) && !IsComName(text))
-        error = "--port " + Quoted(text) + " is no port name: COM1 to COM255 without leading zeros, or a device path";
+        error = CApctlText::Get(IDS_APCTL_NO_PORT_NAME, {Quoted(text)});
     else
         into = text;
 }
@@ -112,11 +112,12 @@ std::string Unknown(char* argv[], int failedIndex)
     // A short option is reported by its letter alone: the argument may hold
     // several ("-xy").
     if (optopt > 0 && optopt < 256)
-        return "unknown option " + CTerminalText::Escaped(std::string("-") + static_cast<char>(optopt));
+        return CApctlText::Get(IDS_APCTL_UNKNOWN_OPTION,
+                               {CTerminalText::Escaped(std::string("-") + static_cast<char>(optopt))});
     if (optopt >= 256)
-        return "option " + LongName(optopt) + " takes no value";
+        return CApctlText::Get(IDS_APCTL_OPTION_TAKES_NO_VALUE, {LongName(optopt)});
     std::string_view written = argv[failedIndex];
-    return "unknown option " + CTerminalText::Escaped(written.substr(0, written.find('=')));
+    return CApctlText::Get(IDS_APCTL_UNKNOWN_OPTION, {CTerminalText::Escaped(written.substr(0, written.find('=')))});
 }
 
 std::string JsonCommands()
@@ -125,31 +126,28 @@ std::string JsonCommands()
     for (const CommandRule& rule : kCommands)
         if (rule.json)
             names.emplace_back(rule.name);
-    std::string joined;
-    for (size_t i = 0; i < names.size(); ++i)
-        joined += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
-    return joined;
+    return CApctlText::List(names);
 }
 
 bool CheckCommand(const CommandRule& rule, const ApctlOptions& options, std::string& error)
 {
     const size_t count = options.arguments.size();
     if (options.json && !rule.json)
-        error = "--json goes with " + JsonCommands() + " only";
+        error = CApctlText::Get(IDS_APCTL_JSON_GOES_WITH, {JsonCommands()});
     else if ((options.currentPin || options.newPin) && !rule.pins)
-        error = "--current and --new go with pin only";
+        error = CApctlText::Get(IDS_APCTL_PINS_GO_WITH_PIN);
     else if (options.pinsFromStdin && !rule.pins)
-        error = "--pins-from-stdin goes with pin only";
+        error = CApctlText::Get(IDS_APCTL_STDIN_GOES_WITH_PIN);
     else if (options.pinsFromStdin && (options.currentPin || options.newPin))
-        error = "--pins-from-stdin takes the place of --current and --new";
+        error = CApctlText::Get(IDS_APCTL_STDIN_OR_PINS);
     else if (count > rule.maxOperands && !rule.operandsHint)
-        error = "unexpected argument " + Quoted(options.arguments[rule.maxOperands]);
+        error = CApctlText::Get(IDS_APCTL_UNEXPECTED_ARGUMENT, {Quoted(options.arguments[rule.maxOperands])});
     else if (count < rule.minOperands || count > rule.maxOperands)
-        error = rule.operandsHint;
+        error = CApctlText::Get(rule.operandsHint);
     else if (!rule.port && !options.port.empty())
-        error = std::string(rule.name) + " lists every port: it takes no --port";
+        error = CApctlText::Get(IDS_APCTL_TAKES_NO_PORT, {rule.name});
     else if (rule.pins && options.currentPin.has_value() != options.newPin.has_value())
-        error = "pin needs --current PIN and --new PIN";
+        error = CApctlText::Get(IDS_APCTL_PIN_NEEDS_BOTH);
     return error.empty();
 }
 }  // namespace
@@ -215,7 +213,8 @@ std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::strin
         // Some getopt_long report a value given to an option that takes
         // none (--json=x) as a missing one.
         case ':':
-            error = "option " + LongName(optopt) + (TakesValue(optopt) ? " needs a value" : " takes no value");
+            error = CApctlText::Get(TakesValue(optopt) ? IDS_APCTL_OPTION_NEEDS_VALUE : IDS_APCTL_OPTION_TAKES_NO_VALUE,
+                                    {LongName(optopt)});
             break;
         default: error = Unknown(argv, current); break;
         }
@@ -224,13 +223,13 @@ std::optional<ApctlOptions> ParseApctlOptions(int argc, char* argv[], std::strin
     }
     options.port = port.value_or("");
     if (options.arguments.empty()) {
-        error = "no command given";
+        error = CApctlText::Get(IDS_APCTL_NO_COMMAND);
         return std::nullopt;
     }
     const auto rule = std::find_if(std::begin(kCommands), std::end(kCommands),
                                    [&](const CommandRule& r) { return options.arguments.front() == r.name; });
     if (rule == std::end(kCommands)) {
-        error = "unknown command " + Quoted(options.arguments.front());
+        error = CApctlText::Get(IDS_APCTL_UNKNOWN_COMMAND, {Quoted(options.arguments.front())});
         return std::nullopt;
     }
     options.command = rule->command;

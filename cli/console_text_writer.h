@@ -9,8 +9,9 @@
 // JSON never change.
 class CConsoleTextWriter {
 public:
-    // The text from here on is UTF-8 (JSON) or in the locale's code page.
-    static void SetTextIsUtf8(bool utf8);
+    // The text for stream from here on is UTF-8 (JSON) or, as every other
+    // stream's, in the locale's code page.
+    static void SetTextIsUtf8(std::FILE* stream, bool utf8);
     // Writes all of text and flushes; false when any of it may not have gone
     // out.
     static bool Write(std::FILE* stream, std::string_view text);

@@ -1,6 +1,9 @@
 #include <cstdio>
 
 #include "cli/apctl.h"
+#include "cli/apctl_string_ids.h"
+#include "cli/apctl_text.h"
+#include "cli/console_text_writer.h"
 #include "cli/hidden_entry.h"
 #include "cli/pin_entry.h"
 #include "cli/process_setup.h"
@@ -21,11 +24,11 @@ int TakePins(ApctlOptions& options)
     else if (CHiddenEntry::InputIsTerminal())
         taken = CPinEntry::FromTerminal(CHiddenEntry::Ask, pins, error);
     else
-        error = "pin needs --pins-from-stdin (or --current and --new) when standard input is no terminal";
+        error = CApctlText::Get(IDS_APCTL_PIN_NEEDS_TERMINAL);
     if (int status = InterruptionStatus())
         return status;
     if (!taken) {
-        std::fprintf(stderr, "apctl: %s\n", error.c_str());
+        CConsoleTextWriter::Write(stderr, "apctl: " + error + "\n");
         return CApctl::kUsage;
     }
     options.currentPin = std::move(pins.current);
@@ -37,10 +40,14 @@ int TakePins(ApctlOptions& options)
 int main(int argc, char** argv)
 {
     const ProcessStart start = PrepareProcess();
+    // Every message is the resource library's, usage errors too; the reasons
+    // a port cannot be used are the port dialog's.
+    PrepareResources();
+    CStringTable::Load();
     std::string error;
     auto options = ParseApctlOptions(argc, argv, error);
     if (!options) {
-        std::fprintf(stderr, "apctl: %s (see apctl --help)\n", error.c_str());
+        CConsoleTextWriter::Write(stderr, "apctl: " + CApctlText::Get(IDS_APCTL_SEE_HELP, {error}) + "\n");
         return CApctl::kUsage;
     }
     if (options->help) {
@@ -48,14 +55,10 @@ int main(int argc, char** argv)
         usage.Add(ApctlUsage());
         if (usage.Deliver())
             return CApctl::kDone;
-        std::fprintf(stderr, "apctl: cannot write the output: %s\n", usage.Error().c_str());
+        CConsoleTextWriter::Write(stderr, "apctl: " + CApctlText::Get(IDS_APCTL_OUTPUT_FAILED, {usage.Error()}) + "\n");
         return CApctl::kOutputFailed;
     }
     ShowTextAs(options->json);
-    // The reasons a port cannot be used are the port dialog's, from the
-    // resource library; without it they are the system's.
-    PrepareResources();
-    CStringTable::Load();
     if (int status = TakePins(*options))
         return status;
     CApctl apctl(stdout, start.outClosed, stderr, start.errIsTerminal);

@@ -1,5 +1,8 @@
 #include "cli/pin_entry.h"
 
+#include "cli/apctl_string_ids.h"
+#include "cli/apctl_text.h"
+
 bool CPinEntry::ReadLine(std::FILE* in, std::string& line)
 {
     line.clear();
@@ -20,8 +23,7 @@ bool CPinEntry::ReadLine(std::FILE* in, std::string& line)
 bool CPinEntry::FromStream(std::FILE* in, Pins& pins, std::string& error)
 {
     if (!ReadLine(in, pins.current) || !ReadLine(in, pins.next)) {
-        error = "--pins-from-stdin: standard input must hold the current PIN on its first line and the new "
-                "one on its second";
+        error = CApctlText::Get(IDS_APCTL_STDIN_TWO_LINES);
         return false;
     }
     return true;
@@ -30,13 +32,14 @@ bool CPinEntry::FromStream(std::FILE* in, Pins& pins, std::string& error)
 bool CPinEntry::FromTerminal(const Ask& ask, Pins& pins, std::string& error)
 {
     std::string again;
-    if (!ask("Current PIN: ", pins.current) || !ask("New PIN: ", pins.next) ||
-        !ask("New PIN again: ", again)) {
-        error = "no PIN was entered";
+    if (!ask(CApctlText::Get(IDS_APCTL_ASK_CURRENT_PIN).c_str(), pins.current) ||
+        !ask(CApctlText::Get(IDS_APCTL_ASK_NEW_PIN).c_str(), pins.next) ||
+        !ask(CApctlText::Get(IDS_APCTL_ASK_NEW_PIN_AGAIN).c_str(), again)) {
+        error = CApctlText::Get(IDS_APCTL_NO_PIN_ENTERED);
         return false;
     }
     if (again != pins.next) {
-        error = "the two entries of the new PIN differ; nothing was changed";
+        error = CApctlText::Get(IDS_APCTL_NEW_PINS_DIFFER);
         return false;
     }
     return true;

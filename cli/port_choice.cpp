@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "cli/apctl_string_ids.h"
+#include "cli/apctl_text.h"
 #include "frontend/port_hints.h"
 #include "frontend/port_item_text.h"
 #include "serial/port_list.h"
@@ -69,11 +71,12 @@ PortChoice CPortChooser::ByComName(const std::string& comName, int number)
     // A number kept for a device that is not there names that device still.
     for (const SerialPortRecord& kept : CPortList::Absent())
         if (kept.number == number)
-            return Failed(kExitPort, comName + " is " + (kept.description.empty() ? kept.key : kept.description) +
-                                         " (" + kept.key + "), which is not plugged in");
+            return Failed(kExitPort,
+                          CApctlText::Get(IDS_APCTL_KEPT_NOT_PLUGGED_IN,
+                                          {comName, kept.description.empty() ? kept.key : kept.description, kept.key}));
     const std::string path = CPortList::PathOfName(comName);
     if (path.empty())
-        return Failed(kExitPort, comName + ": no such port");
+        return Failed(kExitPort, CApctlText::Get(IDS_APCTL_NO_SUCH_PORT, {comName}));
     return CheckedPath(number, comName, path);
 }
 
@@ -111,8 +114,9 @@ PortChoice CPortChooser::TheOnlyOne()
         return {openable[0].number, CPortItemText::ShortName(openable[0]), openable[0].path, {}, 0};
     if (openable.empty()) {
         const auto hints = CPortHints::Lines(refused, found.unnumbered, !found.ports.empty());
-        return Failed(kExitPort, "no serial port can be opened" + (hints.empty() ? "" : ": " + Joined(hints, " ")));
+        return Failed(kExitPort, hints.empty() ? CApctlText::Get(IDS_APCTL_NO_PORT_OPENS)
+                                               : CApctlText::Get(IDS_APCTL_NO_PORT_OPENS_BECAUSE, {Joined(hints, " ")}));
     }
-    return Failed(kExitUsage, "several ports can be opened, choose one with --port: " +
-                                  Joined(CPortItemText::Items(openable), "; "));
+    return Failed(kExitUsage,
+                  CApctlText::Get(IDS_APCTL_SEVERAL_PORTS, {Joined(CPortItemText::Items(openable), "; ")}));
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "cli/apctl_string_ids.h"
+#include "cli/apctl_text.h"
 #include "cli/json_output.h"
 #include "frontend/port_hints.h"
 #include "frontend/port_item_text.h"
@@ -56,10 +58,10 @@ std::string CPortListing::Text(const std::vector<Row>& rows)
         text += number + std::string(6 - std::min<size_t>(number.size(), 5), ' ') + device +
                 std::string(deviceWidth - Width(device) + 2, ' ') + description +
                 std::string(descriptionWidth - Width(description) + 2, ' ') + Printable(row.key) +
-                (row.present ? "" : "  (not plugged in)") + "\n";
+                (row.present ? "" : "  " + CApctlText::Get(IDS_APCTL_NOT_PLUGGED_IN)) + "\n";
     }
     if (text.empty())
-        return "No COM numbers are given.\n";
+        return CApctlText::Get(IDS_APCTL_NO_COM_NUMBERS) + "\n";
     std::string hints;
     for (const Row& row : rows)
         if (!row.hint.empty())

@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "cli/apctl_string_ids.h"
+#include "cli/apctl_text.h"
+
 CProgressLine::CProgressLine(std::FILE* stream, bool enabled) : m_pStream(stream), m_bEnabled(enabled) {}
 
 CProgressLine::~CProgressLine()
@@ -12,10 +15,9 @@ CProgressLine::~CProgressLine()
 std::string CProgressLine::Text(int read, int count)
 {
     const int seconds = static_cast<int>(std::ceil((count - read) * kSecondsPerRecord));
-    char text[96];
-    std::snprintf(text, sizeof text, "Reading paired devices: %d of %d, about %d:%02d left", read, count,
-                  seconds / 60, seconds % 60);
-    return text;
+    char left[16];
+    std::snprintf(left, sizeof left, "%d:%02d", seconds / 60, seconds % 60);
+    return CApctlText::Get(IDS_APCTL_PROGRESS, {std::to_string(read), std::to_string(count), left});
 }
 
 void CProgressLine::Update(int read, int count)

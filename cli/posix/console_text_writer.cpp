@@ -1,7 +1,7 @@
 #include "cli/console_text_writer.h"
 
 // A terminal takes the locale's bytes as they are.
-void CConsoleTextWriter::SetTextIsUtf8(bool) {}
+void CConsoleTextWriter::SetTextIsUtf8(std::FILE*, bool) {}
 
 bool CConsoleTextWriter::Write(std::FILE* stream, std::string_view text)
 {

@@ -9,12 +9,15 @@
 #include "serial/wide_text.h"
 
 namespace {
-bool g_textIsUtf8 = false;
+std::FILE* g_utf8Stream = nullptr;
 }  // namespace
 
-void CConsoleTextWriter::SetTextIsUtf8(bool utf8)
+void CConsoleTextWriter::SetTextIsUtf8(std::FILE* stream, bool utf8)
 {
-    g_textIsUtf8 = utf8;
+    if (utf8)
+        g_utf8Stream = stream;
+    else if (g_utf8Stream == stream)
+        g_utf8Stream = nullptr;
 }
 
 bool CConsoleTextWriter::Write(std::FILE* stream, std::string_view text)
@@ -28,7 +31,7 @@ bool CConsoleTextWriter::Write(std::FILE* stream, std::string_view text)
     if (std::fflush(stream) != 0)
         return false;
     const std::wstring wide =
-        Utf8ToUtf16(g_textIsUtf8 ? std::string(text) : CAnsiCodePage::Current().ToUtf8(std::string(text)));
+        Utf8ToUtf16(stream == g_utf8Stream ? std::string(text) : CAnsiCodePage::Current().ToUtf8(std::string(text)));
     if (wide.empty())
         return false;
     for (size_t done = 0; done < wide.size();) {

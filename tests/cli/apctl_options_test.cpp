@@ -5,10 +5,20 @@
 #include "cli/apctl_options.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_text.h"
+#include "frontend/string_table.h"
 #include "protocol/ansi_code_page.h"
 #include "tests/cli/parse_apctl_arguments.h"
 
 namespace {
+// apctl says everything in the resource library's words: every test of it
+// runs with the library loaded, as the program does before it parses its
+// arguments.
+class StringTableEnvironment : public testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(CStringTable::Load()); }
+};
+
+const testing::Environment* const g_stringTable = testing::AddGlobalTestEnvironment(new StringTableEnvironment);
 
 TEST(ApctlOptions, OptionsMayStandBeforeOrAfterTheCommand)
 {

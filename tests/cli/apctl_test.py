@@ -9,12 +9,17 @@ import ctypes
 import json
 import os
 import pty
+import re
 import struct
 import subprocess
+import sys
 import time
 import unittest
 
 from apsim_device import BIN, DEVICES, SHOWN, CommandLineWatch, DeviceTestCase, read_until
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
+import po_catalog  # noqa: E402
 
 DONE, REFUSED, NO_ANSWER, PORT, USAGE = 0, 1, 2, 3, 64
 # How a port that hung up is said.
@@ -51,11 +56,11 @@ class OpenCounter:
         os.close(self.fd)
 
 
-def apctl(*args, timeout=60):
+def apctl(*args, timeout=60, env=None):
     started = time.monotonic()
     # Never the terminal of whoever runs the tests: pin would ask on it.
     run = subprocess.run([os.path.join(BIN, "apctl")] + list(args), capture_output=True, text=True,
-                         timeout=timeout, stdin=subprocess.DEVNULL)
+                         timeout=timeout, stdin=subprocess.DEVNULL, env=env)
     run.seconds = time.monotonic() - started
     return run
 
@@ -531,6 +536,42 @@ class Interrupt(ApctlTestCase):
         self.assertEqual(after.returncode, DONE, after.stderr)
         self.assertEqual(len(json.loads(after.stdout)), 603)
         self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD", "IDENTIFY", "LINKREAD", "EXIT"])
+
+
+class German(ApctlTestCase):
+    """apctl in German: its words are the German catalogue's, its JSON and
+    exit codes those of the English run."""
+
+    ENV = {key: value for key, value in os.environ.items() if key not in ("LC_ALL", "LC_MESSAGES")}
+    ENV.update(LANGUAGE="de", LANG="de_DE.UTF-8")
+
+    @staticmethod
+    def said(number, *args):
+        """Text number of the German catalogue, %1... filled in."""
+        catalogue = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "po", "de.po")
+        text = {e.msgctxt: e.msgstr for e in po_catalog.read(catalogue)}[str(number)]
+        return re.sub(r"%(\d)", lambda m: args[int(m.group(1)) - 1], text)
+
+    def test_a_result_and_errors_are_german(self):
+        device = self.device("--pin", "2468")
+        changed = apctl("--port", device.path, "pin", "--current", "2468", "--new", "1111", env=self.ENV)
+        self.assertEqual(changed.returncode, DONE, changed.stderr)
+        self.assertEqual(changed.stdout, self.said(57503) + "\n")
+        missing = apctl("--port", device.path, "delete", "11:22:33:44:55:66", env=self.ENV)
+        self.assertEqual(missing.returncode, REFUSED)
+        self.assertEqual(missing.stderr, "apctl: " + self.said(57568, "11:22:33:44:55:66") + "\n")
+        # Said before the port is chosen, so before anything else is read.
+        unknown = apctl("frob", env=self.ENV)
+        self.assertEqual(unknown.returncode, USAGE)
+        self.assertEqual(unknown.stderr, "apctl: " + self.said(57520, self.said(57522, "'frob'")) + "\n")
+
+    def test_json_is_byte_for_byte_the_english_runs(self):
+        device = self.device("--name", "Lobby AP")
+        for args in (["status", "--json"], ["list", "--json"], ["name", "--json"]):
+            english = apctl("--port", device.path, *args)
+            german = apctl("--port", device.path, *args, env=self.ENV)
+            self.assertEqual(english.returncode, DONE, english.stderr)
+            self.assertEqual((german.returncode, german.stdout), (english.returncode, english.stdout), args)
 
 
 if __name__ == "__main__":

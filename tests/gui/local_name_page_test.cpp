@@ -1,8 +1,12 @@
+#include <algorithm>
+
 #include <gtkmm/button.h>
 #include <gtkmm/entry.h>
+#include <gtkmm/label.h>
 
 #include "app/pages/local_name_page.h"
 #include "app/resource_ids.h"
+#include "frontend/string_table.h"
 #include "protocol/ansi_code_page.h"
 #include "tests/gui/gui_test.h"
 
@@ -15,6 +19,7 @@ protected:
     void TearDown() override
     {
         CAnsiCodePage::Select("");
+        CStringTable::SelectLanguage("");
         GuiTest::TearDown();
     }
     void StartWithName(const std::string& name)
@@ -72,6 +77,21 @@ protected:
         Page(main).GetDlgItem<Gtk::Button>(IDC_CHANGE_NAME)->clicked();
     }
     std::vector<std::string> NameUpdates() const { return Payloads(ApCommand::NameUpdate); }
+    // The texts of the labels under widget, button labels too.
+    static void LabelsUnder(Gtk::Widget& widget, std::vector<std::string>& texts)
+    {
+        if (auto* label = dynamic_cast<Gtk::Label*>(&widget); label && !label->get_text().empty())
+            texts.push_back(label->get_text());
+        if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+            for (Gtk::Widget* child : container->get_children())
+                LabelsUnder(*child, texts);
+    }
+    // Kana or kanji, which no English text has.
+    static bool HasJapanese(const Glib::ustring& text)
+    {
+        return std::any_of(text.begin(), text.end(),
+                           [](gunichar c) { return (c >= 0x3040 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF); });
+    }
 
     std::vector<std::string> m_typed;
     std::vector<bool> m_refusedLeftEmpty;
@@ -185,6 +205,29 @@ TEST_F(LocalNamePageTest, DoubleByteEntryIsRefusedUnderADoubleByteCodePage)
     EXPECT_EQ(m_refusedLeftEmpty, std::vector<bool>{true});
     EXPECT_EQ(m_responder.Beeps().size(), 1u);
     EXPECT_EQ(NameUpdates(), std::vector<std::string>{"Kanji-free\n"});
+}
+
+TEST_F(LocalNamePageTest, InJapaneseUnderCP932AKatakanaNameIsShownAndATypedOneSent)
+{
+    // Half-width katakana: one byte each in CP932, so the entry takes them.
+    const std::string lobby = "\xEF\xBE\x9B\xEF\xBE\x8B\xEF\xBE\x9E\xEF\xBD\xB0";      // ﾛﾋﾞｰ
+    const std::string front = "\xEF\xBE\x8C\xEF\xBE\x9B\xEF\xBE\x9D\xEF\xBE\x84 2";  // ﾌﾛﾝﾄ 2
+    CAnsiCodePage::Select("CP932");
+    CStringTable::SelectLanguage("ja");
+    StartWithName(lobby);
+    OpenPage([&](CMainDlg& main) {
+        EXPECT_EQ(Shown(main), lobby);
+        std::vector<std::string> labels;
+        LabelsUnder(*Page(main).GetWindow(), labels);
+        EXPECT_EQ(labels.size(), 3u) << "the introduction, the field's label and the button's";
+        for (const std::string& label : labels)
+            EXPECT_TRUE(HasJapanese(label)) << label;
+        EnterNames(main, {front});
+        EXPECT_EQ(Shown(main), front);
+    });
+    EXPECT_EQ(NameUpdates(), std::vector<std::string>{front + "\n"});
+    EXPECT_EQ(Device().State().name, front);
+    EXPECT_EQ(m_responder.TextIds(), std::vector<int>{IDS_UPDATE_DONE});
 }
 
 TEST_F(LocalNamePageTest, ControlCharactersAreRefusedLikeANameThatCannotBeSent)

@@ -190,6 +190,14 @@ TEST_F(ResourceLibraryTest, StringTableHoldsExactlyTheNumbersAskedFor)
         {57460, 57464},
         // A port left out for its number, and how to renumber it (Windows, Linux).
         {57470, 57471},
+        // apctl: results, progress and prompts, command-line errors, arguments,
+        // the port, the conversation.
+        {57500, 57508},
+        {57510, 57513},
+        {57520, 57543},
+        {57545, 57551},
+        {57555, 57560},
+        {57565, 57578},
     };
     std::set<std::string> wanted;
     for (const auto& [first, last] : ranges)

@@ -29,7 +29,7 @@ protected:
     {
         if (m_stream)
             std::fclose(m_stream);
-        CConsoleTextWriter::SetTextIsUtf8(false);
+        CConsoleTextWriter::SetTextIsUtf8(m_stream, false);
     }
 
     // The characters of the line the cursor is on, up to the cursor.
@@ -62,23 +62,23 @@ TEST_F(ConsoleTextWriterTest, TextInTheAnsiCodePageShowsItsCharacters)
 
 TEST_F(ConsoleTextWriterTest, Utf8TextShowsItsCharacters)
 {
-    CConsoleTextWriter::SetTextIsUtf8(true);
+    CConsoleTextWriter::SetTextIsUtf8(m_stream, true);
     ASSERT_TRUE(CConsoleTextWriter::Write(m_stream, "\r\xE6\x97\xA5\xE6\x9C\xAC"));  // 日本
     EXPECT_EQ(LineShown(), L"\u65E5\u672C");
 }
 
 TEST(ConsoleTextWriterFileTest, AFileGetsTheBytesUnchanged)
 {
-    CConsoleTextWriter::SetTextIsUtf8(true);
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
+    CConsoleTextWriter::SetTextIsUtf8(file, true);
     const std::string bytes = "{\"name\": \"\xE6\x97\xA5\"}\n\x93\xFA";
     ASSERT_TRUE(CConsoleTextWriter::Write(file, bytes));
     std::rewind(file);
     std::string back(bytes.size() + 1, '\0');
     back.resize(std::fread(back.data(), 1, back.size(), file));
+    CConsoleTextWriter::SetTextIsUtf8(file, false);
     std::fclose(file);
-    CConsoleTextWriter::SetTextIsUtf8(false);
     EXPECT_EQ(back, bytes);
 }
 
