@@ -7,6 +7,7 @@
 
 #include "cli/apctl_string_ids.h"
 #include "cli/apctl_text.h"
+#include "cli/console_text_writer.h"
 #include "cli/interruptible_port.h"
 #include "cli/json_output.h"
 #include "cli/port_choice.h"
@@ -50,7 +51,7 @@ CApctl::CApctl(std::FILE* out, bool outClosed, std::FILE* err, bool errIsTermina
 
 int CApctl::Fail(int code, const std::string& message)
 {
-    std::fprintf(m_pErr, "apctl: %s\n", CTerminalText::Escaped(message).c_str());
+    CConsoleTextWriter::Write(m_pErr, "apctl: " + CTerminalText::Escaped(message) + "\n");
     return code;
 }
 

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cli/console_text_writer.h"
+
 CHeldOutput::CHeldOutput(std::FILE* stream, bool closed) : m_pStream(stream), m_bClosed(closed) {}
 
 void CHeldOutput::Add(std::string_view text)
@@ -16,8 +18,7 @@ bool CHeldOutput::Deliver()
     if (m_held.empty())
         return true;
     errno = 0;
-    const bool written = !m_bClosed && std::fwrite(m_held.data(), 1, m_held.size(), m_pStream) == m_held.size();
-    const bool flushed = written && std::fflush(m_pStream) == 0 && !std::ferror(m_pStream);
+    const bool flushed = !m_bClosed && CConsoleTextWriter::Write(m_pStream, m_held);
     m_held.clear();
     if (flushed)
         return true;

@@ -3,6 +3,7 @@
 #include "cli/apctl.h"
 #include "cli/apctl_string_ids.h"
 #include "cli/apctl_text.h"
+#include "cli/console_text_writer.h"
 #include "cli/hidden_entry.h"
 #include "cli/pin_entry.h"
 #include "cli/process_setup.h"
@@ -27,7 +28,7 @@ int TakePins(ApctlOptions& options)
     if (int status = InterruptionStatus())
         return status;
     if (!taken) {
-        std::fprintf(stderr, "apctl: %s\n", error.c_str());
+        CConsoleTextWriter::Write(stderr, "apctl: " + error + "\n");
         return CApctl::kUsage;
     }
     options.currentPin = std::move(pins.current);
@@ -46,7 +47,7 @@ int main(int argc, char** argv)
     std::string error;
     auto options = ParseApctlOptions(argc, argv, error);
     if (!options) {
-        std::fprintf(stderr, "apctl: %s\n", CApctlText::Get(IDS_APCTL_SEE_HELP, {error}).c_str());
+        CConsoleTextWriter::Write(stderr, "apctl: " + CApctlText::Get(IDS_APCTL_SEE_HELP, {error}) + "\n");
         return CApctl::kUsage;
     }
     if (options->help) {
@@ -54,7 +55,7 @@ int main(int argc, char** argv)
         usage.Add(ApctlUsage());
         if (usage.Deliver())
             return CApctl::kDone;
-        std::fprintf(stderr, "apctl: %s\n", CApctlText::Get(IDS_APCTL_OUTPUT_FAILED, {usage.Error()}).c_str());
+        CConsoleTextWriter::Write(stderr, "apctl: " + CApctlText::Get(IDS_APCTL_OUTPUT_FAILED, {usage.Error()}) + "\n");
         return CApctl::kOutputFailed;
     }
     ShowTextAs(options->json);

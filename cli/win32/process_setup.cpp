@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "cli/console_stop.h"
+#include "cli/console_text_writer.h"
 
 namespace {
 UINT g_consoleCodePage = 0;
@@ -82,6 +83,8 @@ void PrepareResources() {}
 // back at the end.
 void ShowTextAs(bool utf8)
 {
+    // Only the answer is JSON; the messages stay in the code page.
+    CConsoleTextWriter::SetTextIsUtf8(stdout, utf8);
     if (!IsConsole(STD_OUTPUT_HANDLE) && !IsConsole(STD_ERROR_HANDLE))
         return;
     if (g_consoleCodePage == 0) {

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """apctl.exe under Wine against apsim's pty served as COM5, beside the Linux
-build's apctl: the same JSON, byte for byte, the devices apsim holds, Windows'
-own port list, and the exit status of a port that is not there.
+build's apctl: the same JSON, byte for byte, in every language, the devices
+apsim holds, Windows' own port list, and the exit status of a port that is not
+there.
 
-apctl_under_wine.py <apsim> <linux apctl> <apctl.exe> <lidany.dll>"""
+apctl_under_wine.py <apsim> <linux apctl> <apctl.exe> <lidany.dll> <build's l10n folder>"""
 import json
 import os
 import shutil
@@ -12,7 +13,8 @@ import sys
 import tempfile
 import unittest
 
-APSIM, LINUX_APCTL, APCTL_EXE, LIDANY = sys.argv[1:5]
+APSIM, LINUX_APCTL, APCTL_EXE, LIDANY, L10N = sys.argv[1:6]
+ANSWERS_ON = 57500
 PORT, NO_SUCH_PORT, USAGE = 3, 3, 64
 
 
@@ -59,8 +61,9 @@ class ApctlUnderWine(unittest.TestCase):
         subprocess.run(["wineserver", "-k"], env=cls.env)
         shutil.rmtree(cls.folder, ignore_errors=True)
 
-    def apctl_exe(self, *args):
-        return subprocess.run(["wine", os.path.join(self.program, "apctl.exe")] + list(args), env=self.env,
+    def apctl_exe(self, *args, locale=None):
+        env = dict(self.env, LANG=locale, LC_ALL=locale) if locale else self.env
+        return subprocess.run(["wine", os.path.join(self.program, "apctl.exe")] + list(args), env=env,
                               capture_output=True, timeout=120)
 
     def held_devices(self):
@@ -93,6 +96,22 @@ class ApctlUnderWine(unittest.TestCase):
         self.assertEqual(status["name"], "apsim")
         self.assertEqual(len(status["paired"]), 3)
 
+    def test_json_is_the_same_in_every_language(self):
+        for command in (["status", "--json"], ["list", "--json"]):
+            english = self.apctl_exe("--port", "COM5", *command, locale="en_US.UTF-8")
+            self.assertEqual(english.returncode, 0, english.stderr)
+            for locale in ("de_DE.UTF-8", "ja_JP.UTF-8"):
+                run = self.apctl_exe("--port", "COM5", *command, locale=locale)
+                self.assertEqual((run.returncode, run.stdout), (0, english.stdout), locale)
+
+    def test_a_result_line_in_german(self):
+        with open(os.path.join(L10N, "de", "strings.ini"), encoding="utf-8") as lines:
+            text = next(line.split("=", 1)[1].rstrip("\n") for line in lines if line.startswith("%d=" % ANSWERS_ON))
+        run = self.apctl_exe("--port", "COM5", "identify", locale="de_DE.UTF-8")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        # Redirected, in the code page of German Windows.
+        self.assertEqual(run.stdout, (text.replace("%1", "COM5") + "\n").encode("cp1252"))
+
     def test_list_ports_shows_windows_own_list(self):
         run = self.apctl_exe("list-ports", "--json")
         self.assertEqual(run.returncode, 0, run.stderr)
@@ -123,4 +142,4 @@ class ApctlUnderWine(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(argv=sys.argv[:1] + sys.argv[5:])
+    unittest.main(argv=sys.argv[:1] + sys.argv[6:])
