@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <optional>
 #include <set>
 
 #include "cli/apctl_string_ids.h"
@@ -15,7 +14,6 @@
 #include "cli/progress_line.h"
 #include "cli/terminal_text.h"
 #include "frontend/port_hints.h"
-#include "frontend/string_table.h"
 #include "protocol/ansi_code_page.h"
 #include "protocol/device_name_codec.h"
 #include "protocol/exchanges.h"
@@ -235,12 +233,7 @@ int CApctl::Exchange(CSerialPort& port, const ApctlOptions& options)
 
 int CApctl::ListPorts(bool json)
 {
-    // The JSON's texts are the same in every language.
-    std::optional<CStringTable::EnglishScope> english;
-    if (json)
-        english.emplace();
-    const auto rows = CPortListing::Rows();
-    m_out.Add(json ? CPortListing::Json(rows) : CPortListing::Text(rows));
+    m_out.Add(CPortListing::Listing(json));
     return Deliver(kDone);
 }
 

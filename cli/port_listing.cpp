@@ -7,6 +7,7 @@
 #include "cli/json_output.h"
 #include "frontend/port_hints.h"
 #include "frontend/port_item_text.h"
+#include "frontend/string_table.h"
 #include "protocol/utf8_text.h"
 #include "serial/port_list.h"
 
@@ -86,4 +87,12 @@ std::string CPortListing::Json(const std::vector<Row>& rows)
         list.push_back(std::move(port));
     }
     return CJsonOutput::Generate(list);
+}
+
+std::string CPortListing::Listing(bool json)
+{
+    if (!json)
+        return Text(Rows());
+    CStringTable::EnglishScope english;
+    return Json(Rows());
 }

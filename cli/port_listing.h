@@ -27,4 +27,7 @@ public:
     // [{"number": 5, "name": "COM5", "device": …, "description": … or null,
     //   "key": …, "present": true, "offered": true, "hint": null}, …]
     static std::string Json(const std::vector<Row>& rows);
+    // What list-ports prints: the table in the user's language, or the JSON,
+    // whose texts are English in every language.
+    static std::string Listing(bool json);
 };

@@ -8,6 +8,7 @@
 
 #include "cli/port_choice.h"
 #include "cli/port_listing.h"
+#include "frontend/port_string_ids.h"
 #include "frontend/string_table.h"
 #include "serial/posix/com_port_resolver.h"
 #include "tests/support/resolver_on_tree.h"
@@ -15,6 +16,7 @@
 namespace {
 
 using testing::HasSubstr;
+using testing::Not;
 
 const CFakeSysfs::UsbDevice kCh340{"1a86", "7523", "USB Serial", "", ""};
 
@@ -121,6 +123,24 @@ TEST_F(PortListingTest, LinksOutsideFourToTwentyAreListedWithTheFix)
     const std::string json = CPortListing::Json(rows);
     EXPECT_THAT(json, HasSubstr("\"offered\" : false"));
     EXPECT_THAT(json, HasSubstr("\"hint\" : null"));
+}
+
+TEST_F(PortListingTest, TheJsonIsEnglishInEveryLanguage)
+{
+    // A built-in port has no name of its own: the table gives it one.
+    m_tree.AddPnpUart(4);
+    StartApctl();
+    CStringTable::SelectLanguage("zh_CN");
+    const std::string chinese = CStringTable::LoadString(IDS_PORT_BUILT_IN);
+    const std::string text = CPortListing::Listing(false);
+    const std::string json = CPortListing::Listing(true);
+    CStringTable::SelectLanguage("en");
+    const std::string english = CStringTable::LoadString(IDS_PORT_BUILT_IN);
+    CStringTable::SelectLanguage("");
+    ASSERT_NE(chinese, english) << "the library holds Chinese";
+    EXPECT_THAT(text, HasSubstr(chinese));
+    EXPECT_THAT(json, HasSubstr("\"description\" : \"" + english + "\""));
+    EXPECT_THAT(json, Not(HasSubstr(chinese)));
 }
 
 }  // namespace
