@@ -1,0 +1,191 @@
+#include "serial/rfc2217/telnet_link.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "serial/rfc2217/telnet_codes.h"
+#include "serial/rfc2217/telnet_sender.h"
+
+CTelnetLink::~CTelnetLink()
+{
+    Close();
+}
+
+bool CTelnetLink::Connect(const NetworkPortAddress& address, uint32_t timeoutMs)
+{
+    asio::error_code error;
+    asio::ip::tcp::resolver resolver(m_io);
+    const auto endpoints = resolver.resolve(address.host, address.port, error);
+    if (!error) {
+        error = asio::error::timed_out;
+        asio::async_connect(m_socket, endpoints,
+                            [&error](const asio::error_code& result, const asio::ip::tcp::endpoint&) { error = result; });
+        m_io.run_for(std::chrono::milliseconds(timeoutMs));
+        if (!m_io.stopped()) {
+            // Still connecting: given up, and the attempt's end awaited.
+            asio::error_code ignored;
+            m_socket.close(ignored);
+            m_io.run();
+            error = asio::error::timed_out;
+        }
+        m_io.restart();
+    }
+    if (error) {
+        Lost(error);
+        return false;
+    }
+    asio::error_code ignored;
+    m_socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+    ReadMore();
+    m_reader = std::thread([this] { m_io.run(); });
+    return true;
+}
+
+void CTelnetLink::Close()
+{
+    if (m_reader.joinable()) {
+        asio::post(m_io, [this] {
+            asio::error_code ignored;
+            m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+            m_socket.close(ignored);
+        });
+        m_reader.join();
+    }
+    asio::error_code ignored;
+    m_socket.close(ignored);
+}
+
+bool CTelnetLink::Send(const std::vector<uint8_t>& bytes)
+{
+    if (IsGone())
+        return false;
+    asio::error_code error;
+    {
+        std::lock_guard lock(m_sendLock);
+        asio::write(m_socket, asio::buffer(bytes), error);
+    }
+    if (error)
+        Lost(error);
+    return !error;
+}
+
+std::optional<std::vector<uint8_t>> CTelnetLink::Ask(const std::vector<uint8_t>& command, uint8_t code, uint32_t ms)
+{
+    const uint8_t answer = static_cast<uint8_t>(code + comport::kServerOffset);
+    {
+        std::lock_guard lock(m_lock);
+        m_answers.erase(answer);
+    }
+    if (!Send(command))
+        return std::nullopt;
+    std::unique_lock lock(m_lock);
+    m_answered.wait_for(lock, std::chrono::milliseconds(ms), [&] { return m_bGone || m_answers.contains(answer); });
+    const auto found = m_answers.find(answer);
+    if (found == m_answers.end())
+        return std::nullopt;
+    return found->second;
+}
+
+void CTelnetLink::ReadMore()
+{
+    m_socket.async_read_some(asio::buffer(m_readBuffer), [this](const asio::error_code& error, size_t n) {
+        if (error) {
+            Lost(error == asio::error::eof ? asio::error::connection_reset : error);
+            return;
+        }
+        Received(n);
+        ReadMore();
+    });
+}
+
+void CTelnetLink::Received(size_t n)
+{
+    std::vector<uint8_t> data;
+    std::vector<TelnetCommand> commands;
+    m_receiver.Feed(m_readBuffer.data(), n, data, commands);
+    for (const TelnetCommand& command : commands)
+        Obey(command);
+    {
+        std::lock_guard lock(m_lock);
+        m_received.insert(m_received.end(), data.begin(), data.end());
+    }
+    m_answered.notify_all();
+    m_arrived.Set();
+}
+
+void CTelnetLink::Obey(const TelnetCommand& command)
+{
+    using namespace telnet;
+    const bool ours = command.option == BINARY || command.option == SGA || command.option == COM_PORT_OPTION;
+    if (command.verb == WILL && command.option != BINARY && command.option != SGA)
+        Send(telnet_out::Negotiation(DONT, command.option));
+    else if (command.verb == DO && !ours)
+        Send(telnet_out::Negotiation(WONT, command.option));
+    if (command.verb != SB || command.option != COM_PORT_OPTION || command.payload.empty())
+        return;
+    const uint8_t code = command.payload.front();
+    std::lock_guard lock(m_lock);
+    if (code == comport::NOTIFY_MODEMSTATE + comport::kServerOffset && command.payload.size() > 1)
+        m_modemState = command.payload[1];
+    else
+        m_answers[code].assign(command.payload.begin() + 1, command.payload.end());
+}
+
+void CTelnetLink::Lost(const asio::error_code& error)
+{
+    {
+        std::lock_guard lock(m_lock);
+        if (m_bGone)
+            return;
+        m_bGone = true;
+        m_nError = error.value();
+        m_strCause = error.message();
+    }
+    m_answered.notify_all();
+    m_arrived.Set();
+}
+
+size_t CTelnetLink::Waiting() const
+{
+    std::lock_guard lock(m_lock);
+    return m_received.size();
+}
+
+size_t CTelnetLink::Take(uint8_t* buffer, size_t n)
+{
+    std::lock_guard lock(m_lock);
+    n = std::min(n, m_received.size());
+    std::copy_n(m_received.begin(), n, buffer);
+    m_received.erase(m_received.begin(), m_received.begin() + static_cast<std::ptrdiff_t>(n));
+    return n;
+}
+
+void CTelnetLink::ClearReceived()
+{
+    std::lock_guard lock(m_lock);
+    m_received.clear();
+}
+
+std::optional<uint8_t> CTelnetLink::ModemState() const
+{
+    std::lock_guard lock(m_lock);
+    return m_modemState;
+}
+
+bool CTelnetLink::IsGone() const
+{
+    std::lock_guard lock(m_lock);
+    return m_bGone;
+}
+
+int CTelnetLink::LastError() const
+{
+    std::lock_guard lock(m_lock);
+    return m_nError;
+}
+
+std::string CTelnetLink::Cause() const
+{
+    std::lock_guard lock(m_lock);
+    return m_strCause;
+}

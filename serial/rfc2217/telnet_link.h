@@ -1,0 +1,75 @@
+#pragma once
+
+#include <asio.hpp>
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "serial/manual_reset_event.h"
+#include "serial/rfc2217/network_port_address.h"
+#include "serial/rfc2217/telnet_receiver.h"
+
+// One Telnet connection to a serial device server. A reader thread of its
+// own takes what the server sends: data into a queue, its answers to
+// COM-PORT-OPTION commands and its modem state aside, and the refusal of any
+// option the port does not use straight back. Arrived is set whenever data
+// or news come, or the connection is lost.
+class CTelnetLink {
+public:
+    CTelnetLink() = default;
+    ~CTelnetLink();
+    CTelnetLink(const CTelnetLink&) = delete;
+    CTelnetLink& operator=(const CTelnetLink&) = delete;
+
+    // Connects within timeoutMs and starts the reader; false with the
+    // cause in LastError and Cause.
+    bool Connect(const NetworkPortAddress& address, uint32_t timeoutMs);
+    void Close();
+    // False once the connection is lost.
+    bool Send(const std::vector<uint8_t>& bytes);
+    // Sends a COM-PORT-OPTION command and waits up to ms for its answer's
+    // value; none when it did not come by then.
+    std::optional<std::vector<uint8_t>> Ask(const std::vector<uint8_t>& command, uint8_t code, uint32_t ms);
+
+    size_t Waiting() const;
+    size_t Take(uint8_t* buffer, size_t n);
+    void ClearReceived();
+    // The modem lines the server last reported; none before it has.
+    std::optional<uint8_t> ModemState() const;
+    CManualResetEvent& Arrived() { return m_arrived; }
+
+    bool IsGone() const;
+    int LastError() const;
+    std::string Cause() const;
+
+private:
+    void ReadMore();
+    void Received(size_t n);
+    void Obey(const TelnetCommand& command);
+    void Lost(const asio::error_code& error);
+
+    asio::io_context m_io;
+    asio::ip::tcp::socket m_socket{m_io};
+    std::thread m_reader;
+    std::array<uint8_t, 4096> m_readBuffer{};
+    CTelnetReceiver m_receiver;
+    std::mutex m_sendLock;
+
+    mutable std::mutex m_lock;
+    std::condition_variable m_answered;
+    std::deque<uint8_t> m_received;
+    std::map<uint8_t, std::vector<uint8_t>> m_answers;
+    std::optional<uint8_t> m_modemState;
+    bool m_bGone = false;
+    int m_nError = 0;
+    std::string m_strCause;
+    CManualResetEvent m_arrived;
+};
