@@ -18,7 +18,7 @@ uint8_t ParityCode(uint8_t parity)
 
 uint8_t StopSizeCode(uint8_t stopBits)
 {
-    return stopBits == TWOSTOPBITS ? comport::STOPSIZE_2 : comport::STOPSIZE_1;
+    return stopBits == TWOSTOPBITS ? comport::kStopSize2 : comport::kStopSize1;
 }
 }  // namespace
 
@@ -49,7 +49,7 @@ HANDLE CRfc2217PortDriver::CreateFile(const char* name)
     }
     using namespace telnet;
     std::vector<uint8_t> offer;
-    for (const auto& [verb, option] : {std::pair{WILL, BINARY}, {DO, BINARY}, {WILL, SGA}, {DO, SGA}, {WILL, COM_PORT_OPTION}})
+    for (const auto& [verb, option] : {std::pair{kWill, kBinary}, {kDo, kBinary}, {kWill, kSga}, {kDo, kSga}, {kWill, kComPortOption}})
         for (uint8_t byte : telnet_out::Negotiation(verb, option))
             offer.push_back(byte);
     link->Send(offer);
@@ -94,18 +94,18 @@ bool CRfc2217PortDriver::SetCommState(HANDLE, const DCB& settings)
     const uint32_t baud = settings.BaudRate;
     const uint8_t parity = ParityCode(settings.Parity);
     const uint8_t stop = StopSizeCode(settings.StopBits);
-    const uint8_t control = settings.Has(DCB::fOutxCtsFlow) ? CONTROL_HARDWARE : CONTROL_NONE;
+    const uint8_t control = settings.Has(DCB::fOutxCtsFlow) ? kControlHardware : kControlNone;
     // A setting the server does not answer is one its port has no line
     // for; the ones it answers otherwise than asked are its own business,
     // as a device server's console may pin them.
-    Agreed(SET_BAUDRATE, telnet_out::ComPortCommand32(SET_BAUDRATE, baud),
+    Agreed(kSetBaudRate, telnet_out::ComPortCommand32(kSetBaudRate, baud),
            {uint8_t(baud >> 24), uint8_t(baud >> 16), uint8_t(baud >> 8), uint8_t(baud)});
-    Agreed(SET_DATASIZE, telnet_out::ComPortCommand(SET_DATASIZE, {settings.ByteSize}), {settings.ByteSize});
-    Agreed(SET_PARITY, telnet_out::ComPortCommand(SET_PARITY, {parity}), {parity});
-    Agreed(SET_STOPSIZE, telnet_out::ComPortCommand(SET_STOPSIZE, {stop}), {stop});
-    m_bHardwareFlow = control == CONTROL_HARDWARE &&
-                      Agreed(SET_CONTROL, telnet_out::ComPortCommand(SET_CONTROL, {control}), {control});
-    m_link->Send(telnet_out::ComPortCommand(SET_MODEMSTATE_MASK, {MODEM_CTS}));
+    Agreed(kSetDataSize, telnet_out::ComPortCommand(kSetDataSize, {settings.ByteSize}), {settings.ByteSize});
+    Agreed(kSetParity, telnet_out::ComPortCommand(kSetParity, {parity}), {parity});
+    Agreed(kSetStopSize, telnet_out::ComPortCommand(kSetStopSize, {stop}), {stop});
+    m_bHardwareFlow = control == kControlHardware &&
+                      Agreed(kSetControl, telnet_out::ComPortCommand(kSetControl, {control}), {control});
+    m_link->Send(telnet_out::ComPortCommand(kSetModemStateMask, {kModemCts}));
     return !IsGone();
 }
 
@@ -125,17 +125,17 @@ void CRfc2217PortDriver::PurgeComm(HANDLE, uint32_t flags)
         m_link->ClearReceived();
     if (!receive && !transmit)
         return;
-    const uint8_t which = receive && transmit ? comport::PURGE_BOTH
-                          : receive          ? comport::PURGE_RECEIVE
-                                             : comport::PURGE_TRANSMIT;
-    m_link->Send(telnet_out::ComPortCommand(comport::PURGE_DATA, {which}));
+    const uint8_t which = receive && transmit ? comport::kPurgeBoth
+                          : receive          ? comport::kPurgeReceive
+                                             : comport::kPurgeTransmit;
+    m_link->Send(telnet_out::ComPortCommand(comport::kPurgeData, {which}));
 }
 
 void CRfc2217PortDriver::SetDtr(HANDLE)
 {
     // Not waited for: some servers never answer these.
-    m_link->Send(telnet_out::ComPortCommand(comport::SET_CONTROL, {comport::DTR_ON}));
-    m_link->Send(telnet_out::ComPortCommand(comport::SET_CONTROL, {comport::RTS_ON}));
+    m_link->Send(telnet_out::ComPortCommand(comport::kSetControl, {comport::kDtrOn}));
+    m_link->Send(telnet_out::ComPortCommand(comport::kSetControl, {comport::kRtsOn}));
 }
 
 int CRfc2217PortDriver::ClearCommError(HANDLE)

@@ -1,10 +1,27 @@
 #include "serial/rfc2217/telnet_link.h"
 
+#include <asio.hpp>
+
 #include <algorithm>
 #include <chrono>
 
 #include "serial/rfc2217/telnet_codes.h"
 #include "serial/rfc2217/telnet_sender.h"
+
+struct CTelnetLink::Socket {
+    asio::io_context io;
+    asio::ip::tcp::socket socket{io};
+};
+
+namespace {
+// A server closing the connection is a reset as far as the port goes.
+asio::error_code Said(const asio::error_code& error)
+{
+    return error == asio::error::eof ? asio::error::connection_reset : error;
+}
+}  // namespace
+
+CTelnetLink::CTelnetLink() : m_pSocket(std::make_unique<Socket>()) {}
 
 CTelnetLink::~CTelnetLink()
 {
@@ -14,45 +31,45 @@ CTelnetLink::~CTelnetLink()
 bool CTelnetLink::Connect(const NetworkPortAddress& address, uint32_t timeoutMs)
 {
     asio::error_code error;
-    asio::ip::tcp::resolver resolver(m_io);
+    asio::ip::tcp::resolver resolver(m_pSocket->io);
     const auto endpoints = resolver.resolve(address.host, address.port, error);
     if (!error) {
         error = asio::error::timed_out;
-        asio::async_connect(m_socket, endpoints,
+        asio::async_connect(m_pSocket->socket, endpoints,
                             [&error](const asio::error_code& result, const asio::ip::tcp::endpoint&) { error = result; });
-        m_io.run_for(std::chrono::milliseconds(timeoutMs));
-        if (!m_io.stopped()) {
+        m_pSocket->io.run_for(std::chrono::milliseconds(timeoutMs));
+        if (!m_pSocket->io.stopped()) {
             // Still connecting: given up, and the attempt's end awaited.
             asio::error_code ignored;
-            m_socket.close(ignored);
-            m_io.run();
+            m_pSocket->socket.close(ignored);
+            m_pSocket->io.run();
             error = asio::error::timed_out;
         }
-        m_io.restart();
+        m_pSocket->io.restart();
     }
     if (error) {
-        Lost(error);
+        Lost(error.value(), error.message());
         return false;
     }
     asio::error_code ignored;
-    m_socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+    m_pSocket->socket.set_option(asio::ip::tcp::no_delay(true), ignored);
     ReadMore();
-    m_reader = std::thread([this] { m_io.run(); });
+    m_reader = std::thread([this] { m_pSocket->io.run(); });
     return true;
 }
 
 void CTelnetLink::Close()
 {
     if (m_reader.joinable()) {
-        asio::post(m_io, [this] {
+        asio::post(m_pSocket->io, [this] {
             asio::error_code ignored;
-            m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
-            m_socket.close(ignored);
+            m_pSocket->socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+            m_pSocket->socket.close(ignored);
         });
         m_reader.join();
     }
     asio::error_code ignored;
-    m_socket.close(ignored);
+    m_pSocket->socket.close(ignored);
 }
 
 bool CTelnetLink::Send(const std::vector<uint8_t>& bytes)
@@ -62,10 +79,10 @@ bool CTelnetLink::Send(const std::vector<uint8_t>& bytes)
     asio::error_code error;
     {
         std::lock_guard lock(m_sendLock);
-        asio::write(m_socket, asio::buffer(bytes), error);
+        asio::write(m_pSocket->socket, asio::buffer(bytes), error);
     }
     if (error)
-        Lost(error);
+        Lost(Said(error).value(), Said(error).message());
     return !error;
 }
 
@@ -88,9 +105,9 @@ std::optional<std::vector<uint8_t>> CTelnetLink::Ask(const std::vector<uint8_t>&
 
 void CTelnetLink::ReadMore()
 {
-    m_socket.async_read_some(asio::buffer(m_readBuffer), [this](const asio::error_code& error, size_t n) {
+    m_pSocket->socket.async_read_some(asio::buffer(m_readBuffer), [this](const asio::error_code& error, size_t n) {
         if (error) {
-            Lost(error == asio::error::eof ? asio::error::connection_reset : error);
+            Lost(Said(error).value(), Said(error).message());
             return;
         }
         Received(n);
@@ -116,30 +133,30 @@ void CTelnetLink::Received(size_t n)
 void CTelnetLink::Obey(const TelnetCommand& command)
 {
     using namespace telnet;
-    const bool ours = command.option == BINARY || command.option == SGA || command.option == COM_PORT_OPTION;
-    if (command.verb == WILL && command.option != BINARY && command.option != SGA)
-        Send(telnet_out::Negotiation(DONT, command.option));
-    else if (command.verb == DO && !ours)
-        Send(telnet_out::Negotiation(WONT, command.option));
-    if (command.verb != SB || command.option != COM_PORT_OPTION || command.payload.empty())
+    const bool ours = command.option == kBinary || command.option == kSga || command.option == kComPortOption;
+    if (command.verb == kWill && command.option != kBinary && command.option != kSga)
+        Send(telnet_out::Negotiation(kDont, command.option));
+    else if (command.verb == kDo && !ours)
+        Send(telnet_out::Negotiation(kWont, command.option));
+    if (command.verb != kSb || command.option != kComPortOption || command.payload.empty())
         return;
     const uint8_t code = command.payload.front();
     std::lock_guard lock(m_lock);
-    if (code == comport::NOTIFY_MODEMSTATE + comport::kServerOffset && command.payload.size() > 1)
+    if (code == comport::kNotifyModemState + comport::kServerOffset && command.payload.size() > 1)
         m_modemState = command.payload[1];
     else
         m_answers[code].assign(command.payload.begin() + 1, command.payload.end());
 }
 
-void CTelnetLink::Lost(const asio::error_code& error)
+void CTelnetLink::Lost(int error, std::string cause)
 {
     {
         std::lock_guard lock(m_lock);
         if (m_bGone)
             return;
         m_bGone = true;
-        m_nError = error.value();
-        m_strCause = error.message();
+        m_nError = error;
+        m_strCause = std::move(cause);
     }
     m_answered.notify_all();
     m_arrived.Set();

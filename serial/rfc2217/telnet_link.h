@@ -1,12 +1,11 @@
 #pragma once
 
-#include <asio.hpp>
-
 #include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -21,10 +20,11 @@
 // own takes what the server sends: data into a queue, its answers to
 // COM-PORT-OPTION commands and its modem state aside, and the refusal of any
 // option the port does not use straight back. Arrived is set whenever data
-// or news come, or the connection is lost.
+// or news come, or the connection is lost. The socket layer stays inside:
+// the system's headers it needs clash with the engine's port types.
 class CTelnetLink {
 public:
-    CTelnetLink() = default;
+    CTelnetLink();
     ~CTelnetLink();
     CTelnetLink(const CTelnetLink&) = delete;
     CTelnetLink& operator=(const CTelnetLink&) = delete;
@@ -51,13 +51,14 @@ public:
     std::string Cause() const;
 
 private:
+    struct Socket;
+
     void ReadMore();
     void Received(size_t n);
     void Obey(const TelnetCommand& command);
-    void Lost(const asio::error_code& error);
+    void Lost(int error, std::string cause);
 
-    asio::io_context m_io;
-    asio::ip::tcp::socket m_socket{m_io};
+    std::unique_ptr<Socket> m_pSocket;
     std::thread m_reader;
     std::array<uint8_t, 4096> m_readBuffer{};
     CTelnetReceiver m_receiver;

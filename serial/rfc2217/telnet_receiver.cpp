@@ -10,16 +10,16 @@ void CTelnetReceiver::Feed(const uint8_t* in, size_t n, std::vector<uint8_t>& da
         const uint8_t byte = in[i];
         switch (m_state) {
         case EState::Data:
-            if (byte == IAC)
+            if (byte == kIac)
                 m_state = EState::Iac;
             else
                 data.push_back(byte);
             break;
         case EState::Iac:
             m_state = EState::Data;
-            if (byte == IAC) {
-                data.push_back(IAC);
-            } else if (byte == SB || (byte >= WILL && byte <= DONT)) {
+            if (byte == kIac) {
+                data.push_back(kIac);
+            } else if (byte == kSb || (byte >= kWill && byte <= kDont)) {
                 m_command = TelnetCommand{byte, 0, {}};
                 m_state = EState::Option;
             }
@@ -27,7 +27,7 @@ void CTelnetReceiver::Feed(const uint8_t* in, size_t n, std::vector<uint8_t>& da
             break;
         case EState::Option:
             m_command.option = byte;
-            if (m_command.verb == SB) {
+            if (m_command.verb == kSb) {
                 m_state = EState::Sub;
             } else {
                 commands.push_back(m_command);
@@ -35,15 +35,15 @@ void CTelnetReceiver::Feed(const uint8_t* in, size_t n, std::vector<uint8_t>& da
             }
             break;
         case EState::Sub:
-            if (byte == IAC)
+            if (byte == kIac)
                 m_state = EState::SubIac;
             else if (m_command.payload.size() < kMaxPayload)
                 m_command.payload.push_back(byte);
             break;
         case EState::SubIac:
-            if (byte == IAC) {
+            if (byte == kIac) {
                 if (m_command.payload.size() < kMaxPayload)
-                    m_command.payload.push_back(IAC);
+                    m_command.payload.push_back(kIac);
                 m_state = EState::Sub;
             } else {
                 // SE ends it; anything else is taken as the end too, as a

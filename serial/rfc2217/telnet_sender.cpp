@@ -6,24 +6,24 @@ namespace telnet_out {
 void AppendData(std::vector<uint8_t>& out, const uint8_t* data, size_t n)
 {
     for (size_t i = 0; i < n; ++i) {
-        if (data[i] == telnet::IAC)
-            out.push_back(telnet::IAC);
+        if (data[i] == telnet::kIac)
+            out.push_back(telnet::kIac);
         out.push_back(data[i]);
     }
 }
 
 std::vector<uint8_t> Negotiation(uint8_t verb, uint8_t option)
 {
-    return {telnet::IAC, verb, option};
+    return {telnet::kIac, verb, option};
 }
 
 namespace {
 std::vector<uint8_t> Framed(uint8_t command, const uint8_t* value, size_t n)
 {
-    std::vector<uint8_t> out{telnet::IAC, telnet::SB, telnet::COM_PORT_OPTION, command};
+    std::vector<uint8_t> out{telnet::kIac, telnet::kSb, telnet::kComPortOption, command};
     AppendData(out, value, n);
-    out.push_back(telnet::IAC);
-    out.push_back(telnet::SE);
+    out.push_back(telnet::kIac);
+    out.push_back(telnet::kSe);
     return out;
 }
 }  // namespace

@@ -13,7 +13,8 @@ CTS = 0x10
 
 
 class Rfc2217Server:
-    """Serves one connection on 127.0.0.1:port, relaying data to the pty.
+    """Serves connections on 127.0.0.1:port one after the other, relaying
+    data to and from the pty.
 
     answer_control: answer SET-CONTROL as asked (else never);
     cts_on_after: report the modem state 0, then CTS on after that many
@@ -49,17 +50,29 @@ class Rfc2217Server:
 
     def _send(self, data):
         with self.lock:
-            self.conn.sendall(data)
+            try:
+                self.conn.sendall(data)
+            except OSError:
+                pass  # the client has gone; the next one gets what follows
 
     def _answer(self, command, value):
         self._send(bytes([IAC, SB, COM_PORT_OPTION, command + 100]) + value.replace(b"\xff", b"\xff\xff") +
                    bytes([IAC, SE]))
 
     def _serve(self):
-        self.conn, _ = self.listener.accept()
-        if self.cts_on_after is not None:
-            threading.Thread(target=self._modem_lines, daemon=True).start()
         threading.Thread(target=self._to_client, daemon=True).start()
+        while not self.stopped.is_set():
+            try:
+                conn, _ = self.listener.accept()
+            except OSError:
+                return
+            with self.lock:
+                self.conn = conn
+            if self.cts_on_after is not None:
+                threading.Thread(target=self._modem_lines, daemon=True).start()
+            self._from_client()
+
+    def _from_client(self):
         state, sub = "data", b""
         while not self.stopped.is_set():
             try:
@@ -117,6 +130,8 @@ class Rfc2217Server:
                 data = os.read(self.pty, 4096)
             except OSError:
                 return
+            if self.conn is None:
+                continue
             if self.drop_on and sent_since is None and self.drop_on in self.from_client:
                 sent_since = 0
             if sent_since is not None and sent_since + len(data) >= self.drop_after:

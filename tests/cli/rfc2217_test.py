@@ -28,10 +28,11 @@ class OwnServer(ApctlTestCase):
 
     def test_iac_bytes_in_a_listing_and_a_deletion(self):
         device = self.device(devices=[IAC_DEVICE, "da71137d001a"])
-        listed = apctl("--port", self.server(device).address(), "list")
+        server = self.server(device)
+        listed = apctl("--port", server.address(), "list")
         self.assertEqual(listed.returncode, DONE, listed.stderr)
         self.assertEqual([line.split()[0] for line in listed.stdout.splitlines()], [IAC_SHOWN, "00:1A:7D:DA:71:13"])
-        deleted = apctl("--port", self.server(device).address(), "delete", IAC_SHOWN)
+        deleted = apctl("--port", server.address(), "delete", IAC_SHOWN)
         self.assertEqual(deleted.returncode, DONE, deleted.stderr)
         self.assertEqual(device.payloads("LINKDEL"), ["0100" + IAC_DEVICE.split(":")[0]])
 
