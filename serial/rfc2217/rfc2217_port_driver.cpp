@@ -1,6 +1,8 @@
 #include "serial/rfc2217/rfc2217_port_driver.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include "serial/rfc2217/telnet_codes.h"
 #include "serial/rfc2217/telnet_link.h"
@@ -52,7 +54,7 @@ HANDLE CRfc2217PortDriver::CreateFile(const char* name)
     for (const auto& [verb, option] : {std::pair{kWill, kBinary}, {kDo, kBinary}, {kWill, kSga}, {kDo, kSga}, {kWill, kComPortOption}})
         for (uint8_t byte : telnet_out::Negotiation(verb, option))
             offer.push_back(byte);
-    link->Send(offer);
+    link->Queue(offer);
     m_link = std::move(link);
     return kPortHandle;
 }
@@ -64,9 +66,11 @@ void CRfc2217PortDriver::CloseHandle(HANDLE)
     m_link.reset();
 }
 
-bool CRfc2217PortDriver::SetCommTimeouts(HANDLE, const COMMTIMEOUTS&)
+bool CRfc2217PortDriver::SetCommTimeouts(HANDLE, const COMMTIMEOUTS& timeouts)
 {
-    // Reads take what is there and only the wait waits, as on Windows.
+    m_timeouts = timeouts;
+    // Reads take what is there and only the wait waits, as on Windows;
+    // writes wait until the server has taken them.
     return !IsGone();
 }
 
@@ -105,7 +109,7 @@ bool CRfc2217PortDriver::SetCommState(HANDLE, const DCB& settings)
     Agreed(kSetStopSize, telnet_out::ComPortCommand(kSetStopSize, {stop}), {stop});
     m_bHardwareFlow = control == kControlHardware &&
                       Agreed(kSetControl, telnet_out::ComPortCommand(kSetControl, {control}), {control});
-    m_link->Send(telnet_out::ComPortCommand(kSetModemStateMask, {kModemCts}));
+    m_link->Queue(telnet_out::ComPortCommand(kSetModemStateMask, {kModemCts}));
     return !IsGone();
 }
 
@@ -128,14 +132,14 @@ void CRfc2217PortDriver::PurgeComm(HANDLE, uint32_t flags)
     const uint8_t which = receive && transmit ? comport::kPurgeBoth
                           : receive          ? comport::kPurgeReceive
                                              : comport::kPurgeTransmit;
-    m_link->Send(telnet_out::ComPortCommand(comport::kPurgeData, {which}));
+    m_link->Queue(telnet_out::ComPortCommand(comport::kPurgeData, {which}));
 }
 
 void CRfc2217PortDriver::SetDtr(HANDLE)
 {
     // Not waited for: some servers never answer these.
-    m_link->Send(telnet_out::ComPortCommand(comport::kSetControl, {comport::kDtrOn}));
-    m_link->Send(telnet_out::ComPortCommand(comport::kSetControl, {comport::kRtsOn}));
+    m_link->Queue(telnet_out::ComPortCommand(comport::kSetControl, {comport::kDtrOn}));
+    m_link->Queue(telnet_out::ComPortCommand(comport::kSetControl, {comport::kRtsOn}));
 }
 
 int CRfc2217PortDriver::ClearCommError(HANDLE)
@@ -176,8 +180,11 @@ EIoStart CRfc2217PortDriver::WriteFile(HANDLE, unsigned char byte, OVERLAPPED&)
 
 void CRfc2217PortDriver::Flush()
 {
+    // The time-out a write of these bytes would have.
+    const uint64_t timeout = uint64_t{m_timeouts.WriteTotalTimeoutMultiplier} * m_output.size() +
+                             m_timeouts.WriteTotalTimeoutConstant;
     if (!m_output.empty())
-        m_link->Send(m_output);
+        m_link->Send(m_output, static_cast<uint32_t>(std::min<uint64_t>(timeout, UINT32_MAX)));
     m_output.clear();
 }
 

@@ -56,6 +56,7 @@ private:
     NetworkPortAddress m_address;
     std::vector<uint8_t> m_output;
     uint32_t m_eventMask = 0;
+    COMMTIMEOUTS m_timeouts{};
     // The server acknowledged hardware flow control: it holds what it gets
     // while CTS is off.
     bool m_bHardwareFlow = false;

@@ -72,18 +72,56 @@ void CTelnetLink::Close()
     m_pSocket->socket.close(ignored);
 }
 
-bool CTelnetLink::Send(const std::vector<uint8_t>& bytes)
+void CTelnetLink::Queue(const std::vector<uint8_t>& bytes)
 {
-    if (IsGone())
-        return false;
-    asio::error_code error;
     {
-        std::lock_guard lock(m_sendLock);
-        asio::write(m_pSocket->socket, asio::buffer(bytes), error);
+        std::lock_guard lock(m_lock);
+        if (m_bGone)
+            return;
+        m_outgoing.insert(m_outgoing.end(), bytes.begin(), bytes.end());
+        m_nQueued += bytes.size();
     }
-    if (error)
-        Lost(Said(error).value(), Said(error).message());
-    return !error;
+    asio::post(m_pSocket->io, [this] { WriteMore(); });
+}
+
+bool CTelnetLink::Send(const std::vector<uint8_t>& bytes, uint32_t ms)
+{
+    Queue(bytes);
+    std::unique_lock lock(m_lock);
+    const uint64_t target = m_nQueued;
+    if (m_answered.wait_for(lock, std::chrono::milliseconds(ms), [&] { return m_bGone || m_nWritten >= target; }))
+        return !m_bGone;
+    lock.unlock();
+    const asio::error_code late = asio::error::timed_out;
+    Lost(late.value(), late.message());
+    return false;
+}
+
+void CTelnetLink::WriteMore()
+{
+    if (m_bWriting)
+        return;
+    {
+        std::lock_guard lock(m_lock);
+        m_writing.swap(m_outgoing);
+        m_outgoing.clear();
+    }
+    if (m_writing.empty())
+        return;
+    m_bWriting = true;
+    asio::async_write(m_pSocket->socket, asio::buffer(m_writing), [this](const asio::error_code& error, size_t n) {
+        m_bWriting = false;
+        if (error) {
+            Lost(Said(error).value(), Said(error).message());
+            return;
+        }
+        {
+            std::lock_guard lock(m_lock);
+            m_nWritten += n;
+        }
+        m_answered.notify_all();
+        WriteMore();
+    });
 }
 
 std::optional<std::vector<uint8_t>> CTelnetLink::Ask(const std::vector<uint8_t>& command, uint8_t code, uint32_t ms)
@@ -93,8 +131,7 @@ std::optional<std::vector<uint8_t>> CTelnetLink::Ask(const std::vector<uint8_t>&
         std::lock_guard lock(m_lock);
         m_answers.erase(answer);
     }
-    if (!Send(command))
-        return std::nullopt;
+    Queue(command);
     std::unique_lock lock(m_lock);
     m_answered.wait_for(lock, std::chrono::milliseconds(ms), [&] { return m_bGone || m_answers.contains(answer); });
     const auto found = m_answers.find(answer);
@@ -135,9 +172,9 @@ void CTelnetLink::Obey(const TelnetCommand& command)
     using namespace telnet;
     const bool ours = command.option == kBinary || command.option == kSga || command.option == kComPortOption;
     if (command.verb == kWill && command.option != kBinary && command.option != kSga)
-        Send(telnet_out::Negotiation(kDont, command.option));
+        Queue(telnet_out::Negotiation(kDont, command.option));
     else if (command.verb == kDo && !ours)
-        Send(telnet_out::Negotiation(kWont, command.option));
+        Queue(telnet_out::Negotiation(kWont, command.option));
     if (command.verb != kSb || command.option != kComPortOption || command.payload.empty())
         return;
     const uint8_t code = command.payload.front();

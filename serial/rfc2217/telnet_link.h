@@ -33,8 +33,12 @@ public:
     // cause in LastError and Cause.
     bool Connect(const NetworkPortAddress& address, uint32_t timeoutMs);
     void Close();
-    // False once the connection is lost.
-    bool Send(const std::vector<uint8_t>& bytes);
+    // Queues bytes for the reader thread to write, in the order queued.
+    void Queue(const std::vector<uint8_t>& bytes);
+    // Queues bytes and waits up to ms until they are written; a server that
+    // takes nothing for that long is taken as lost, as the rest of its
+    // stream could not be told apart any more. False once it is lost.
+    bool Send(const std::vector<uint8_t>& bytes, uint32_t ms);
     // Sends a COM-PORT-OPTION command and waits up to ms for its answer's
     // value; none when it did not come by then.
     std::optional<std::vector<uint8_t>> Ask(const std::vector<uint8_t>& command, uint8_t code, uint32_t ms);
@@ -54,6 +58,8 @@ private:
     struct Socket;
 
     void ReadMore();
+    // Writes what is queued unless a write is under way (reader thread).
+    void WriteMore();
     void Received(size_t n);
     void Obey(const TelnetCommand& command);
     void Lost(int error, std::string cause);
@@ -62,11 +68,16 @@ private:
     std::thread m_reader;
     std::array<uint8_t, 4096> m_readBuffer{};
     CTelnetReceiver m_receiver;
-    std::mutex m_sendLock;
+    // The write under way; only the reader thread touches it.
+    std::vector<uint8_t> m_writing;
+    bool m_bWriting = false;
 
     mutable std::mutex m_lock;
     std::condition_variable m_answered;
     std::deque<uint8_t> m_received;
+    std::vector<uint8_t> m_outgoing;
+    uint64_t m_nQueued = 0;
+    uint64_t m_nWritten = 0;
     std::map<uint8_t, std::vector<uint8_t>> m_answers;
     std::optional<uint8_t> m_modemState;
     bool m_bGone = false;
