@@ -14,6 +14,7 @@ dpi=${APCONFIG_SCREENSHOT_DPI:-96}
 [[ $dpi =~ ^[0-9]+$ ]] || { echo "not a dpi: $dpi" >&2; exit 2; }
 picture=windows-main.png
 [ "$dpi" = 96 ] || picture=windows-main-${dpi}dpi.png
+picture=${APCONFIG_SCREENSHOT_NAME:-$picture}
 e2e_begin "windows-screenshot-$dpi"
 # No window manager draws a frame here: Wine draws its own caption and border,
 # as Windows shows them.

@@ -245,7 +245,7 @@ state_devices() {
 open_main_window() {
     start_apconfig
     local port
-    port=$(expect_window DIALOG '^Select Port$' "the port dialog")
+    port=$(expect_window DIALOG "^${APCONFIG_PORT_DIALOG_TITLE:-Select Port}\$" "the port dialog")
     [ -z "${1:-}" ] || keep_screenshot "$1" "$port"
     press "$port" Return
     MAIN_WINDOW=$(expect_window NORMAL '^apconfig$' "the main window")

@@ -7,10 +7,14 @@
 
 Waits up to 20 s for the dialog (and for choose, the port); exits 1 when it
 does not come, printing what the list holds."""
+import os
 import sys
 import time
 
 import pyatspi
+
+# The dialog's title in the language apconfig runs in.
+TITLE = os.environ.get("APCONFIG_PORT_DIALOG_TITLE", "Select Port")
 
 
 def find_all(accessible, role, found):
@@ -27,7 +31,7 @@ def dialog():
     for app in pyatspi.Registry.getDesktop(0):
         if app is not None and app.name == "apconfig":
             for window in find_all(app, "dialog", []):
-                if window.name == "Select Port":
+                if window.name == TITLE:
                     return window
     return None
 
