@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "serial/platform_port_driver.h"
 #include "serial/tick_count.h"
 
 CInterruptiblePort::CInterruptiblePort(std::function<bool()> interrupted, std::unique_ptr<IPortDriver> driver)
-    : CSerialPort(std::move(driver)), m_interrupted(std::move(interrupted))
+    : CSerialPort(driver ? std::move(driver) : MakePlatformPortDriver()), m_interrupted(std::move(interrupted))
 {
 }
 
