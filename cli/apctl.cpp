@@ -19,7 +19,7 @@
 #include "protocol/exchanges.h"
 #include "protocol/sendable_text.h"
 #include "protocol/manufacturer_registry.h"
-#include "protocol/port_line_settings.h"
+#include "protocol/line_settings.h"
 #include "serial/reply_readers.h"
 #include "serial/serial_port.h"
 
@@ -58,6 +58,9 @@ int CApctl::Late(const CSerialPort& port, const std::string& message)
     // Cut short on purpose: nothing to tell.
     if (int status = Interrupted())
         return status;
+    // A lost network connection says where to and why.
+    if (port.IsGone() && !port.FaultText().empty())
+        return Fail(kPortUnusable, m_portName + ": " + port.FaultText());
     const std::string why = CPortHints::ConversationFailureLine(m_portName, port);
     if (why.empty())
         return Fail(kNoAnswer, message);
@@ -131,26 +134,27 @@ int CApctl::Run(const ApctlOptions& options)
         return ListPorts(options.json);
     const PortChoice choice = CPortChooser::Choose(options.port);
     // No port is never a success, whatever the chooser said.
-    if (choice.number == 0)
+    if (choice.number == 0 && !choice.network)
         return Fail(choice.exitCode != kDone ? choice.exitCode : kPortUnusable,
                     choice.error.empty() ? CApctlText::Get(IDS_APCTL_NO_PORT, {options.port}) : choice.error);
     m_portName = choice.name;
-    m_portJsonName = choice.jsonName;
-    m_portComName = "COM" + std::to_string(choice.number);
+    m_portJsonName = choice.jsonName.empty() ? choice.name : choice.jsonName;
+    m_portComName = choice.network ? choice.name : "COM" + std::to_string(choice.number);
     m_portPath = choice.path;
     // Judged free when chosen, it may still be gone, taken or shut by now:
     // the open says which, in the port dialog's words.
     // Opened once, by the engine, which lays the access point's line over
     // the port's own settings.
-    DCB settings;
-    BuildAccessPointLineSettings(choice.number, settings);
+    DCB settings = AccessPointLineSettings();
     const std::unique_ptr<CSerialPort> engine = CreatePort();
     CSerialPort& port = *engine;
     port.SetName(choice.name);
-    if (!port.Open(choice.number, &settings)) {
+    if (!(choice.network ? port.OpenNamed(choice.path, &settings) : port.Open(choice.number, &settings))) {
         // Closed first: a cause the open did not keep is learnt by trying
         // the port again.
         port.Close();
+        if (choice.network)
+            return Fail(kPortUnusable, choice.name + ": " + port.FaultText());
         return Fail(kPortUnusable, CPortHints::EngineOpenFailureLine(choice.name, choice.path, port));
     }
     if (int status = Interrupted()) {

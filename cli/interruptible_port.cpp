@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-#include "serial/platform_port_driver.h"
 #include "serial/tick_count.h"
 
 CInterruptiblePort::CInterruptiblePort(std::function<bool()> interrupted, std::unique_ptr<IPortDriver> driver)
-    : CSerialPort(driver ? std::move(driver) : MakePlatformPortDriver()), m_interrupted(std::move(interrupted))
+    : CSerialPort(std::move(driver)), m_interrupted(std::move(interrupted))
 {
 }
 

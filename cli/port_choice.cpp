@@ -8,6 +8,7 @@
 #include "frontend/port_item_text.h"
 #include "frontend/string_table.h"
 #include "serial/port_list.h"
+#include "serial/rfc2217/network_port_address.h"
 #include "serial/system_error_text.h"
 
 namespace {
@@ -67,6 +68,9 @@ PortChoice CPortChooser::Choose(const std::string& requested)
 {
     if (requested.empty())
         return TheOnlyOne();
+    // A network port is in no list: whether it can be had, connecting says.
+    if (NetworkPortAddress::IsNetworkName(requested))
+        return ByAddress(requested);
     if (const std::optional<ComName> comName = CPortList::ReadComName(requested))
         return ByComName(comName->name, comName->number);
     return ByPath(requested);
@@ -105,6 +109,17 @@ PortChoice CPortChooser::ByPath(const std::string& path)
             return Checked(number, CPortItemText::ShortName(port), path, CPortList::Judge(port), EnglishShortName(port));
         }
     return CheckedPath(number, path, path);
+}
+
+PortChoice CPortChooser::ByAddress(const std::string& address)
+{
+    if (!NetworkPortAddress::Parse(address))
+        return Failed(kExitUsage, address + ": a network port is named rfc2217://host:port");
+    PortChoice choice;
+    choice.name = address;
+    choice.path = address;
+    choice.network = true;
+    return choice;
 }
 
 PortChoice CPortChooser::TheOnlyOne()

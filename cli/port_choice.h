@@ -3,7 +3,8 @@
 #include <string>
 
 // The port a run of apctl talks through: the one --port names (a COM name
-// resolved as apconfig's port dialog resolves it, or a device path), else
+// resolved as apconfig's port dialog resolves it, a device path, or a
+// network port's address), else
 // the only one that can be opened now and is nobody's terminal.
 struct PortChoice {
     // 0 when there is none; then error says why and exitCode what to end with.
@@ -12,10 +13,12 @@ struct PortChoice {
     // English, for the JSON, which never follows the language.
     std::string name;
     std::string jsonName;
-    // The device it opens.
+    // The device it opens; for a network port its address.
     std::string path;
     std::string error;
     int exitCode = 0;
+    // A network port ("rfc2217://host:port"): opened by name, no number.
+    bool network = false;
 };
 
 class CPortChooser {
@@ -28,5 +31,6 @@ public:
 private:
     static PortChoice ByComName(const std::string& comName, int number);
     static PortChoice ByPath(const std::string& path);
+    static PortChoice ByAddress(const std::string& address);
     static PortChoice TheOnlyOne();
 };

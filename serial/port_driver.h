@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "serial/dcb.h"
 #include "serial/manual_reset_event.h"
@@ -87,4 +88,11 @@ public:
     // GetLastError on Windows), 0 when none failed: what names the cause
     // when Open fails or the port is gone.
     virtual int LastError() const { return 0; }
+    // The far end itself holds what it is sent while CTS is off (a device
+    // server doing hardware flow control): CTS then tells why the device
+    // is silent, but sending need not wait for it.
+    virtual bool HoldsWhileCtsOff() const { return false; }
+    // Why the port could not be opened or was lost, in words of its own
+    // (empty when the system's error says it all).
+    virtual std::string FaultText() const { return {}; }
 };

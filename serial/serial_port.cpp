@@ -11,11 +11,14 @@
 #include "serial/reply_wait_hook.h"
 #include "serial/tick_count.h"
 
-CSerialPort::CSerialPort() : CSerialPort(MakePlatformPortDriver()) {}
+CSerialPort::CSerialPort() : CSerialPort(nullptr) {}
 
 CSerialPort::CSerialPort(std::unique_ptr<IPortDriver> driver)
-    : m_hPort(INVALID_HANDLE_VALUE), m_waitHandles{nullptr, nullptr}, m_pDriver(std::move(driver))
+    : m_hPort(INVALID_HANDLE_VALUE), m_waitHandles{nullptr, nullptr}, m_pDriver(std::move(driver)),
+      m_bDriverByName(!m_pDriver)
 {
+    if (!m_pDriver)
+        m_pDriver = MakePortDriverFor({});
 }
 
 CSerialPort::~CSerialPort()
@@ -34,6 +37,13 @@ void CSerialPort::ResetOrCreate(std::unique_ptr<CManualResetEvent>& event)
 }
 
 bool CSerialPort::Open(int nPort, const DCB* pSettings)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "COM%d", nPort);
+    return OpenNamed(name, pSettings);
+}
+
+bool CSerialPort::OpenNamed(const std::string& portName, const DCB* pSettings)
 {
     // A running worker waits on the events: resetting them under it could
     // swallow a pending transmit request. Refuse before touching anything.
@@ -57,10 +67,11 @@ bool CSerialPort::Open(int nPort, const DCB* pSettings)
 
     if (m_hPort != INVALID_HANDLE_VALUE)
         m_pDriver->CloseHandle(m_hPort);
-    char name[16];
-    std::snprintf(name, sizeof name, "COM%d", nPort);
-    m_nPort = nPort;
-    m_hPort = m_pDriver->CreateFile(name);
+    m_hPort = INVALID_HANDLE_VALUE;
+    if (m_bDriverByName)
+        m_pDriver = MakePortDriverFor(portName);
+    m_strOpened = portName;
+    m_hPort = m_pDriver->CreateFile(portName.c_str());
     if (m_hPort == INVALID_HANDLE_VALUE)
         return FailOpen(EOpenFailure::CannotOpen, m_pDriver->LastError());
 
@@ -96,7 +107,7 @@ bool CSerialPort::FailOpen(EOpenFailure failure, int error)
 
 std::string CSerialPort::Name() const
 {
-    return m_strName.empty() ? "COM" + std::to_string(m_nPort) : m_strName;
+    return m_strName.empty() ? m_strOpened : m_strName;
 }
 
 void CSerialPort::EndGone(CSerialPort* pThis)
@@ -379,17 +390,19 @@ bool CSerialPort::SendQueued(CSerialPort* pThis, bool woken)
     uint32_t status = 0;
     const bool read = pThis->m_pDriver->GetCommModemStatus(pThis->m_hPort, status);
     const bool ctsOn = read && (status & MS_CTS_ON);
+    // Where the far end holds the bytes itself, CTS is only looked at.
+    const bool mayDrain = ctsOn || (read && pThis->m_pDriver->HoldsWhileCtsOff());
     // What the line said while bytes waited for it; a status that could not
     // be read says nothing either way.
     if (queued && ctsOn)
         pThis->m_bCtsSeenOn = true;
     else if (queued && read)
         pThis->m_bCtsSeenOff = true;
-    if (ctsOn)
+    if (mayDrain)
         DrainTransmit(pThis);
     if (pThis->m_transmitRing.GetCount() == 0)
         return true;
-    if (ctsOn) {
+    if (mayDrain) {
         // A failed write: the next cycle goes on with the rest at once.
         pThis->m_hTransmitEvent->Set();
         return true;

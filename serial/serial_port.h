@@ -47,8 +47,10 @@ public:
         NoWorker,         // the worker could not be started
     };
 
-    // Uses the platform's tty driver.
+    // Uses the driver for the name opened: the platform's tty driver, or
+    // the network port's.
     CSerialPort();
+    // Null driver: as the default one.
     explicit CSerialPort(std::unique_ptr<IPortDriver> driver);
     // Closes what the owner left open.
     virtual ~CSerialPort();
@@ -57,6 +59,10 @@ public:
 
     // Opens "COM<nPort>" with the given line settings and starts the worker.
     virtual bool Open(int nPort, const DCB* pSettings);
+    // The same for a port known by name only, such as a network port
+    // ("rfc2217://host:port"); the driver is picked for that name unless
+    // one was given.
+    virtual bool OpenNamed(const std::string& name, const DCB* pSettings);
     // Stops the worker and closes the port; queued bytes are not sent.
     virtual void Close();
     // Queues bytes for sending. While the transmit ring is full it sleeps
@@ -97,9 +103,12 @@ public:
     // port without modem lines counts as CTS on.
     bool CtsNeverOn() const { return m_bCtsSeenOff.load() && !m_bCtsSeenOn.load(); }
     // The port as the user knows it, for messages: what SetName gave, else
-    // "COM<n>" of the last Open.
+    // the name of the last Open ("COM<n>").
     std::string Name() const;
     void SetName(std::string name) { m_strName = std::move(name); }
+    // The driver's own words for why the port could not be opened or was
+    // lost; empty when the system's error says it all.
+    std::string FaultText() const { return m_pDriver->FaultText(); }
     // The most received bytes that can wait at once: the ring's and the
     // driver queue's worth.
     int ReceiveCapacity() const { return m_receiveRing.GetCapacity() + kDriverQueueSize; }
@@ -182,10 +191,13 @@ protected:
     bool m_bQuickReplies = false;
     std::thread m_hThread;
     std::unique_ptr<IPortDriver> m_pDriver;
+    // No driver was given: each Open picks the one for the port's name.
+    bool m_bDriverByName = false;
     EOpenFailure m_eOpenFailure = EOpenFailure::None;
     int m_nOpenError = 0;
-    int m_nPort = 0;
     std::string m_strName;
+    // The name the last Open gave the driver.
+    std::string m_strOpened;
     // Set by the worker; read by the waiting thread and the front ends.
     std::atomic<bool> m_bGone{false};
     std::atomic<bool> m_bCtsSeenOn{false};

@@ -93,3 +93,14 @@ TEST_F(PortChoiceTest, AProcessWithoutATerminalOrWithAnotherOneTakesNothing)
 }
 
 }  // namespace
+
+TEST(PortChoiceNetworkTest, ANetworkAddressIsTakenAsGivenAndAMalformedOneIsAUsageError)
+{
+    const PortChoice network = CPortChooser::Choose("rfc2217://127.0.0.1:4001");
+    EXPECT_TRUE(network.network);
+    EXPECT_EQ(network.path, "rfc2217://127.0.0.1:4001");
+    EXPECT_EQ(network.exitCode, 0);
+    const PortChoice malformed = CPortChooser::Choose("rfc2217://127.0.0.1");
+    EXPECT_FALSE(malformed.network);
+    EXPECT_EQ(malformed.exitCode, CPortChooser::kExitUsage);
+}

@@ -1,0 +1,118 @@
+#!/usr/bin/python3
+"""apctl over network ports: to a server of the tests' own, scripted for
+faults, and to ser2net, each in front of apsim's pty.
+
+Run by CTest with the folder holding apctl and apsim as APCONFIG_BIN; one
+test class per CTest test (python3 rfc2217_test.py ClassName)."""
+import os
+import shutil
+import socket
+import subprocess
+import tempfile
+import time
+import unittest
+
+from apctl_test import DONE, PORT, apctl, ApctlTestCase
+from rfc2217_server import Rfc2217Server
+
+# A device whose address and link key hold 0xFF, Telnet's IAC, both ways.
+IAC_DEVICE = "ff12ffff0001:" + "ff" * 8 + "00" * 8
+IAC_SHOWN = "00:01:FF:FF:12:FF"
+
+
+class OwnServer(ApctlTestCase):
+    def server(self, device, **script):
+        server = Rfc2217Server(device.path, **script)
+        self.addCleanup(server.stop)
+        return server
+
+    def test_iac_bytes_in_a_listing_and_a_deletion(self):
+        device = self.device(devices=[IAC_DEVICE, "da71137d001a"])
+        server = self.server(device)
+        listed = apctl("--port", server.address(), "list")
+        self.assertEqual(listed.returncode, DONE, listed.stderr)
+        self.assertEqual([line.split()[0] for line in listed.stdout.splitlines()], [IAC_SHOWN, "00:1A:7D:DA:71:13"])
+        deleted = apctl("--port", server.address(), "delete", IAC_SHOWN)
+        self.assertEqual(deleted.returncode, DONE, deleted.stderr)
+        self.assertEqual(device.payloads("LINKDEL"), ["0100" + IAC_DEVICE.split(":")[0]])
+
+    def test_a_connection_dropped_mid_listing_is_a_port_fault_naming_host_and_port(self):
+        device = self.device(devices=["%012x" % n for n in range(1, 200)])
+        server = self.server(device, drop_on=b"LINKREAD", drop_after=40)
+        run = apctl("--port", server.address(), "list")
+        self.assertFailsWithin(run, PORT, 9, "no byte awaited for its ten seconds", "host 127.0.0.1",
+                               "port %d" % server.port, "was lost")
+
+    def test_a_server_that_never_answers_the_flow_control_still_serves_within_the_bound(self):
+        device = self.device()
+        server = self.server(device, answer_control=False)
+        run = apctl("--port", server.address(), "identify")
+        self.assertEqual(run.returncode, DONE, run.stderr)
+        self.assertLess(run.seconds, 3, "each unanswered setting waited for a short while only")
+        self.assertIn((5, bytes([3])), server.commands, "hardware flow control asked for")
+
+    def test_cts_off_then_on_holds_the_request_until_it_comes_on(self):
+        device = self.device()
+        server = self.server(device, answer_control=False, cts_on_after=1.0)
+        run = apctl("--port", server.address(), "identify")
+        self.assertEqual(run.returncode, DONE, run.stderr)
+        self.assertGreaterEqual(server.first_data_at, server.cts_on_at, "nothing sent while CTS was off")
+
+    def test_no_server_is_a_port_fault_at_once(self):
+        with socket.create_server(("127.0.0.1", 0)) as taken:
+            port = taken.getsockname()[1]
+        run = apctl("--port", "rfc2217://127.0.0.1:%d" % port, "identify")
+        self.assertFailsWithin(run, PORT, 5, "refused at once", "cannot connect", "port %d" % port)
+
+
+def free_port():
+    with socket.create_server(("127.0.0.1", 0)) as probe:
+        return probe.getsockname()[1]
+
+
+@unittest.skipUnless(shutil.which("ser2net"), "ser2net is not installed")
+class Ser2net(ApctlTestCase):
+    def setUp(self):
+        self.dev = self.device("--pin", "2468", "--name", "Lobby AP")
+        self.port = free_port()
+        folder = tempfile.TemporaryDirectory(prefix="ser2net-test.")
+        self.addCleanup(folder.cleanup)
+        config = os.path.join(folder.name, "ser2net.yaml")
+        with open(config, "w") as out:
+            out.write("connection: &ap\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%d\n"
+                      "  connector: serialdev,%s,115200e81,local\n" % (self.port, os.path.realpath(self.dev.path)))
+        process = subprocess.Popen(["ser2net", "-n", "-u", "-c", config, "-P", os.path.join(folder.name, "pid")],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (process.terminate(), process.wait(10)))
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            try:
+                socket.create_connection(("127.0.0.1", self.port), 1).close()
+                break
+            except OSError:
+                time.sleep(0.1)
+        # ser2net lets the next client in once it has seen the last one go.
+        time.sleep(0.2)
+        self.address = "rfc2217://127.0.0.1:%d" % self.port
+
+    def run_apctl(self, *args):
+        run = apctl("--port", self.address, *args)
+        self.assertEqual(run.returncode, DONE, run.stderr)
+        time.sleep(0.2)
+        return run
+
+    def test_list_name_pin_and_delete(self):
+        listed = self.run_apctl("list")
+        self.assertEqual(len(listed.stdout.splitlines()), 3)
+        self.assertEqual(self.run_apctl("name").stdout, "Lobby AP\n")
+        self.run_apctl("name", "Front Desk")
+        self.assertEqual(self.dev.held("name"), ["Front Desk"])
+        self.run_apctl("pin", "--current", "2468", "--new", "1111")
+        self.assertEqual(self.dev.held("pin"), ["1111"])
+        shown = listed.stdout.splitlines()[0].split()[0]
+        self.run_apctl("delete", shown)
+        self.assertEqual(len(self.dev.held("device")), 2)
+
+
+if __name__ == "__main__":
+    unittest.main()
