@@ -65,6 +65,24 @@ class OwnServer(ApctlTestCase):
         self.assertFailsWithin(run, PORT, 5, "refused at once", "cannot connect", "port %d" % port)
 
 
+def serves(port):
+    try:
+        with socket.create_connection(("127.0.0.1", port), 1) as probe:
+            probe.settimeout(2)
+            return probe.recv(1) == b"\xff"
+    except OSError:
+        return False
+
+
+def stop(process):
+    process.terminate()
+    try:
+        process.wait(10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 def free_port():
     with socket.create_server(("127.0.0.1", 0)) as probe:
         return probe.getsockname()[1]
@@ -81,18 +99,20 @@ class Ser2net(ApctlTestCase):
         with open(config, "w") as out:
             out.write("connection: &ap\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%d\n"
                       "  connector: serialdev,%s,115200e81,local\n" % (self.port, os.path.realpath(self.dev.path)))
+        log = open(os.path.join(folder.name, "ser2net.log"), "w+")
+        self.addCleanup(log.close)
         process = subprocess.Popen(["ser2net", "-n", "-u", "-c", config, "-P", os.path.join(folder.name, "pid")],
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.addCleanup(lambda: (process.terminate(), process.wait(10)))
-        deadline = time.monotonic() + 10
-        while time.monotonic() < deadline:
-            try:
-                socket.create_connection(("127.0.0.1", self.port), 1).close()
-                break
-            except OSError:
-                time.sleep(0.1)
+                                   stdout=log, stderr=subprocess.STDOUT)
+        self.addCleanup(stop, process)
+        # Serving once it opens the telnet negotiation on a connection.
+        deadline = time.monotonic() + 20
+        while not serves(self.port):
+            if process.poll() is not None or time.monotonic() > deadline:
+                log.seek(0)
+                self.fail("ser2net does not serve port %d: %s" % (self.port, log.read()))
+            time.sleep(0.2)
         # ser2net lets the next client in once it has seen the last one go.
-        time.sleep(0.2)
+        time.sleep(0.5)
         self.address = "rfc2217://127.0.0.1:%d" % self.port
 
     def run_apctl(self, *args):
