@@ -58,9 +58,6 @@ int CApctl::Late(const CSerialPort& port, const std::string& message)
     // Cut short on purpose: nothing to tell.
     if (int status = Interrupted())
         return status;
-    // A lost network connection says where to and why.
-    if (port.IsGone() && !port.FaultText().empty())
-        return Fail(kPortUnusable, m_portName + ": " + port.FaultText());
     const std::string why = CPortHints::ConversationFailureLine(m_portName, port);
     if (why.empty())
         return Fail(kNoAnswer, message);
@@ -153,8 +150,6 @@ int CApctl::Run(const ApctlOptions& options)
         // Closed first: a cause the open did not keep is learnt by trying
         // the port again.
         port.Close();
-        if (choice.network)
-            return Fail(kPortUnusable, choice.name + ": " + port.FaultText());
         return Fail(kPortUnusable, CPortHints::EngineOpenFailureLine(choice.name, choice.path, port));
     }
     if (int status = Interrupted()) {

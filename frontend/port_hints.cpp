@@ -53,6 +53,8 @@ std::string CPortHints::OpenFailureLine(const std::string& port, const PortAcces
 std::string CPortHints::EngineOpenFailureLine(const std::string& port, const std::string& path,
                                               const CSerialPort& serial)
 {
+    if (std::string fault = FaultLine(port, serial.Fault()); !fault.empty())
+        return fault;
     if (serial.OpenFailure() == CSerialPort::EOpenFailure::SettingsRefused)
         return Compose(CStringTable::LoadString(IDS_PORT_SETTINGS_REFUSED), {port, SystemErrorText(serial.OpenError())});
     return OpenFailureLine(port, DescribeOpenFailure(path, serial.OpenError()));
@@ -60,10 +62,25 @@ std::string CPortHints::EngineOpenFailureLine(const std::string& port, const std
 
 std::string CPortHints::ConversationFailureLine(const std::string& port, const CSerialPort& serial)
 {
-    if (serial.IsGone())
-        return Compose(CStringTable::LoadString(IDS_PORT_GONE), {port});
+    if (serial.IsGone()) {
+        std::string fault = FaultLine(port, serial.Fault());
+        return fault.empty() ? Compose(CStringTable::LoadString(IDS_PORT_GONE), {port}) : fault;
+    }
     if (serial.CtsNeverOn())
         return Compose(CStringTable::LoadString(IDS_CTS_NEVER_ON), {port});
+    return {};
+}
+
+std::string CPortHints::FaultLine(const std::string& port, const PortFault& fault)
+{
+    switch (fault.kind) {
+    case PortFault::EKind::None: return {};
+    case PortFault::EKind::NotANetworkName: return Compose(CStringTable::LoadString(IDS_NETWORK_NAME_WRONG), {port});
+    case PortFault::EKind::CannotConnect:
+        return Compose(CStringTable::LoadString(IDS_NETWORK_CANNOT_CONNECT), {port, fault.host, fault.port, fault.cause});
+    case PortFault::EKind::ConnectionLost:
+        return Compose(CStringTable::LoadString(IDS_NETWORK_LOST), {port, fault.host, fault.port, fault.cause});
+    }
     return {};
 }
 

@@ -33,13 +33,16 @@ public:
     // Why the chosen port could not be opened or set up when it was (gone,
     // in use, permission), in the hints' words.
     static std::string OpenFailureLine(const std::string& port, const PortAccess& access);
-    // Why the engine's Open of the port at path failed: the line settings
-    // refused (with the system's reason), else the open's error judged as
-    // above.
+    // Why the engine's Open of the port at path failed: a network port's
+    // fault (where to, and why), the line settings refused (with the system's
+    // reason), else the open's error judged as above.
     static std::string EngineOpenFailureLine(const std::string& port, const std::string& path,
                                              const CSerialPort& serial);
     // What ended a conversation on an open port when the port itself says:
-    // gone (unplugged), or CTS never on while the request waited. Empty
+    // a network connection lost, gone (unplugged), or CTS never on while the
+    // request waited. Empty
     // when it says nothing, and the exchange's own words apply.
     static std::string ConversationFailureLine(const std::string& port, const CSerialPort& serial);
+    // A network port's fault, port named; empty when there is none.
+    static std::string FaultLine(const std::string& port, const PortFault& fault);
 };

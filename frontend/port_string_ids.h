@@ -38,3 +38,7 @@ inline constexpr int IDS_HINT_OUT_OF_RANGE_LINK = 57471;
 inline constexpr int IDS_PORT_SETTINGS_REFUSED = 57463;
 // No answer to the identification while CTS stayed off.
 inline constexpr int IDS_CTS_NEVER_ON = 57464;
+// A network port that could not be reached, or whose connection ended.
+inline constexpr int IDS_NETWORK_NAME_WRONG = 57472;
+inline constexpr int IDS_NETWORK_CANNOT_CONNECT = 57473;
+inline constexpr int IDS_NETWORK_LOST = 57474;

@@ -6,6 +6,7 @@
 
 #include "serial/dcb.h"
 #include "serial/manual_reset_event.h"
+#include "serial/port_fault.h"
 
 // Port handle as the engine stores it; INVALID_HANDLE_VALUE while closed.
 using HANDLE = intptr_t;
@@ -92,7 +93,7 @@ public:
     // server doing hardware flow control): CTS then tells why the device
     // is silent, but sending need not wait for it.
     virtual bool HoldsWhileCtsOff() const { return false; }
-    // Why the port could not be opened or was lost, in words of its own
-    // (empty when the system's error says it all).
-    virtual std::string FaultText() const { return {}; }
+    // Why the port could not be opened or was lost, where the system's error
+    // alone does not say it (a network port: where to, and why).
+    virtual PortFault Fault() const { return {}; }
 };

@@ -106,9 +106,9 @@ public:
     // the name of the last Open ("COM<n>").
     std::string Name() const;
     void SetName(std::string name) { m_strName = std::move(name); }
-    // The driver's own words for why the port could not be opened or was
-    // lost; empty when the system's error says it all.
-    std::string FaultText() const { return m_pDriver->FaultText(); }
+    // Why the port could not be opened or was lost, where the system's
+    // error alone does not say it.
+    PortFault Fault() const { return m_pDriver->Fault(); }
     // The most received bytes that can wait at once: the ring's and the
     // driver queue's worth.
     int ReceiveCapacity() const { return m_receiveRing.GetCapacity() + kDriverQueueSize; }

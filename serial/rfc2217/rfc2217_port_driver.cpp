@@ -39,7 +39,6 @@ HANDLE CRfc2217PortDriver::CreateFile(const char* name)
     const auto address = NetworkPortAddress::Parse(name);
     if (!address) {
         m_nOpenError = EINVAL;
-        m_strOpenCause = "not a network port name of the form rfc2217://host:port";
         return INVALID_HANDLE_VALUE;
     }
     m_address = *address;
@@ -217,14 +216,13 @@ int CRfc2217PortDriver::LastError() const
     return m_link ? m_link->LastError() : m_nOpenError;
 }
 
-std::string CRfc2217PortDriver::FaultText() const
+PortFault CRfc2217PortDriver::Fault() const
 {
-    const std::string where = "host " + m_address.host + ", port " + m_address.port;
     if (!m_link && m_address.host.empty())
-        return m_strOpenCause;
+        return m_nOpenError ? PortFault{PortFault::EKind::NotANetworkName, {}, {}, {}} : PortFault{};
     if (!m_link)
-        return "cannot connect to " + where + ": " + m_strOpenCause;
+        return {PortFault::EKind::CannotConnect, m_address.host, m_address.port, m_strOpenCause};
     if (!m_link->IsGone())
         return {};
-    return "the connection to " + where + " was lost: " + m_link->Cause();
+    return {PortFault::EKind::ConnectionLost, m_address.host, m_address.port, m_link->Cause()};
 }

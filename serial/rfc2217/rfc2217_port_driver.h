@@ -43,7 +43,7 @@ public:
     bool IsGone() const override;
     int LastError() const override;
     bool HoldsWhileCtsOff() const override { return m_bHardwareFlow; }
-    std::string FaultText() const override;
+    PortFault Fault() const override;
 
 private:
     static constexpr size_t kOutputQueueSize = 4096;

@@ -12,7 +12,7 @@ import tempfile
 import time
 import unittest
 
-from apctl_test import DONE, PORT, apctl, ApctlTestCase
+from apctl_test import DONE, PORT, apctl, ApctlTestCase, German
 from rfc2217_server import Rfc2217Server
 
 # A device whose address and link key hold 0xFF, Telnet's IAC, both ways.
@@ -63,6 +63,16 @@ class OwnServer(ApctlTestCase):
             port = taken.getsockname()[1]
         run = apctl("--port", "rfc2217://127.0.0.1:%d" % port, "identify")
         self.assertFailsWithin(run, PORT, 5, "refused at once", "cannot connect", "port %d" % port)
+
+    def test_network_faults_are_said_in_the_users_language(self):
+        with socket.create_server(("127.0.0.1", 0)) as taken:
+            port = taken.getsockname()[1]
+        address = "rfc2217://127.0.0.1:%d" % port
+        run = apctl("--port", address, "identify", env=German.ENV)
+        self.assertEqual(run.returncode, PORT, run.stderr)
+        # The cause is the system's words, in whatever language it has.
+        before, after = German.said(57473, address, "127.0.0.1", str(port), "\0").split("\0")
+        self.assertTrue(run.stderr.startswith("apctl: " + before) and run.stderr.endswith(after + "\n"), run.stderr)
 
 
 def serves(port):
