@@ -45,12 +45,22 @@ window_type() {
     esac
 }
 
+# window_types TYPE: the window types a window of that type shows as, as a
+# regex.
+window_types() {
+    echo "$1"
+}
+
 # find_windows TYPE NAME_REGEX: the visible windows of that type whose title
 # matches, one id a line.
 find_windows() {
     local id
-    for id in $(xdotool search --onlyvisible --name "$2" 2>/dev/null || true); do
-        [ "$(window_type "$id")" = "$1" ] && echo "$id"
+    # Matched against the UTF-8 title (_NET_WM_NAME): xdotool's own search
+    # reads WM_NAME, where Wine spells a translated title in Latin-1 or not
+    # at all.
+    for id in $(xdotool search --onlyvisible --name '' 2>/dev/null || true); do
+        [[ $(window_type "$id") =~ ^($(window_types "$1"))$ ]] || continue
+        [[ $(LC_ALL=C.UTF-8 xdotool getwindowname "$id" 2>/dev/null) =~ $2 ]] && echo "$id"
     done
     return 0
 }
