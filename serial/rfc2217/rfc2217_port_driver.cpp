@@ -34,18 +34,19 @@ HANDLE CRfc2217PortDriver::CreateFile(const char* name)
     m_output.clear();
     m_bHardwareFlow = false;
     m_nOpenError = 0;
-    m_strOpenCause.clear();
+    m_fault = {};
     m_address = {};
     const auto address = NetworkPortAddress::Parse(name);
     if (!address) {
         m_nOpenError = EINVAL;
+        m_fault.kind = PortFault::EKind::NotANetworkName;
         return INVALID_HANDLE_VALUE;
     }
     m_address = *address;
     auto link = std::make_unique<CTelnetLink>();
     if (!link->Connect(m_address, kConnectMs)) {
         m_nOpenError = link->LastError();
-        m_strOpenCause = link->Cause();
+        m_fault = {PortFault::EKind::CannotConnect, m_address.host, m_address.port, link->Cause()};
         return INVALID_HANDLE_VALUE;
     }
     using namespace telnet;
@@ -62,6 +63,8 @@ void CRfc2217PortDriver::CloseHandle(HANDLE)
 {
     if (m_link)
         Flush();
+    // A connection lost while the port was set up is still why it failed.
+    m_fault = Fault();
     m_link.reset();
 }
 
@@ -218,10 +221,8 @@ int CRfc2217PortDriver::LastError() const
 
 PortFault CRfc2217PortDriver::Fault() const
 {
-    if (!m_link && m_address.host.empty())
-        return m_nOpenError ? PortFault{PortFault::EKind::NotANetworkName, {}, {}, {}} : PortFault{};
     if (!m_link)
-        return {PortFault::EKind::CannotConnect, m_address.host, m_address.port, m_strOpenCause};
+        return m_fault;
     if (!m_link->IsGone())
         return {};
     return {PortFault::EKind::ConnectionLost, m_address.host, m_address.port, m_link->Cause()};

@@ -61,5 +61,6 @@ private:
     // while CTS is off.
     bool m_bHardwareFlow = false;
     int m_nOpenError = 0;
-    std::string m_strOpenCause;
+    // Why the last open failed, or the connection lost when it was closed.
+    PortFault m_fault;
 };

@@ -22,8 +22,17 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import po_catalog  # noqa: E402
 
 DONE, REFUSED, NO_ANSWER, PORT, USAGE = 0, 1, 2, 3, 64
+# Over ser2net (APCONFIG_TEST_PORT_OVER) a pty that hangs up ends the
+# connection, and the modem state ser2net reports for a pty is CTS off: a
+# silent access point is then one that never signalled it is ready.
+OVER_NETWORK = DeviceTestCase.OVER == "ser2net"
 # How a port that hung up is said.
-GONE = ": gone. It was unplugged or removed after it was chosen."
+GONE = "was lost" if OVER_NETWORK else ": gone. It was unplugged or removed after it was chosen."
+
+
+def unanswered(words):
+    """What a reply that did not come is said as."""
+    return "never signalled that it is ready" if OVER_NETWORK else words
 
 
 class OpenCounter:
@@ -92,9 +101,10 @@ class Identify(ApctlTestCase):
         device = self.device("--wrong-ack", "--fault-on", "IDENTIFY")
         run = apctl("--port", device.path, "list")
         self.assertEqual(run.returncode, NO_ANSWER)
-        self.assertOneLineError(run, "no access point answered")
+        self.assertOneLineError(run, unanswered("no access point answered"))
         self.assertEqual(device.requests(), ["IDENTIFY"])
 
+    @unittest.skipIf(OVER_NETWORK, "a device node's opens")
     def test_the_port_is_opened_once(self):
         device = self.device()
         with OpenCounter(device.path) as opens:
@@ -105,7 +115,8 @@ class Identify(ApctlTestCase):
     def test_silence_ends_after_the_reply_time(self):
         device = self.device("--silent")
         run = apctl("--port", device.path, "identify")
-        self.assertFailsWithin(run, NO_ANSWER, 15, "one byte awaited for ten seconds", "no access point answered")
+        self.assertFailsWithin(run, NO_ANSWER, 15, "one byte awaited for ten seconds",
+                               unanswered("no access point answered"))
         self.assertEqual(device.requests(), ["IDENTIFY"])
 
     def test_a_line_that_hangs_up_during_the_identification_is_the_port_gone(self):
@@ -155,7 +166,7 @@ class List(ApctlTestCase):
         device = self.device("--cut-after", "30", "--fault-on", "LINKREAD")
         run = apctl("--port", device.path, "list", "--json")
         self.assertEqual(run.returncode, NO_ANSWER)
-        self.assertOneLineError(run, "late or cut short")
+        self.assertOneLineError(run, unanswered("late or cut short"))
         self.assertEqual(device.requests(), ["IDENTIFY", "LINKREAD", "EXIT"])
 
 
@@ -216,7 +227,7 @@ class Delete(ApctlTestCase):
         silent = self.device("--silent", "--fault-on", "LINKDEL")
         run = apctl("--port", silent.path, "delete", SHOWN[1])
         self.assertEqual(run.returncode, NO_ANSWER)
-        self.assertOneLineError(run, "in time")
+        self.assertOneLineError(run, unanswered("in time"))
 
 
 class PinAndName(ApctlTestCase):
@@ -276,7 +287,8 @@ class Status(ApctlTestCase):
         self.assertIn(device.path, status["port"])
         # What a script gives back as --port, apart from the display text.
         self.assertEqual(status["port_path"], device.path)
-        self.assertRegex(status["port_name"], r"^COM[1-9][0-9]{0,2}$")
+        self.assertRegex(status["port_name"], "^" + re.escape(device.path) + "$" if OVER_NETWORK
+                         else r"^COM[1-9][0-9]{0,2}$")
         self.assertEqual([entry["address"] for entry in status["paired"]], SHOWN)
         listed = json.loads(apctl("--port", device.path, "list", "--json").stdout)
         self.assertEqual(status["paired"], listed, "the same entries as list gives")
@@ -295,7 +307,7 @@ class Status(ApctlTestCase):
 
     def test_either_reading_failing_prints_nothing(self):
         for fault, code, words in ((("--wrong-ack", "--fault-on", "LINKREAD"), REFUSED, "refused to list"),
-                                   (("--silent", "--fault-on", "LNAMREAD"), NO_ANSWER, "name came late"),
+                                   (("--silent", "--fault-on", "LNAMREAD"), NO_ANSWER, unanswered("name came late")),
                                    (("--wrong-ack", "--fault-on", "LNAMREAD"), REFUSED, "refused to give")):
             device = self.device(*fault)
             run = apctl("--port", device.path, "status", "--json")

@@ -52,10 +52,19 @@ class Device:
 
 
 class DeviceTestCase(unittest.TestCase):
+    # With APCONFIG_TEST_PORT_OVER=ser2net every device is reached over the
+    # network: its path is ser2net's RFC 2217 address in front of the pty.
+    OVER = os.environ.get("APCONFIG_TEST_PORT_OVER", "")
+
     def device(self, *options, devices=DEVICES):
         """A device stopped when the test ends."""
         device = Device(*options, devices=devices)
         self.addCleanup(device.stop)
+        if self.OVER == "ser2net":
+            from ser2net_front import Ser2netFront
+            front = Ser2netFront(device.path)
+            self.addCleanup(front.stop)
+            device.pty, device.path = device.path, front.address
         return device
 
 

@@ -4,16 +4,14 @@ faults, and to ser2net, each in front of apsim's pty.
 
 Run by CTest with the folder holding apctl and apsim as APCONFIG_BIN; one
 test class per CTest test (python3 rfc2217_test.py ClassName)."""
-import os
 import shutil
 import socket
-import subprocess
-import tempfile
 import time
 import unittest
 
 from apctl_test import DONE, PORT, apctl, ApctlTestCase, German
 from rfc2217_server import Rfc2217Server
+from ser2net_front import Ser2netFront
 
 # A device whose address and link key hold 0xFF, Telnet's IAC, both ways.
 IAC_DEVICE = "ff12ffff0001:" + "ff" * 8 + "00" * 8
@@ -75,55 +73,16 @@ class OwnServer(ApctlTestCase):
         self.assertTrue(run.stderr.startswith("apctl: " + before) and run.stderr.endswith(after + "\n"), run.stderr)
 
 
-def serves(port):
-    try:
-        with socket.create_connection(("127.0.0.1", port), 1) as probe:
-            probe.settimeout(2)
-            return probe.recv(1) == b"\xff"
-    except OSError:
-        return False
-
-
-def stop(process):
-    process.terminate()
-    try:
-        process.wait(10)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait()
-
-
-def free_port():
-    with socket.create_server(("127.0.0.1", 0)) as probe:
-        return probe.getsockname()[1]
-
-
 @unittest.skipUnless(shutil.which("ser2net"), "ser2net is not installed")
 class Ser2net(ApctlTestCase):
     def setUp(self):
         self.dev = self.device("--pin", "2468", "--name", "Lobby AP")
-        self.port = free_port()
-        folder = tempfile.TemporaryDirectory(prefix="ser2net-test.")
-        self.addCleanup(folder.cleanup)
-        config = os.path.join(folder.name, "ser2net.yaml")
-        with open(config, "w") as out:
-            out.write("connection: &ap\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%d\n"
-                      "  connector: serialdev,%s,115200e81,local\n" % (self.port, os.path.realpath(self.dev.path)))
-        log = open(os.path.join(folder.name, "ser2net.log"), "w+")
-        self.addCleanup(log.close)
-        process = subprocess.Popen(["ser2net", "-n", "-u", "-c", config, "-P", os.path.join(folder.name, "pid")],
-                                   stdout=log, stderr=subprocess.STDOUT)
-        self.addCleanup(stop, process)
-        # Serving once it opens the telnet negotiation on a connection.
-        deadline = time.monotonic() + 20
-        while not serves(self.port):
-            if process.poll() is not None or time.monotonic() > deadline:
-                log.seek(0)
-                self.fail("ser2net does not serve port %d: %s" % (self.port, log.read()))
-            time.sleep(0.2)
-        # ser2net lets the next client in once it has seen the last one go.
-        time.sleep(0.5)
-        self.address = "rfc2217://127.0.0.1:%d" % self.port
+        try:
+            front = Ser2netFront(self.dev.path)
+        except RuntimeError as problem:
+            self.fail(str(problem))
+        self.addCleanup(front.stop)
+        self.address = front.address
 
     def run_apctl(self, *args):
         run = apctl("--port", self.address, *args)
