@@ -1,17 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <asio.hpp>
-
 #include <algorithm>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "protocol/line_settings.h"
 #include "serial/rfc2217/telnet_codes.h"
 #include "serial/serial_port.h"
+#include "tests/support/rfc2217_echo_server.h"
 #include "tests/support/thrown.h"
 #include "tests/support/wait_until.h"
 
@@ -20,120 +17,6 @@
 // the server ends. Under the thread sanitizer this is the driver's reader
 // thread against the engine's worker.
 namespace {
-
-using namespace telnet;
-
-// Takes one client; answers every COM-PORT-OPTION command as asked and
-// echoes data back; drops the connection when told.
-class EchoServer {
-public:
-    EchoServer() : m_acceptor(m_io, asio::ip::tcp::endpoint(asio::ip::address_v4::loopback(), 0))
-    {
-        m_thread = std::thread([this] { Serve(); });
-    }
-    ~EchoServer()
-    {
-        Drop();
-        asio::error_code ignored;
-        m_acceptor.close(ignored);
-        m_thread.join();
-    }
-    std::string Address() const { return "rfc2217://127.0.0.1:" + std::to_string(m_acceptor.local_endpoint().port()); }
-    void Drop()
-    {
-        asio::error_code ignored;
-        m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
-    }
-    std::vector<std::pair<uint8_t, std::vector<uint8_t>>> Commands()
-    {
-        std::lock_guard lock(m_lock);
-        return m_commands;
-    }
-    std::string Data()
-    {
-        std::lock_guard lock(m_lock);
-        return m_data;
-    }
-
-private:
-    void Send(std::vector<uint8_t> bytes)
-    {
-        asio::error_code ignored;
-        asio::write(m_socket, asio::buffer(bytes), ignored);
-    }
-    static void PutEscaped(std::vector<uint8_t>& out, uint8_t byte)
-    {
-        out.push_back(byte);
-        if (byte == kIac)
-            out.push_back(kIac);
-    }
-    void Serve()
-    {
-        asio::error_code error;
-        m_acceptor.accept(m_socket, error);
-        std::vector<uint8_t> sub;
-        enum { Data, Command, Option, Sub, SubIac } state = Data;
-        uint8_t byte = 0;
-        while (!error && asio::read(m_socket, asio::buffer(&byte, 1), error) == 1) {
-            switch (state) {
-            case Data:
-                if (byte == kIac) {
-                    state = Command;
-                } else {
-                    Echo(byte);
-                }
-                break;
-            case Command:
-                state = byte == kIac ? (Echo(byte), Data) : byte == kSb ? (sub.clear(), Sub) : Option;
-                break;
-            case Option: state = Data; break;  // offers go unanswered, as some servers leave them
-            case Sub: byte == kIac ? state = SubIac : (sub.push_back(byte), state); break;
-            case SubIac:
-                if (byte == kIac) {
-                    sub.push_back(byte);
-                    state = Sub;
-                } else {
-                    Answer(sub);
-                    state = Data;
-                }
-                break;
-            }
-        }
-    }
-    void Echo(uint8_t byte)
-    {
-        {
-            std::lock_guard lock(m_lock);
-            m_data.push_back(char(byte));
-        }
-        std::vector<uint8_t> out;
-        PutEscaped(out, byte);
-        Send(out);
-    }
-    void Answer(const std::vector<uint8_t>& sub)
-    {
-        if (sub.size() < 2 || sub[0] != kComPortOption)
-            return;
-        const std::vector<uint8_t> value(sub.begin() + 2, sub.end());
-        {
-            std::lock_guard lock(m_lock);
-            m_commands.emplace_back(sub[1], value);
-        }
-        std::vector<uint8_t> out{kIac, kSb, kComPortOption, uint8_t(sub[1] + comport::kServerOffset)};
-        for (uint8_t byte : value)
-            PutEscaped(out, byte);
-        out.insert(out.end(), {kIac, kSe});
-        Send(out);
-    }
-
-    asio::io_context m_io;
-    asio::ip::tcp::acceptor m_acceptor;
-    asio::ip::tcp::socket m_socket{m_io};
-    std::thread m_thread;
-    std::mutex m_lock;
-    std::vector<std::pair<uint8_t, std::vector<uint8_t>>> m_commands;
-    std::string m_data;
-};
 
 class NetworkPortTest : public ::testing::Test {
 protected:
@@ -147,7 +30,7 @@ protected:
     }
 
     const DCB m_settings = AccessPointLineSettings();
-    EchoServer m_server;
+    CRfc2217EchoServer m_server;
     CSerialPort m_port;
 };
 
@@ -187,14 +70,13 @@ TEST_F(NetworkPortTest, AConnectionTheServerEndsIsTheWaitEndedAndTheFaultNamed)
 TEST(NetworkPortOpenTest, NoServerOrAWrongNameFailsTheOpenWithItsFault)
 {
     const DCB settings = AccessPointLineSettings();
-    uint16_t closed = 0;
+    std::string closed;
     {
-        asio::io_context io;
-        asio::ip::tcp::acceptor probe(io, asio::ip::tcp::endpoint(asio::ip::address_v4::loopback(), 0));
-        closed = probe.local_endpoint().port();
+        CRfc2217EchoServer gone;
+        closed = gone.Address();
     }
     const std::pair<std::string, PortFault::EKind> rows[] = {
-        {"rfc2217://127.0.0.1:" + std::to_string(closed), PortFault::EKind::CannotConnect},
+        {closed, PortFault::EKind::CannotConnect},
         {"rfc2217://127.0.0.1", PortFault::EKind::NotANetworkName},
     };
     for (const auto& [name, kind] : rows) {
