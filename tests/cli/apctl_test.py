@@ -16,23 +16,15 @@ import sys
 import time
 import unittest
 
-from apsim_device import BIN, DEVICES, SHOWN, CommandLineWatch, DeviceTestCase, read_until
+from apsim_device import (BIN, DEVICES, OVER_NETWORK, SHOWN, CommandLineWatch, DeviceTestCase, read_until,
+                          unanswered)
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
 import po_catalog  # noqa: E402
 
 DONE, REFUSED, NO_ANSWER, PORT, USAGE = 0, 1, 2, 3, 64
-# Over ser2net (APCONFIG_TEST_PORT_OVER) a pty that hangs up ends the
-# connection, and the modem state ser2net reports for a pty is CTS off: a
-# silent access point is then one that never signalled it is ready.
-OVER_NETWORK = DeviceTestCase.OVER == "ser2net"
 # How a port that hung up is said.
 GONE = "was lost" if OVER_NETWORK else ": gone. It was unplugged or removed after it was chosen."
-
-
-def unanswered(words):
-    """What a reply that did not come is said as."""
-    return "never signalled that it is ready" if OVER_NETWORK else words
 
 
 class OpenCounter:

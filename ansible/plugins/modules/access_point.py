@@ -25,7 +25,10 @@ requirements:
 options:
   port:
     description:
-      - The serial port, as C(apctl --port) takes it, a COM name (C(COM5)) or a device path (C(/dev/ttyUSB0)).
+      - The serial port, as C(apctl --port) takes it, a COM name (C(COM5)), a device path (C(/dev/ttyUSB0)) or a
+        serial device server's RFC 2217 port (C(rfc2217://ds-bay1.example.org:3001)). A network port is reached
+        from wherever the task runs, so tasks for device servers run on the control machine
+        (delegated to C(localhost)), side by side with forks.
       - Without it, apctl takes the only port that can be opened, and fails when there are several. The reading
         gives the port's device path (I(port_path)), and every later C(apctl) of the task goes to that port.
       - COM numbers are kept per user on Linux, so a play that uses C(become) may see another COM number for the
@@ -113,6 +116,12 @@ EXAMPLES = r'''
     port: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0
     name: Bay 3
   become: true
+
+- name: Name an access point on a serial device server, from the control machine
+  apconfig.access_point.access_point:
+    port: rfc2217://ds-bay1.example.org:3001
+    name: Bay 1
+  delegate_to: localhost
 
 - name: Change the PIN (reported as a change on every run)
   apconfig.access_point.access_point:
