@@ -13,6 +13,9 @@ import sys
 import tempfile
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cli"))
+from ser2net_front import Ser2netFront, free_port  # noqa: E402
+
 APSIM, LINUX_APCTL, APCTL_EXE, LIDANY, L10N = sys.argv[1:6]
 ANSWERS_ON = 57500
 PORT, NO_SUCH_PORT, USAGE = 3, 3, 64
@@ -125,6 +128,27 @@ class ApctlUnderWine(unittest.TestCase):
         self.assertEqual(numbers, sorted(numbers))
         text = self.apctl_exe("list-ports").stdout.decode()
         self.assertIn("COM5  \\\\.\\COM5", text)
+
+    def test_a_network_port_through_ser2net(self):
+        state = os.path.join(self.folder, "network-state")
+        sim = subprocess.Popen([APSIM, "--devices", "3", "--state", state], stdout=subprocess.PIPE, text=True)
+        self.addCleanup(sim.stdout.close)
+        self.addCleanup(sim.wait, 10)
+        self.addCleanup(sim.terminate)
+        front = Ser2netFront(sim.stdout.readline().strip())
+        self.addCleanup(front.stop)
+        run = self.apctl_exe("--port", front.address, "list", "--json")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        linux = subprocess.run([LINUX_APCTL, "--port", front.address, "list", "--json"], capture_output=True)
+        self.assertEqual((run.stdout, len(json.loads(run.stdout))), (linux.stdout, 3), "the same bytes from both builds")
+        renamed = self.apctl_exe("--port", front.address, "name", "Hall 2")
+        self.assertEqual(renamed.returncode, 0, renamed.stderr)
+        with open(state) as lines:
+            self.assertIn("name Hall 2\n", lines.read())
+        unserved = "rfc2217://127.0.0.1:%d" % free_port()
+        run = self.apctl_exe("--port", unserved, "identify")
+        self.assertEqual((run.returncode, run.stdout), (PORT, b""))
+        self.assertIn(unserved.encode(), run.stderr)
 
     def test_a_port_that_is_not_there_and_a_usage_error(self):
         for port in ("COM7", "COM200", "/dev/ttyUSB0"):
