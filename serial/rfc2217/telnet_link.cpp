@@ -32,7 +32,9 @@ bool CTelnetLink::Connect(const NetworkPortAddress& address, uint32_t timeoutMs)
 {
     asio::error_code error;
     asio::ip::tcp::resolver resolver(m_pSocket->io);
-    const auto endpoints = resolver.resolve(address.host, address.port, error);
+    // Not limited to the address families configured on an interface: a
+    // machine with only its loopback up still reaches a server on it.
+    const auto endpoints = resolver.resolve(address.host, address.port, asio::ip::resolver_base::numeric_service, error);
     if (!error) {
         error = asio::error::timed_out;
         asio::async_connect(m_pSocket->socket, endpoints,

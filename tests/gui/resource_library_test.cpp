@@ -188,8 +188,9 @@ TEST_F(ResourceLibraryTest, StringTableHoldsExactlyTheNumbersAskedFor)
         // Why a port is shut: an access list, a security policy, or no more known;
         // line settings refused; CTS never on.
         {57460, 57464},
-        // A port left out for its number, and how to renumber it (Windows, Linux).
-        {57470, 57471},
+        // A port left out for its number, and how to renumber it (Windows, Linux);
+        // a network port not reached or lost.
+        {57470, 57474},
         // apctl: results, progress and prompts, command-line errors, arguments,
         // the port, the conversation.
         {57500, 57508},
