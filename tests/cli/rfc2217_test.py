@@ -5,13 +5,12 @@ faults, and to ser2net, each in front of apsim's pty.
 Run by CTest with the folder holding apctl and apsim as APCONFIG_BIN; one
 test class per CTest test (python3 rfc2217_test.py ClassName)."""
 import shutil
-import socket
 import time
 import unittest
 
 from apctl_test import DONE, PORT, apctl, ApctlTestCase, German
 from rfc2217_server import Rfc2217Server
-from ser2net_front import Ser2netFront
+from ser2net_front import Ser2netFront, free_port
 
 # A device whose address and link key hold 0xFF, Telnet's IAC, both ways.
 IAC_DEVICE = "ff12ffff0001:" + "ff" * 8 + "00" * 8
@@ -57,14 +56,12 @@ class OwnServer(ApctlTestCase):
         self.assertGreaterEqual(server.first_data_at, server.cts_on_at, "nothing sent while CTS was off")
 
     def test_no_server_is_a_port_fault_at_once(self):
-        with socket.create_server(("127.0.0.1", 0)) as taken:
-            port = taken.getsockname()[1]
+        port = free_port()
         run = apctl("--port", "rfc2217://127.0.0.1:%d" % port, "identify")
         self.assertFailsWithin(run, PORT, 5, "refused at once", "cannot connect", "port %d" % port)
 
     def test_network_faults_are_said_in_the_users_language(self):
-        with socket.create_server(("127.0.0.1", 0)) as taken:
-            port = taken.getsockname()[1]
+        port = free_port()
         address = "rfc2217://127.0.0.1:%d" % port
         run = apctl("--port", address, "identify", env=German.ENV)
         self.assertEqual(run.returncode, PORT, run.stderr)
