@@ -20,7 +20,10 @@
 #include "protocol/sendable_text.h"
 #include "protocol/manufacturer_registry.h"
 #include "protocol/line_settings.h"
+#include "serial/network_ports.h"
+#include "serial/port_list.h"
 #include "serial/reply_readers.h"
+#include "serial/rfc2217/network_port_address.h"
 #include "serial/serial_port.h"
 
 namespace {
@@ -103,6 +106,8 @@ int CApctl::CheckArguments(const ApctlOptions& options)
             default:
                 return Fail(kUsage, CApctlText::Get(IDS_APCTL_PIN_CONTROL, {option}));
             }
+    if (options.command == C::Ports)
+        return CheckPorts(options.arguments);
     if (options.command == C::Name && !options.arguments.empty()) {
         // The name entry dialog's rules: what fits its field, and what it
         // accepts from there.
@@ -121,6 +126,48 @@ int CApctl::CheckArguments(const ApctlOptions& options)
     return kDone;
 }
 
+int CApctl::CheckPorts(const std::vector<std::string>& arguments)
+{
+    const std::string& verb = arguments.front();
+    if (!((verb == "add" && arguments.size() == 3) || (verb == "remove" && arguments.size() == 2)))
+        return Fail(kUsage, CApctlText::Get(IDS_APCTL_PORTS_USAGE));
+    // The numbers the port dialog offers, on every platform.
+    const std::optional<ComName> comName = CPortList::ReadComName(arguments[1]);
+    if (!comName || !CPortHints::Offered(comName->number))
+        return Fail(kUsage, CApctlText::Get(IDS_APCTL_PORTS_NUMBER, {arguments[1]}));
+    if (verb == "add" && !NetworkPortAddress::Parse(arguments[2]))
+        return Fail(kUsage, CApctlText::Get(IDS_APCTL_NETWORK_NAME, {arguments[2]}));
+    return kDone;
+}
+
+int CApctl::Ports(const std::vector<std::string>& arguments)
+{
+    using E = CNetworkPorts::EChange;
+    const int number = CPortList::ReadComName(arguments[1])->number;
+    const std::string name = "COM" + std::to_string(number);
+    const bool add = arguments.front() == "add";
+    const CNetworkPorts::Result result = add ? CNetworkPorts::Add(number, arguments[2]) : CNetworkPorts::Remove(number);
+    switch (result.change) {
+    case E::Done:
+        m_out.Add(add ? CApctlText::Get(IDS_APCTL_PORTS_ADDED, {name, arguments[2]}) + "\n"
+                      : CApctlText::Get(IDS_APCTL_PORTS_REMOVED, {name}) + "\n");
+        return Deliver(kDone);
+    case E::Unchanged:
+        m_out.Add(CApctlText::Get(IDS_APCTL_PORTS_ALREADY, {name, arguments[2]}) + "\n");
+        return Deliver(kDone);
+    case E::SystemNumber:
+        return Fail(kRefused, result.detail.empty()
+                                  ? CApctlText::Get(IDS_APCTL_PORTS_KEPT_NUMBER, {name})
+                                  : CApctlText::Get(IDS_APCTL_PORTS_SYSTEM_NUMBER, {name, result.detail}));
+    case E::NumberTaken: return Fail(kRefused, CApctlText::Get(IDS_APCTL_PORTS_NUMBER_TAKEN, {name, result.detail}));
+    case E::AddressTaken:
+        return Fail(kRefused, CApctlText::Get(IDS_APCTL_PORTS_ADDRESS_TAKEN, {arguments[2], result.detail}));
+    case E::NotThere: return Fail(kRefused, CApctlText::Get(IDS_APCTL_PORTS_NOT_THERE, {name}));
+    case E::NotSaved: break;
+    }
+    return Fail(kRefused, CApctlText::Get(IDS_APCTL_PORTS_NOT_SAVED, {result.detail}));
+}
+
 int CApctl::Run(const ApctlOptions& options)
 {
     if (int invalid = CheckArguments(options))
@@ -129,6 +176,8 @@ int CApctl::Run(const ApctlOptions& options)
         return kDone;
     if (options.command == ApctlOptions::ECommand::ListPorts)
         return ListPorts(options.json);
+    if (options.command == ApctlOptions::ECommand::Ports)
+        return Ports(options.arguments);
     const PortChoice choice = CPortChooser::Choose(options.port);
     // No port is never a success, whatever the chooser said.
     if (choice.number == 0 && !choice.network)

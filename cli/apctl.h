@@ -61,6 +61,9 @@ private:
     static std::string DeviceLines(const Devices& devices, const std::string& indent);
     // Talks to no access point and opens no port.
     int ListPorts(bool json);
+    // ports add / remove: network ports under COM numbers.
+    int CheckPorts(const std::vector<std::string>& arguments);
+    int Ports(const std::vector<std::string>& arguments);
     int List(CSerialPort& port, bool json);
     int Delete(CSerialPort& port, const std::vector<std::string>& addresses);
     int ChangePin(CSerialPort& port, const std::string& current, const std::string& next);

@@ -40,6 +40,8 @@ constexpr CommandRule kCommands[] = {
     {"name", C::Name, "name [--json] [NEW-NAME]", true, false, true, 0, 1, IDS_APCTL_NAME_TAKES_ONE},
     {"status", C::Status, "status [--json]", true, false, true, 0, 0, 0},
     {"list-ports", C::ListPorts, "list-ports [--json]", true, false, false, 0, 0, 0},
+    {"ports", C::Ports, "ports add COMn rfc2217://HOST:PORT\n  apctl ports remove COMn", false, false, false, 2, 3,
+     IDS_APCTL_PORTS_USAGE},
 };
 
 enum Option { kPort = 256, kJson, kCurrent, kNew, kPinsFromStdin, kCheck, kHelp };
@@ -145,7 +147,8 @@ bool CheckCommand(const CommandRule& rule, const ApctlOptions& options, std::str
     else if (count < rule.minOperands || count > rule.maxOperands)
         error = CApctlText::Get(rule.operandsHint);
     else if (!rule.port && !options.port.empty())
-        error = CApctlText::Get(IDS_APCTL_TAKES_NO_PORT, {rule.name});
+        error = rule.command == C::Ports ? CApctlText::Get(IDS_APCTL_PORTS_TAKES_NO_PORT)
+                                         : CApctlText::Get(IDS_APCTL_TAKES_NO_PORT, {rule.name});
     else if (rule.pins && options.currentPin.has_value() != options.newPin.has_value())
         error = CApctlText::Get(IDS_APCTL_PIN_NEEDS_BOTH);
     return error.empty();
@@ -161,8 +164,11 @@ const char* ApctlUsage()
         return text +
                "\n"
                "Talks to a Bluetooth access point on a serial port, as apconfig does.\n"
-               "PORT is a COM name as apconfig's port dialog shows it (COM5) or a device\n"
-               "path (/dev/ttyUSB0); without --port, the only port that can be opened.\n"
+               "PORT is a COM name as apconfig's port dialog shows it (COM5), a device\n"
+               "path (/dev/ttyUSB0) or a port on a serial device server\n"
+               "(rfc2217://HOST:PORT); without --port, the only port that can be opened.\n"
+               "ports add gives a network port a COM number from COM4 to COM20, under\n"
+               "which apconfig's port dialog and apctl list it; ports remove takes it back.\n"
                "ADDRESS is a paired device's address as listed, e.g. 44:55:33:00:11:22.\n"
                "pin reads the current PIN and the new one from two lines of standard input\n"
                "with --pins-from-stdin; without options it asks for them on the terminal,\n"

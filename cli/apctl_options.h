@@ -6,7 +6,7 @@
 
 // What a command line asks of apctl.
 struct ApctlOptions {
-    enum class ECommand { Identify, List, Delete, Pin, Name, Status, ListPorts };
+    enum class ECommand { Identify, List, Delete, Pin, Name, Status, ListPorts, Ports };
 
     ECommand command = ECommand::Identify;
     // A COM name as the port dialog gives it, or a device path; empty: the

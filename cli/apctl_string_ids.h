@@ -79,3 +79,18 @@ inline constexpr int IDS_APCTL_NAME_NOT_TEXT = 57575;
 inline constexpr int IDS_APCTL_RENAME_LATE = 57576;
 inline constexpr int IDS_APCTL_RENAME_REFUSED = 57577;
 inline constexpr int IDS_APCTL_OUTPUT_FAILED = 57578;
+
+// apctl ports: network ports under COM numbers.
+inline constexpr int IDS_APCTL_PORTS_USAGE = 57579;
+inline constexpr int IDS_APCTL_PORTS_NUMBER = 57580;
+inline constexpr int IDS_APCTL_NETWORK_NAME = 57581;
+inline constexpr int IDS_APCTL_PORTS_TAKES_NO_PORT = 57582;
+inline constexpr int IDS_APCTL_PORTS_SYSTEM_NUMBER = 57583;
+inline constexpr int IDS_APCTL_PORTS_KEPT_NUMBER = 57584;
+inline constexpr int IDS_APCTL_PORTS_NUMBER_TAKEN = 57585;
+inline constexpr int IDS_APCTL_PORTS_ADDRESS_TAKEN = 57586;
+inline constexpr int IDS_APCTL_PORTS_NOT_THERE = 57587;
+inline constexpr int IDS_APCTL_PORTS_NOT_SAVED = 57588;
+inline constexpr int IDS_APCTL_PORTS_ADDED = 57589;
+inline constexpr int IDS_APCTL_PORTS_ALREADY = 57590;
+inline constexpr int IDS_APCTL_PORTS_REMOVED = 57591;

@@ -114,7 +114,7 @@ PortChoice CPortChooser::ByPath(const std::string& path)
 PortChoice CPortChooser::ByAddress(const std::string& address)
 {
     if (!NetworkPortAddress::Parse(address))
-        return Failed(kExitUsage, address + ": a network port is named rfc2217://host:port");
+        return Failed(kExitUsage, CApctlText::Get(IDS_APCTL_NETWORK_NAME, {address}));
     PortChoice choice;
     choice.name = address;
     choice.path = address;

@@ -1,13 +1,52 @@
 #include "serial/port_list.h"
 
+#include <algorithm>
+
+#include "serial/network_ports.h"
+
 namespace {
 // Set by tests only, before any list is read.
 std::function<SerialPortList()> g_lister;
+
+// As a virtual COM driver shows its ports: the COM number, and the address
+// for what it is.
+SerialPortRecord NetworkPortRecord(const NetworkPortEntry& port)
+{
+    SerialPortRecord record;
+    record.number = port.number;
+    record.path = port.address;
+    record.description = port.address;
+    record.kind = ESerialPortKind::Network;
+    record.key = port.address;
+    record.identity = port.address;
+    return record;
+}
 }  // namespace
 
 SerialPortList CPortList::List()
 {
-    return g_lister ? g_lister() : ListSystemPorts();
+    if (g_lister)
+        return g_lister();
+    SerialPortList list = ListSystemPorts();
+    // A port of the system's own keeps a number both claim.
+    for (const NetworkPortEntry& port : CNetworkPorts::List())
+        if (std::none_of(list.ports.begin(), list.ports.end(),
+                         [&](const SerialPortRecord& listed) { return listed.number == port.number; }))
+            list.ports.push_back(NetworkPortRecord(port));
+    std::stable_sort(list.ports.begin(), list.ports.end(),
+                     [](const SerialPortRecord& a, const SerialPortRecord& b) { return a.number < b.number; });
+    return list;
+}
+
+std::string CPortList::NetworkAddressOf(int number)
+{
+    // Most numbers are no network port's: the system is not listed for them.
+    if (!g_lister && CNetworkPorts::AddressOf(number).empty())
+        return {};
+    for (const SerialPortRecord& port : List().ports)
+        if (port.number == number)
+            return port.kind == ESerialPortKind::Network ? port.path : std::string();
+    return {};
 }
 
 void CPortList::SetLister(std::function<SerialPortList()> lister)

@@ -13,10 +13,11 @@
 // not give is empty.
 struct SerialPortRecord {
     // Its COM number: the one Windows gives it, or the one the COM number
-    // database, a /dev/comN link or a UART's index gives it here.
+    // database, a /dev/comN link or a UART's index gives it here; for a
+    // network port the one the user gave it.
     int number = 0;
     // What opens it: a link or by-id name that keeps naming the device here,
-    // "\\.\COM5" on Windows.
+    // "\\.\COM5" on Windows, a network port's address.
     std::string path;
     // Its device node as the user knows it (/dev/ttyUSB0, a /dev/comN link),
     // and where a link points; empty where the COM name is the device itself.
@@ -82,8 +83,12 @@ struct ComName {
 class CPortList {
 public:
     // Lists and judges the ports now; numbers new ones where the numbers are
-    // this program's to give.
+    // this program's to give. Network ports the user numbered (see
+    // CNetworkPorts) are listed under their numbers too.
     static SerialPortList List();
+    // The address of the network port listed under number; empty when that
+    // number is no network port's.
+    static std::string NetworkAddressOf(int number);
     // Judges a listed port again: one in use comes back when it is released.
     static PortAccess Judge(const SerialPortRecord& port);
     // The devices that keep a COM number but are not plugged in now.

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "serial/platform_port_driver.h"
+#include "serial/port_list.h"
 #include "serial/reply_readers.h"
 #include "serial/reply_wait_hook.h"
 #include "serial/tick_count.h"
@@ -40,7 +41,14 @@ bool CSerialPort::Open(int nPort, const DCB* pSettings)
 {
     char name[16];
     std::snprintf(name, sizeof name, "COM%d", nPort);
-    return OpenNamed(name, pSettings);
+    // A network port listed under the number is reached at its address;
+    // messages still name it by its number.
+    const std::string address = m_bDriverByName ? CPortList::NetworkAddressOf(nPort) : std::string();
+    if (address.empty())
+        return OpenNamed(name, pSettings);
+    const bool opened = OpenNamed(address, pSettings);
+    m_strOpened = name;
+    return opened;
 }
 
 bool CSerialPort::OpenNamed(const std::string& portName, const DCB* pSettings)

@@ -8,4 +8,5 @@ enum class ESerialPortKind {
     Pci,        // a UART on a PCI card
     Other,      // a port with a device behind it that is none of the above, or not known
     LinkOnly,   // only a /dev/comN link, to something sysfs does not describe
+    Network,    // a port on a serial device server, reached over RFC 2217
 };

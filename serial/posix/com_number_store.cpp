@@ -1,6 +1,7 @@
 #include "serial/posix/com_number_store.h"
 
 #include "serial/posix/small_file.h"
+#include "serial/rfc2217/network_port_address.h"
 #include "serial/posix/state_folder.h"
 
 #include <dirent.h>
@@ -134,6 +135,11 @@ std::string OneField(std::string text)
     return text;
 }
 }  // namespace
+
+bool CComNumberStore::IsNetworkPort(const ComNumberEntry& entry)
+{
+    return NetworkPortAddress::IsNetworkName(entry.key);
+}
 
 std::string CComNumberStore::Folder()
 {

@@ -38,6 +38,11 @@ public:
     // says it did; all under the lock. Returns the table as it stands then.
     Table Update(const std::function<bool(Table&)>& change);
     Table Read() { return Update([](Table&) { return false; }); }
+    // Whether the table is kept on disk; false once it lives in this object
+    // for the run.
+    bool OnDisk() const { return m_bOnDisk; }
+    // Network ports (apctl ports add) are kept here under their address.
+    static bool IsNetworkPort(const ComNumberEntry& entry);
 
     // The folder the table lives in, read from the environment each time.
     static std::string Folder();

@@ -49,8 +49,11 @@ bool CComPortNumbers::GiveFromTable(CComNumberStore::Table& table, const std::ve
                                     const std::set<int>& fixed, NumberedPorts& result)
 {
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
-    // A number a link or a UART holds now is theirs.
-    bool changed = std::erase_if(table, [&](const ComNumberEntry& entry) { return fixed.count(entry.number); }) != 0;
+    // A number a link or a UART holds now is theirs; a network port keeps
+    // its own, hidden behind theirs.
+    bool changed = std::erase_if(table, [&](const ComNumberEntry& entry) {
+                       return fixed.count(entry.number) && !CComNumberStore::IsNetworkPort(entry);
+                   }) != 0;
     std::set<std::string> present;
     std::vector<std::pair<const SerialPortInfo*, std::string>> unnumbered;
     for (const SerialPortInfo* port : pool) {
@@ -85,7 +88,8 @@ bool CComPortNumbers::GiveFromTable(CComNumberStore::Table& table, const std::ve
             // All given: take back the number of the device gone longest.
             auto oldest = table.end();
             for (auto entry = table.begin(); entry != table.end(); ++entry)
-                if (!present.count(entry->key) && (oldest == table.end() || entry->lastSeen < oldest->lastSeen))
+                if (!present.count(entry->key) && !CComNumberStore::IsNetworkPort(*entry) &&
+                    (oldest == table.end() || entry->lastSeen < oldest->lastSeen))
                     oldest = entry;
             if (oldest == table.end()) {
                 result.leftOut.push_back(*port);
@@ -103,15 +107,34 @@ bool CComPortNumbers::GiveFromTable(CComNumberStore::Table& table, const std::ve
     return changed;
 }
 
+std::vector<NumberedPort> CComPortNumbers::Fixed(const std::vector<SerialPortInfo>& ports)
+{
+    std::vector<NumberedPort> fixed;
+    std::set<int> taken;
+    // Links first: a link is the user's own choice of number.
+    for (const SerialPortInfo& port : ports)
+        if (port.linkNumber != 0 && InRange(port.linkNumber) && taken.insert(port.linkNumber).second)
+            fixed.push_back({port.linkNumber, port});
+    for (const SerialPortInfo& port : ports)
+        if (port.linkNumber == 0 && port.uartIndex >= 0 && InRange(Preferred(port)) &&
+            taken.insert(Preferred(port)).second)
+            fixed.push_back({Preferred(port), port});
+    return fixed;
+}
+
 NumberedPorts CComPortNumbers::Assign(const std::vector<SerialPortInfo>& ports)
 {
     NumberedPorts result;
+    result.ports = Fixed(ports);
     std::set<int> fixed;
+    for (const NumberedPort& port : result.ports)
+        fixed.insert(port.number);
+    // A UART whose number another port holds is numbered as any other.
+    auto numbered = [&](const SerialPortInfo& port) {
+        return std::any_of(result.ports.begin(), result.ports.end(),
+                           [&](const NumberedPort& given) { return given.info.devicePath == port.devicePath; });
+    };
     std::vector<const SerialPortInfo*> pool;
-    // Links first: a link is the user's own choice of number.
-    for (const SerialPortInfo& port : ports)
-        if (port.linkNumber != 0 && InRange(port.linkNumber) && fixed.insert(port.linkNumber).second)
-            result.ports.push_back({port.linkNumber, port});
     // A link named outside 4 to 20 keeps its port out of the list; the
     // dialog names it with how to bring it in.
     for (const SerialPortInfo& port : ports) {
@@ -120,9 +143,7 @@ NumberedPorts CComPortNumbers::Assign(const std::vector<SerialPortInfo>& ports)
                 result.outOfRange.push_back({port.linkNumber, port});
             continue;
         }
-        if (port.uartIndex >= 0 && InRange(Preferred(port)) && fixed.insert(Preferred(port)).second)
-            result.ports.push_back({Preferred(port), port});
-        else
+        if (!numbered(port))
             pool.push_back(&port);
     }
     std::stable_sort(pool.begin(), pool.end(), [](const SerialPortInfo* a, const SerialPortInfo* b) {

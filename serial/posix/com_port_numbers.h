@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ struct NumberedPorts {
 // runs, re-plugs and both programs. A new device takes the lowest number
 // never given (new ones in the order of their by-id names, else their sysfs
 // paths); when all are given, the one whose device was seen longest ago.
+// A number the user gave a network port is never given to a device.
 class CComPortNumbers {
 public:
     static constexpr int kFirst = 4;
@@ -35,8 +37,19 @@ public:
     static constexpr int64_t kSeenGranularitySeconds = 60;
 
     NumberedPorts Assign(const std::vector<SerialPortInfo>& ports);
+    // The numbers links and UARTs hold whatever the database says, links
+    // first; the first port to claim a number keeps it.
+    static std::vector<NumberedPort> Fixed(const std::vector<SerialPortInfo>& ports);
     // The database as it stands, without listing anything.
     CComNumberStore::Table Kept() { return m_store.Read(); }
+    // Edits the database under its lock (see CComNumberStore::Update);
+    // saved says whether the result is on disk.
+    CComNumberStore::Table Update(const std::function<bool(CComNumberStore::Table&)>& change, bool& saved)
+    {
+        CComNumberStore::Table table = m_store.Update(change);
+        saved = m_store.OnDisk();
+        return table;
+    }
 
     // What identifies the device: vendor, product and serial number of a
     // USB device that has one (with the interface beyond the first), else

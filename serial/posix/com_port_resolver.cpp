@@ -108,6 +108,13 @@ NumberedPorts CComPortResolver::ListPorts()
     return Locked(ListLocked);
 }
 
+std::vector<NumberedPort> CComPortResolver::FixedPorts()
+{
+    return Locked([](ResolverState& state) {
+        return CComPortNumbers::Fixed(CSerialPortDiscovery(state.sysfs, state.folder, Names(state)).List());
+    });
+}
+
 void CComPortResolver::SetDeviceFolder(std::string folder)
 {
     Locked([&](ResolverState& state) {
@@ -166,4 +173,10 @@ const std::string& CComPortResolver::ProcRoot()
 CComNumberStore::Table CComPortResolver::KeptNumbers()
 {
     return Locked([](ResolverState& state) { return state.numbers.Kept(); });
+}
+
+CComNumberStore::Table CComPortResolver::UpdateNumbers(const std::function<bool(CComNumberStore::Table&)>& change,
+                                                       bool& saved)
+{
+    return Locked([&](ResolverState& state) { return state.numbers.Update(change, saved); });
 }

@@ -16,6 +16,8 @@ public:
     static std::string DevicePath(const std::string& comName);
     // Finds the ports now and numbers the new ones.
     static NumberedPorts ListPorts();
+    // The ports links and UARTs number now, without numbering any other.
+    static std::vector<NumberedPort> FixedPorts();
     // The number that opens the device at path: its own when it is listed,
     // else one past 20, which the port dialog never offers; 0 when nothing
     // is there.
@@ -35,4 +37,8 @@ public:
     static const std::string& ProcRoot();
     // Every number the database keeps, for devices present or not.
     static CComNumberStore::Table KeptNumbers();
+    // Edits the database under its lock; saved says whether the result is
+    // on disk.
+    static CComNumberStore::Table UpdateNumbers(const std::function<bool(CComNumberStore::Table&)>& change,
+                                                bool& saved);
 };

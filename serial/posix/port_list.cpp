@@ -66,6 +66,9 @@ SerialPortList CPortList::ListSystemPorts()
 
 PortAccess CPortList::Judge(const SerialPortRecord& port)
 {
+    // Whether a network port can be had, only connecting tells.
+    if (port.kind == ESerialPortKind::Network)
+        return {};
     return CPortProbe::Judge(port.path, CComPortResolver::LockFolder(), port.kernelName);
 }
 
@@ -73,6 +76,8 @@ std::vector<SerialPortRecord> CPortList::Absent()
 {
     std::vector<SerialPortRecord> absent;
     for (const ComNumberEntry& kept : CComPortResolver::KeptNumbers()) {
+        if (CComNumberStore::IsNetworkPort(kept))
+            continue;
         SerialPortRecord record;
         record.number = kept.number;
         record.node = kept.device;
@@ -106,6 +111,8 @@ int CPortList::NumberForPath(const std::string& path)
 
 bool CPortList::IsTerminal(const SerialPortRecord& port)
 {
+    if (port.kind == ESerialPortKind::Network)
+        return false;
     SerialPortInfo info;
     info.kernelName = port.kernelName;
     info.devicePath = port.path;

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "serial/wide_text.h"
+#include "serial/win32/registry_values.h"
 
 namespace {
 std::string& TestKey()
@@ -19,44 +20,18 @@ std::string& TestKey()
     return path;
 }
 
-// A REG_SZ value's text, without the terminator the system may or may not
-// have stored.
-std::string StringOf(const std::vector<wchar_t>& data, DWORD bytes)
+std::string& ArbiterTestKey()
 {
-    size_t length = std::min<size_t>(bytes / sizeof(wchar_t), data.size());
-    while (length > 0 && data[length - 1] == L'\0')
-        --length;
-    return Utf16ToUtf8(std::wstring_view(data.data(), std::find(data.data(), data.data() + length, L'\0') - data.data()));
+    static std::string path;
+    return path;
 }
 
 // Device name to COM name, as SERIALCOMM lists them.
 std::vector<std::pair<std::string, std::string>> SerialComm()
 {
-    std::vector<std::pair<std::string, std::string>> values;
-    HKEY key = nullptr;
     const bool test = !TestKey().empty();
-    const std::wstring path = test ? Utf8ToUtf16(TestKey()) : L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
-    if (::RegOpenKeyExW(test ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
-        return values;
-    DWORD valueCount = 0, nameMax = 0, dataMax = 0;
-    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &valueCount, &nameMax,
-                           &dataMax, nullptr, nullptr) == ERROR_SUCCESS) {
-        std::vector<wchar_t> name(nameMax + 1);
-        std::vector<wchar_t> data(dataMax / sizeof(wchar_t) + 1);
-        for (DWORD i = 0; i < valueCount; ++i) {
-            DWORD nameLength = static_cast<DWORD>(name.size());
-            DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-            DWORD type = 0;
-            if (::RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type,
-                                reinterpret_cast<BYTE*>(data.data()), &bytes) != ERROR_SUCCESS ||
-                type != REG_SZ)
-                continue;
-            values.emplace_back(Utf16ToUtf8(std::wstring_view(name.data(), nameLength)), StringOf(data, bytes));
-        }
-    }
-    ::RegCloseKey(key);
-    return values;
+    return ReadStringValues(test ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                            test ? Utf8ToUtf16(TestKey()) : L"HARDWARE\\DEVICEMAP\\SERIALCOMM");
 }
 
 // COM name to the friendly name of its device, for the ports class's
@@ -82,7 +57,7 @@ std::map<std::string, std::string> FriendlyNames()
         ::RegCloseKey(key);
         if (!named)
             continue;
-        const std::string port = StringOf(data, bytes);
+        const std::string port = RegistryText(data, bytes);
         std::vector<wchar_t> friendly(256);
         DWORD size = 0;
         if (!::SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_FRIENDLYNAME, &type,
@@ -97,7 +72,7 @@ std::map<std::string, std::string> FriendlyNames()
                 continue;
         }
         if (type == REG_SZ)
-            names.emplace(port, StringOf(friendly, size));
+            names.emplace(port, RegistryText(friendly, size));
     }
     ::SetupDiDestroyDeviceInfoList(devices);
     return names;
@@ -143,4 +118,25 @@ std::vector<ComPortEntry> ListComPorts()
 void SetComPortListKey(const std::string& currentUserPath)
 {
     TestKey() = currentUserPath;
+}
+
+std::set<int> ReservedComNumbers()
+{
+    const bool test = !ArbiterTestKey().empty();
+    const auto bits = ReadBinaryValue(test ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                                      test ? Utf8ToUtf16(ArbiterTestKey())
+                                           : L"SYSTEM\\CurrentControlSet\\Control\\COM Name Arbiter",
+                                      L"ComDB");
+    std::set<int> numbers;
+    if (bits)
+        for (size_t byte = 0; byte < bits->size(); ++byte)
+            for (int bit = 0; bit < 8; ++bit)
+                if ((*bits)[byte] & (1u << bit))
+                    numbers.insert(static_cast<int>(byte * 8) + bit + 1);
+    return numbers;
+}
+
+void SetComNameArbiterKey(const std::string& currentUserPath)
+{
+    ArbiterTestKey() = currentUserPath;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,15 @@ int ParseComPortName(const std::string& name);
 // (a path below HKEY_CURRENT_USER, e.g. "Software\\apconfig-test\\SERIALCOMM");
 // empty returns to the system's.
 void SetComPortListKey(const std::string& currentUserPath);
+
+// The numbers Windows keeps for COM ports, present or not: the COM name
+// arbiter's ComDB, one bit a number from COM1 on. Empty when it cannot be
+// read.
+std::set<int> ReservedComNumbers();
+
+// Tests read ComDB from a key of the current user's in place of the
+// arbiter's; empty returns to the system's.
+void SetComNameArbiterKey(const std::string& currentUserPath);
 
 // The port as both programs offer it, named, keyed and opened as Windows does.
 SerialPortRecord ToPortRecord(const ComPortEntry& port);

@@ -4,11 +4,14 @@ faults, and to ser2net, each in front of apsim's pty.
 
 Run by CTest with the folder holding apctl and apsim as APCONFIG_BIN; one
 test class per CTest test (python3 rfc2217_test.py ClassName)."""
+import json
+import os
 import shutil
+import tempfile
 import time
 import unittest
 
-from apctl_test import DONE, PORT, apctl, ApctlTestCase, German
+from apctl_test import DONE, PORT, REFUSED, USAGE, apctl, ApctlTestCase, German
 from rfc2217_server import Rfc2217Server
 from ser2net_front import Ser2netFront, free_port
 
@@ -98,6 +101,86 @@ class Ser2net(ApctlTestCase):
         shown = listed.stdout.splitlines()[0].split()[0]
         self.run_apctl("delete", shown)
         self.assertEqual(len(self.dev.held("device")), 2)
+
+
+class NumberedPorts(ApctlTestCase):
+    """apctl ports add / remove: a network port under a COM number, in a
+    state folder of the test's own."""
+
+    def setUp(self):
+        state = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, state)
+        self.env = dict(os.environ, XDG_STATE_HOME=state)
+
+    def run_apctl(self, *args):
+        return apctl(*args, env=self.env)
+
+    def free_numbers(self):
+        """COM numbers this machine's ports leave free, lowest first."""
+        listed = self.run_apctl("list-ports", "--json")
+        self.assertEqual(listed.returncode, DONE, listed.stderr)
+        taken = {port["number"] for port in json.loads(listed.stdout)}
+        return [n for n in range(4, 21) if n not in taken]
+
+    def test_a_port_added_is_listed_reached_by_its_number_and_removed(self):
+        device = self.device("--name", "Hall AP")
+        server = Rfc2217Server(device.path)
+        self.addCleanup(server.stop)
+        number, other = self.free_numbers()[:2]
+        name, address = "COM%d" % number, server.address()
+
+        added = self.run_apctl("ports", "add", name.lower(), address)
+        self.assertEqual((added.returncode, added.stdout), (DONE, "%s is now the network port %s\n" % (name, address)),
+                         added.stderr)
+        again = self.run_apctl("ports", "add", name, address)
+        self.assertEqual((again.returncode, again.stdout), (DONE, "%s is the network port %s already\n" % (name, address)))
+
+        listed = json.loads(self.run_apctl("list-ports", "--json").stdout)
+        entry = [port for port in listed if port["name"] == name]
+        self.assertEqual(len(entry), 1, listed)
+        self.assertEqual((entry[0]["device"], entry[0]["description"], entry[0]["present"]), (address, address, True))
+
+        status = self.run_apctl("--port", name, "status", "--json")
+        self.assertEqual(status.returncode, DONE, status.stderr)
+        answer = json.loads(status.stdout)
+        self.assertEqual(answer["name"], "Hall AP")
+        self.assertIn(address, status.stdout, "the address it was reached at")
+
+        for args, words in [(("ports", "add", name, "rfc2217://127.0.0.1:1"), ("is already the network port", address)),
+                            (("ports", "add", "COM%d" % other, address), (address, "already has the number", name))]:
+            refused = self.run_apctl(*args)
+            self.assertEqual(refused.returncode, REFUSED, args)
+            self.assertOneLineError(refused, *words)
+
+        removed = self.run_apctl("ports", "remove", name)
+        self.assertEqual((removed.returncode, removed.stdout), (DONE, "%s is no longer a network port\n" % name))
+        gone = self.run_apctl("ports", "remove", name)
+        self.assertEqual(gone.returncode, REFUSED)
+        self.assertOneLineError(gone, name, "is not a network port")
+        self.assertEqual(self.run_apctl("--port", name, "identify").returncode, PORT)
+
+    def test_usage_errors_change_nothing(self):
+        address = "rfc2217://127.0.0.1:2001"
+        cases = [
+            (("ports",), "ports takes add"),
+            (("ports", "add", "COM7"), "ports takes add"),
+            (("ports", "rename", "COM7", address), "ports takes add"),
+            (("ports", "remove", "COM7", address), "ports takes add"),
+            (("ports", "add", "COM3", address), "from COM4 to COM20"),
+            (("ports", "add", "COM21", address), "from COM4 to COM20"),
+            (("ports", "add", "/dev/ttyS0", address), "from COM4 to COM20"),
+            (("ports", "add", "COM7", "tcp://127.0.0.1:2001"), "is named rfc2217://host:port"),
+            (("ports", "add", "COM7", "rfc2217://127.0.0.1:70000"), "is named rfc2217://host:port"),
+            (("--port", "COM7", "ports", "remove", "COM7"), "takes no --port"),
+        ]
+        for args, words in cases:
+            run = self.run_apctl(*args)
+            self.assertEqual(run.returncode, USAGE, args)
+            self.assertOneLineError(run, words)
+        checked = self.run_apctl("--check", "ports", "add", "COM7", address)
+        self.assertEqual(checked.returncode, DONE, checked.stderr)
+        self.assertFalse(os.path.exists(os.path.join(self.env["XDG_STATE_HOME"], "apconfig", "com-numbers")),
+                         "nothing was kept")
 
 
 if __name__ == "__main__":

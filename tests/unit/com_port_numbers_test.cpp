@@ -277,3 +277,36 @@ TEST_F(ComNumberStoreTest, TheTableReadsBackAsWrittenWithTabsAndLineEndsKeptOut)
 }
 
 }  // namespace
+
+// A network port the user numbered is not a device: however long ago it was
+// added, its number is never taken back for one, and a link to its number
+// hides it without losing it.
+TEST_F(ComPortNumbersTest, ANetworkPortsNumberIsNeverGivenToADevice)
+{
+    const ComNumberEntry network{5, "rfc2217://server:2001", 0, "rfc2217://server:2001", ""};
+    CComNumberStore store;
+    store.Update([&](CComNumberStore::Table& table) {
+        table.push_back(network);
+        return true;
+    });
+    std::vector<SerialPortInfo> ports;
+    for (int i = 0; i < 17; ++i)
+        ports.push_back(Adapter("ttyUSB" + std::to_string(i), "1-" + std::to_string(i + 10)));
+    CComPortNumbers numbers;
+    NumberedPorts numbered = numbers.Assign(ports);
+    ASSERT_EQ(numbered.ports.size(), 16u);
+    EXPECT_EQ(NumberOf(numbered, ports[1].devicePath), 6) << "COM5 passed over";
+    ASSERT_EQ(numbered.leftOut.size(), 1u);
+
+    // All devices gone but one new one: the network port is the oldest, yet
+    // a device's number is taken back.
+    numbered = numbers.Assign({Adapter("ttyUSB20", "2-1")});
+    EXPECT_NE(NumberOf(numbered, "/dev/ttyUSB20"), 5);
+    EXPECT_NE(NumberOf(numbered, "/dev/ttyUSB20"), 0);
+
+    EXPECT_EQ(NumberOf(numbers.Assign({Link(5), Adapter("ttyUSB21", "2-2")}), "/dev/com5"), 5);
+    const CComNumberStore::Table kept = numbers.Kept();
+    EXPECT_TRUE(std::any_of(kept.begin(), kept.end(), [&](const ComNumberEntry& entry) {
+        return entry.number == 5 && entry.key == network.key;
+    })) << "kept behind the link";
+}

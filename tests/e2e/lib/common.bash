@@ -17,7 +17,12 @@
 # written with them runs on both.
 #
 # Environment: APCONFIG_BIN (folder with the programs), APCONFIG_ARTIFACTS
-# (folder for screenshots), and what the platform file names. The
+# (folder for screenshots), and what the platform file names.
+# E2E_PORT_OVER=network reaches the access point as a network port: a
+# server of the tests' own (RFC 2217) in front of apsim's pty, given the
+# test's COM number with "apctl ports add" (kept in a state folder of the
+# test's own, or the fresh prefix's registry) in place of the link or the
+# port Windows lists. The
 # documentation's pictures come from scripts/screenshots, not from here.
 
 set -euo pipefail
@@ -97,6 +102,12 @@ e2e_begin() {
     e2e_platform_begin
     [ -n "${DISPLAY:-}" ] || fail "DISPLAY is not set: run under xvfb-run -a -s \"-screen 0 1280x1024x24\""
     xdpyinfo >/dev/null 2>&1 || xdotool getmouselocation >/dev/null 2>&1 || fail "cannot reach the X display $DISPLAY"
+    if [ "${E2E_PORT_OVER:-}" = network ]; then
+        E2E_APSIM_PLACE=()
+        export XDG_STATE_HOME=$E2E_WORK/state-home
+        mkdir -m 700 "$XDG_STATE_HOME"
+        return
+    fi
     if [ -e "$E2E_COM_LINK" ] || [ -L "$E2E_COM_LINK" ]; then
         fail "$E2E_COM_LINK already exists ($(ls -l "$E2E_COM_LINK" 2>&1)): another apsim, a test or an adapter holds $E2E_COM_NAME; stop it or remove the link, then run again"
     fi
@@ -164,8 +175,28 @@ start_apsim() {
     done
     local served
     served=$(head -n 1 "$E2E_WORK/apsim.out")
+    if [ "${E2E_PORT_OVER:-}" = network ]; then
+        serve_over_network "$served"
+        return
+    fi
     [ "$served" = "$E2E_COM_LINK" ] ||
         fail "apsim could not link $E2E_COM_LINK (it serves $served): $(cat "$E2E_WORK/apsim.log")"
+}
+
+# serve_over_network PTY: the tests' RFC 2217 server in front of it, added
+# as the network port $E2E_COM_NAME.
+serve_over_network() {
+    python3 "$E2E_SOURCE_DIR/tests/cli/rfc2217_server.py" "$1" >"$E2E_WORK/server.out" 2>"$E2E_WORK/server.log" &
+    E2E_HELPER_PIDS+=($!)
+    local deadline=$((SECONDS + X11_WAIT_SECONDS))
+    until [ -s "$E2E_WORK/server.out" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "the RFC 2217 server did not start: $(cat "$E2E_WORK/server.log")"
+        sleep 0.1
+    done
+    E2E_NETWORK_ADDRESS=$(head -n 1 "$E2E_WORK/server.out")
+    "${E2E_APCTL[@]}" ports add "$E2E_COM_NAME" "$E2E_NETWORK_ADDRESS" >"$E2E_WORK/ports.log" 2>&1 ||
+        fail "apctl ports add $E2E_COM_NAME $E2E_NETWORK_ADDRESS failed: $(cat "$E2E_WORK/ports.log")"
+    note "$E2E_COM_NAME is the network port $E2E_NETWORK_ADDRESS"
 }
 
 start_apconfig() {
@@ -267,6 +298,8 @@ keep_screenshot() {
 
 # keep_region FILE X Y WIDTH HEIGHT: the same for a part of the screen.
 keep_region() {
+    # A run over the network keeps its pictures apart.
+    [ "${E2E_PORT_OVER:-}" != network ] || set -- "network-$1" "${@:2}"
     shoot_settled "$E2E_ARTIFACTS/$1" "$2" "$3" "$4" "$5" || fail "cannot take the screenshot $1"
     note "screenshot: $E2E_ARTIFACTS/$1"
 }
