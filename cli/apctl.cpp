@@ -274,7 +274,8 @@ int CApctl::Exchange(CSerialPort& port, const ApctlOptions& options)
     case C::Pin: return ChangePin(port, *options.currentPin, *options.newPin);
     case C::Name: return options.arguments.empty() ? ReadName(port, options.json) : ChangeName(port, options.json);
     case C::Status: return Status(port, options.json);
-    case C::ListPorts: break;
+    case C::ListPorts:
+    case C::Ports: break;
     }
     return kUsage;
 }

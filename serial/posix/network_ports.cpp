@@ -11,7 +11,7 @@
 namespace {
 using Table = CComNumberStore::Table;
 
-std::string ComName(int number)
+std::string ComNameOf(int number)
 {
     return "COM" + std::to_string(number);
 }
@@ -63,7 +63,7 @@ CNetworkPorts::Result CNetworkPorts::Add(int number, const std::string& address)
                 return CComNumberStore::IsNetworkPort(entry) ? Result{EChange::NumberTaken, entry.key}
                                                              : Result{EChange::SystemNumber, DeviceOf(entry)};
             if (entry.key == address)
-                return {EChange::AddressTaken, ComName(entry.number)};
+                return {EChange::AddressTaken, ComNameOf(entry.number)};
         }
         table.push_back({number, address, static_cast<int64_t>(std::time(nullptr)), address, {}});
         std::sort(table.begin(), table.end(),

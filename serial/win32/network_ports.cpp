@@ -16,7 +16,7 @@
 namespace {
 constexpr const wchar_t* kKey = L"Software\\apconfig\\Network ports";
 
-std::string ComName(int number)
+std::string ComNameOf(int number)
 {
     return "COM" + std::to_string(number);
 }
@@ -50,10 +50,10 @@ CNetworkPorts::Result CNetworkPorts::Add(int number, const std::string& address)
         if (port.number == number)
             return port.address == address ? Result{EChange::Unchanged, {}} : Result{EChange::NumberTaken, port.address};
         if (port.address == address)
-            return {EChange::AddressTaken, ComName(port.number)};
+            return {EChange::AddressTaken, ComNameOf(port.number)};
     }
     const std::wstring text = Utf8ToUtf16(address);
-    const LSTATUS status = ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, Utf8ToUtf16(ComName(number)).c_str(), REG_SZ,
+    const LSTATUS status = ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, Utf8ToUtf16(ComNameOf(number)).c_str(), REG_SZ,
                                              text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     if (status != ERROR_SUCCESS)
         return {EChange::NotSaved, SystemErrorText(status)};
@@ -62,7 +62,7 @@ CNetworkPorts::Result CNetworkPorts::Add(int number, const std::string& address)
 
 CNetworkPorts::Result CNetworkPorts::Remove(int number)
 {
-    const LSTATUS status = ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, Utf8ToUtf16(ComName(number)).c_str());
+    const LSTATUS status = ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, Utf8ToUtf16(ComNameOf(number)).c_str());
     if (status == ERROR_FILE_NOT_FOUND)
         return {EChange::NotThere, {}};
     if (status != ERROR_SUCCESS)
