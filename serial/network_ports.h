@@ -37,6 +37,11 @@ public:
         std::string detail;
     };
 
+    // On Windows a change is broadcast to every top-level window as the
+    // registered message of this name, as Windows tells of a port arriving
+    // or gone; here an open dialog sees the COM number database change.
+    static constexpr const char* kChangedMessage = "apconfig network ports changed";
+
     // Ascending by number.
     static std::vector<NetworkPortEntry> List();
     // The address listed under number; empty when none is.

@@ -125,5 +125,9 @@ std::vector<std::string> CPortList::WatchedFolders()
     // plug where no udev daemon runs; by-id names come a moment later. A
     // port in use comes back when its owner removes its UUCP lock file.
     const std::string folder = CComPortResolver::DeviceFolder();
-    return {folder, folder + "/serial/by-id", CComPortResolver::LockFolder()};
+    // The COM number database changes when apctl adds or removes a network
+    // port. Reading it makes its folder where there is none yet, so the
+    // first port added is seen too.
+    CComPortResolver::KeptNumbers();
+    return {folder, folder + "/serial/by-id", CComPortResolver::LockFolder(), CComNumberStore::Folder()};
 }

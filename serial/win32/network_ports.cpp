@@ -20,6 +20,15 @@ std::string ComNameOf(int number)
 {
     return "COM" + std::to_string(number);
 }
+
+// An open port dialog lists the change at once.
+CNetworkPorts::Result Announced(CNetworkPorts::Result result)
+{
+    if (result.change == CNetworkPorts::EChange::Done)
+        ::PostMessageW(HWND_BROADCAST, ::RegisterWindowMessageW(Utf8ToUtf16(CNetworkPorts::kChangedMessage).c_str()), 0,
+                       0);
+    return result;
+}
 }  // namespace
 
 std::vector<NetworkPortEntry> CNetworkPorts::List()
@@ -57,7 +66,7 @@ CNetworkPorts::Result CNetworkPorts::Add(int number, const std::string& address)
                                              text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     if (status != ERROR_SUCCESS)
         return {EChange::NotSaved, SystemErrorText(status)};
-    return {EChange::Done, {}};
+    return Announced({EChange::Done, {}});
 }
 
 CNetworkPorts::Result CNetworkPorts::Remove(int number)
@@ -67,5 +76,5 @@ CNetworkPorts::Result CNetworkPorts::Remove(int number)
         return {EChange::NotThere, {}};
     if (status != ERROR_SUCCESS)
         return {EChange::NotSaved, SystemErrorText(status)};
-    return {EChange::Done, {}};
+    return Announced({EChange::Done, {}});
 }

@@ -20,6 +20,7 @@
 #include "app/port_select_dlg.h"
 #include "app/resource_ids.h"
 #include "frontend/port_hints.h"
+#include "serial/network_ports.h"
 #include "serial/posix/com_port_resolver.h"
 #include "serial/posix/tty_device.h"
 #include "tests/gui/gui_test.h"
@@ -160,6 +161,23 @@ TEST_F(PortDialogTest, TheListFollowsThePlugAndKeepsTheChoice)
         ASSERT_TRUE(Eventually([&] { return Texts(dialog).empty(); }));
         EXPECT_EQ(dialog.GetPortNumber(), 6);
         EXPECT_EQ(Label(dialog, IDC_PORT_HINTS), S(IDS_HINT_NO_PORT));
+    });
+}
+
+// apctl ports add and remove, run while the dialog is open, show in it as a
+// plug does.
+TEST_F(PortDialogTest, ANetworkPortAddedOrRemovedMeanwhileShowsAtOnce)
+{
+    m_tree.AddComLink(6);
+    const std::string address = "rfc2217://10.0.0.7:2001";
+    WithDialog([&](CPortSelectDlg& dialog) {
+        ASSERT_EQ(Texts(dialog).size(), 1u);
+        ASSERT_EQ(CNetworkPorts::Add(9, address).change, CNetworkPorts::EChange::Done);
+        ASSERT_TRUE(Eventually([&] { return Texts(dialog).size() == 2; })) << "the network port never appeared";
+        EXPECT_EQ(Texts(dialog)[1], "COM9 — " + address);
+        EXPECT_EQ(dialog.GetPortNumber(), 6) << "the choice stays";
+        ASSERT_EQ(CNetworkPorts::Remove(9).change, CNetworkPorts::EChange::Done);
+        EXPECT_TRUE(Eventually([&] { return Texts(dialog).size() == 1; })) << "the network port never went";
     });
 }
 

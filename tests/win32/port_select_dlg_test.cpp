@@ -8,12 +8,21 @@
 #include "app/resource_ids.h"
 #include "app/port_select_dlg.h"
 #include "frontend/compose.h"
+#include "serial/network_ports.h"
 #include "serial/win32/com_port_list.h"
 #include "window_probe.h"
 
 namespace {
 
 std::vector<ComPortEntry> g_ports;
+
+SerialPortList ListedPorts()
+{
+    SerialPortList list;
+    for (const ComPortEntry& port : g_ports)
+        list.ports.push_back(ToPortRecord(port));
+    return list;
+}
 
 // Runs a body from OnInitDialog, after the dialog filled its list.
 class CProbePortDlg : public CPortSelectDlg {
@@ -43,12 +52,7 @@ protected:
     {
         ASSERT_TRUE(CResourceLibrary::Load());
         ASSERT_TRUE(AfxWinInit(nullptr, nullptr));
-        CPortList::SetLister([] {
-            SerialPortList list;
-            for (const ComPortEntry& port : g_ports)
-                list.ports.push_back(ToPortRecord(port));
-            return list;
-        });
+        CPortList::SetLister(ListedPorts);
     }
     static void TearDownTestSuite() { CPortList::SetLister(nullptr); }
 };
@@ -114,6 +118,32 @@ TEST_F(Win32PortSelectDlgTest, ADeviceArrivingKeepsTheChoiceAndOneGoingMovesIt)
         EXPECT_EQ(self.GetPortNumber(), 4);
     });
     dialog.DoModal();
+}
+
+// apctl ports add, run while the dialog is open, shows in it as a plug
+// does: the change is broadcast to every top-level window.
+TEST_F(Win32PortSelectDlgTest, ANetworkPortAddedMeanwhileShowsAtOnce)
+{
+    g_ports = {{4, "COM4", "", ""}};
+    CProbePortDlg dialog([](CProbePortDlg& self) {
+        const SerialPortRecord network = [] {
+            SerialPortRecord record;
+            record.number = 9;
+            record.path = record.description = "rfc2217://10.0.0.7:2001";
+            record.kind = ESerialPortKind::Network;
+            return record;
+        }();
+        CPortList::SetLister([network] {
+            SerialPortList list = ListedPorts();
+            list.ports.push_back(network);
+            return list;
+        });
+        WindowProbe::BroadcastAndPump(CNetworkPorts::kChangedMessage);
+        EXPECT_EQ(self.Items(), (std::vector<std::string>{"COM4", "COM9 — rfc2217://10.0.0.7:2001"}));
+        EXPECT_EQ(self.GetPortNumber(), 4);
+    });
+    dialog.DoModal();
+    CPortList::SetLister(ListedPorts);
 }
 
 TEST_F(Win32PortSelectDlgTest, SettingsAreTheAccessPointsLine)

@@ -53,3 +53,13 @@ void SendDeviceChange(void* dialog, bool arrival, bool port)
 }
 
 }  // namespace WindowProbe
+
+void WindowProbe::BroadcastAndPump(const char* registeredMessage)
+{
+    ::PostMessageA(HWND_BROADCAST, ::RegisterWindowMessageA(registeredMessage), 0, 0);
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+}

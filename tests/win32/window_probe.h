@@ -13,4 +13,7 @@ std::vector<std::string> ComboItems(void* combo);
 void ChooseComboItem(void* dialog, int nId, int index);
 // A device arriving or gone: a port, or a volume.
 void SendDeviceChange(void* dialog, bool arrival, bool port);
+// Posts the registered message of that name to every top-level window, as
+// another program does, and handles what this thread's queue then holds.
+void BroadcastAndPump(const char* registeredMessage);
 }  // namespace WindowProbe

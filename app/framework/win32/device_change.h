@@ -5,3 +5,5 @@
 unsigned DeviceChangeMessage();
 // The message's event is a port arriving or gone.
 bool IsPortArrivalOrRemoval(unsigned long long wParam, long long lParam);
+// The message apctl's ports add and remove broadcast (see CNetworkPorts).
+unsigned NetworkPortsChangedMessage();

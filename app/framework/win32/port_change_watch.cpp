@@ -33,6 +33,12 @@ void CPortChangeWatch::Start(CDialog* pOwner, std::function<void()> changed)
             impl->changed();
         return false;
     });
+    // Network ports come and go without Windows: apctl says so itself.
+    pOwner->OnMessage(NetworkPortsChangedMessage(), [impl = m_impl.get()](unsigned long long, long long) {
+        if (impl->changed)
+            impl->changed();
+        return true;
+    });
     pOwner->OnMessage(WM_TIMER, [impl = m_impl.get()](unsigned long long timer, long long) {
         if (timer != kPollTimer || !impl->polling)
             return false;
