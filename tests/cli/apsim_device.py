@@ -62,7 +62,10 @@ OVER_NETWORK = os.environ.get("APCONFIG_TEST_PORT_OVER", "") == "ser2net"
 
 
 def unanswered(words):
-    """What a reply that did not come is said as."""
+    """What a reply is said as that did not come, from a device that has sent
+    nothing since the port was opened: over the network, ser2net reports CTS
+    off for apsim's pty, and a device that never answered is taken at its
+    word. Once a device has answered, it has shown itself ready."""
     return "never signalled that it is ready" if OVER_NETWORK else words
 
 

@@ -67,6 +67,21 @@ TEST_F(NetworkPortTest, AConnectionTheServerEndsIsTheWaitEndedAndTheFaultNamed)
     EXPECT_FALSE(fault.cause.empty());
 }
 
+// A server that cannot see the line's CTS (ser2net over a pty reports 0)
+// yet passes the request on: the answer shows the device ready, so a
+// refusal is not explained as CTS that never came on.
+TEST(NetworkPortCtsTest, AnAnswerShowsTheDeviceReadyWhateverTheServerReports)
+{
+    CRfc2217EchoServer server(uint8_t{0});
+    CSerialPort port;
+    const DCB settings = AccessPointLineSettings();
+    ASSERT_TRUE(port.OpenNamed(server.Address(), &settings));
+    port.WriteString("Q");
+    EXPECT_EQ(port.ReadByteTimeout(2000), 'Q');
+    EXPECT_FALSE(port.CtsNeverOn());
+    port.Close();
+}
+
 TEST(NetworkPortOpenTest, NoServerOrAWrongNameFailsTheOpenWithItsFault)
 {
     const DCB settings = AccessPointLineSettings();

@@ -108,12 +108,16 @@ struct CRfc2217EchoServer::Impl {
     }
 };
 
-CRfc2217EchoServer::CRfc2217EchoServer() : m_impl(std::make_unique<Impl>())
+CRfc2217EchoServer::CRfc2217EchoServer(std::optional<uint8_t> modemState) : m_impl(std::make_unique<Impl>())
 {
     Impl& impl = *m_impl;
-    impl.acceptor.async_accept(impl.socket, [&impl](const asio::error_code& error) {
-        if (!error)
-            impl.ReadNext();
+    impl.acceptor.async_accept(impl.socket, [&impl, modemState](const asio::error_code& error) {
+        if (error)
+            return;
+        if (modemState)
+            impl.Send({kIac, kSb, kComPortOption, uint8_t(comport::kNotifyModemState + comport::kServerOffset),
+                       *modemState, kIac, kSe});
+        impl.ReadNext();
     });
     impl.thread = std::thread([&impl] { impl.io.run(); });
 }

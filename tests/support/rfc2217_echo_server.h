@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,7 +13,9 @@
 // The socket layer stays in its source, out of the engine's headers.
 class CRfc2217EchoServer {
 public:
-    CRfc2217EchoServer();
+    // modemState: reported first thing on the connection (NOTIFY-MODEMSTATE),
+    // as ser2net reports 0 for a port without modem lines.
+    explicit CRfc2217EchoServer(std::optional<uint8_t> modemState = std::nullopt);
     ~CRfc2217EchoServer();
     CRfc2217EchoServer(const CRfc2217EchoServer&) = delete;
     CRfc2217EchoServer& operator=(const CRfc2217EchoServer&) = delete;

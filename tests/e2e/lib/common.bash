@@ -17,13 +17,15 @@
 # written with them runs on both.
 #
 # Environment: APCONFIG_BIN (folder with the programs), APCONFIG_ARTIFACTS
-# (folder for screenshots), and what the platform file names.
+# (folder for screenshots), and what the platform file names. The
+# documentation's pictures come from scripts/screenshots, not from here.
+#
 # E2E_PORT_OVER=network reaches the access point as a network port: a
 # server of the tests' own (RFC 2217) in front of apsim's pty, given the
 # test's COM number with "apctl ports add" (kept in a state folder of the
 # test's own, or the fresh prefix's registry) in place of the link or the
-# port Windows lists. The
-# documentation's pictures come from scripts/screenshots, not from here.
+# port Windows lists. E2E_PORT_OVER=ser2net does the same with ser2net as
+# the server.
 
 set -euo pipefail
 
@@ -102,7 +104,7 @@ e2e_begin() {
     e2e_platform_begin
     [ -n "${DISPLAY:-}" ] || fail "DISPLAY is not set: run under xvfb-run -a -s \"-screen 0 1280x1024x24\""
     xdpyinfo >/dev/null 2>&1 || xdotool getmouselocation >/dev/null 2>&1 || fail "cannot reach the X display $DISPLAY"
-    if [ "${E2E_PORT_OVER:-}" = network ]; then
+    if [ -n "${E2E_PORT_OVER:-}" ]; then
         E2E_APSIM_PLACE=()
         export XDG_STATE_HOME=$E2E_WORK/state-home
         mkdir -m 700 "$XDG_STATE_HOME"
@@ -175,7 +177,7 @@ start_apsim() {
     done
     local served
     served=$(head -n 1 "$E2E_WORK/apsim.out")
-    if [ "${E2E_PORT_OVER:-}" = network ]; then
+    if [ -n "${E2E_PORT_OVER:-}" ]; then
         serve_over_network "$served"
         return
     fi
@@ -183,14 +185,20 @@ start_apsim() {
         fail "apsim could not link $E2E_COM_LINK (it serves $served): $(cat "$E2E_WORK/apsim.log")"
 }
 
-# serve_over_network PTY: the tests' RFC 2217 server in front of it, added
-# as the network port $E2E_COM_NAME.
+# serve_over_network PTY: an RFC 2217 server in front of it (the tests'
+# own, or ser2net), added as the network port $E2E_COM_NAME.
 serve_over_network() {
-    python3 "$E2E_SOURCE_DIR/tests/cli/rfc2217_server.py" "$1" >"$E2E_WORK/server.out" 2>"$E2E_WORK/server.log" &
+    local server
+    case $E2E_PORT_OVER in
+    network) server=rfc2217_server.py ;;
+    ser2net) server=ser2net_front.py ;;
+    *) fail "E2E_PORT_OVER is '$E2E_PORT_OVER': network or ser2net" ;;
+    esac
+    python3 "$E2E_SOURCE_DIR/tests/cli/$server" "$1" >"$E2E_WORK/server.out" 2>"$E2E_WORK/server.log" &
     E2E_HELPER_PIDS+=($!)
     local deadline=$((SECONDS + X11_WAIT_SECONDS))
     until [ -s "$E2E_WORK/server.out" ]; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "the RFC 2217 server did not start: $(cat "$E2E_WORK/server.log")"
+        [ "$SECONDS" -lt "$deadline" ] || fail "the RFC 2217 server ($server) did not start: $(cat "$E2E_WORK/server.log")"
         sleep 0.1
     done
     E2E_NETWORK_ADDRESS=$(head -n 1 "$E2E_WORK/server.out")
@@ -299,7 +307,7 @@ keep_screenshot() {
 # keep_region FILE X Y WIDTH HEIGHT: the same for a part of the screen.
 keep_region() {
     # A run over the network keeps its pictures apart.
-    [ "${E2E_PORT_OVER:-}" != network ] || set -- "network-$1" "${@:2}"
+    [ -z "${E2E_PORT_OVER:-}" ] || set -- "$E2E_PORT_OVER-$1" "${@:2}"
     shoot_settled "$E2E_ARTIFACTS/$1" "$2" "$3" "$4" "$5" || fail "cannot take the screenshot $1"
     note "screenshot: $E2E_ARTIFACTS/$1"
 }
