@@ -490,15 +490,9 @@ int CSerialPort::MoveReceivedToRing(CSerialPort* pThis)
     // A sleeping reader is woken by the first byte of a pass, and again at
     // its end should it have gone back to sleep: not once per byte.
     int pushed = 0;
-    const auto done = [pThis, &driver, &pushed](int left) {
-        if (pushed == 0)
-            return left;
-        // Where the far end holds the bytes itself, the CTS it reports may
-        // be a line it cannot see (a pty behind a device server): a device
-        // that answers has shown itself ready.
-        if (driver.HoldsWhileCtsOff())
-            pThis->m_bCtsSeenOn = true;
-        pThis->m_receiveSignal.Signal();
+    const auto done = [pThis, &pushed](int left) {
+        if (pushed != 0)
+            pThis->m_receiveSignal.Signal();
         return left;
     };
     // The driver hands over what it holds in one read, as much as fits.
@@ -526,6 +520,12 @@ int CSerialPort::MoveReceivedToRing(CSerialPort* pThis)
         }
         received = std::min(received, room);
         if (received != 0) {
+            // Where the far end holds the bytes itself, the CTS it reports
+            // may be a line it cannot see (a pty behind a device server): a
+            // device that answers has shown itself ready. Said before the
+            // bytes can be read.
+            if (pushed == 0 && driver.HoldsWhileCtsOff())
+                pThis->m_bCtsSeenOn = true;
             pThis->m_receiveRing.PushMany(batch, static_cast<int>(received));
             if (pushed == 0)
                 pThis->m_receiveSignal.Signal();
