@@ -28,6 +28,9 @@ struct CommandRule {
     // The text said when the count of operands is wrong; 0: the first extra
     // one is named.
     int operandsHint;
+    // For a command that takes no port, the text said to --port (%1: the
+    // command).
+    int noPortHint = 0;
 };
 
 constexpr size_t kAny = std::numeric_limits<size_t>::max();
@@ -39,9 +42,9 @@ constexpr CommandRule kCommands[] = {
     {"pin", C::Pin, "pin [--pins-from-stdin | --current PIN --new PIN]", false, true, true, 0, 0, 0},
     {"name", C::Name, "name [--json] [NEW-NAME]", true, false, true, 0, 1, IDS_APCTL_NAME_TAKES_ONE},
     {"status", C::Status, "status [--json]", true, false, true, 0, 0, 0},
-    {"list-ports", C::ListPorts, "list-ports [--json]", true, false, false, 0, 0, 0},
+    {"list-ports", C::ListPorts, "list-ports [--json]", true, false, false, 0, 0, 0, IDS_APCTL_TAKES_NO_PORT},
     {"ports", C::Ports, "ports add COMn rfc2217://HOST:PORT\n  apctl ports remove COMn", false, false, false, 2, 3,
-     IDS_APCTL_PORTS_USAGE},
+     IDS_APCTL_PORTS_USAGE, IDS_APCTL_PORTS_TAKES_NO_PORT},
 };
 
 enum Option { kPort = 256, kJson, kCurrent, kNew, kPinsFromStdin, kCheck, kHelp };
@@ -147,8 +150,7 @@ bool CheckCommand(const CommandRule& rule, const ApctlOptions& options, std::str
     else if (count < rule.minOperands || count > rule.maxOperands)
         error = CApctlText::Get(rule.operandsHint);
     else if (!rule.port && !options.port.empty())
-        error = rule.command == C::Ports ? CApctlText::Get(IDS_APCTL_PORTS_TAKES_NO_PORT)
-                                         : CApctlText::Get(IDS_APCTL_TAKES_NO_PORT, {rule.name});
+        error = CApctlText::Get(rule.noPortHint, {rule.name});
     else if (rule.pins && options.currentPin.has_value() != options.newPin.has_value())
         error = CApctlText::Get(IDS_APCTL_PIN_NEEDS_BOTH);
     return error.empty();

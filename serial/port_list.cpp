@@ -21,6 +21,11 @@ SerialPortRecord NetworkPortRecord(const NetworkPortEntry& port)
     record.identity = port.address;
     return record;
 }
+
+bool Holds(const std::vector<SerialPortRecord>& ports, int number)
+{
+    return std::any_of(ports.begin(), ports.end(), [number](const SerialPortRecord& port) { return port.number == number; });
+}
 }  // namespace
 
 SerialPortList CPortList::List()
@@ -30,8 +35,7 @@ SerialPortList CPortList::List()
     SerialPortList list = ListSystemPorts();
     // A port of the system's own keeps a number both claim.
     for (const NetworkPortEntry& port : CNetworkPorts::List())
-        if (std::none_of(list.ports.begin(), list.ports.end(),
-                         [&](const SerialPortRecord& listed) { return listed.number == port.number; }))
+        if (!Holds(list.ports, port.number))
             list.ports.push_back(NetworkPortRecord(port));
     std::stable_sort(list.ports.begin(), list.ports.end(),
                      [](const SerialPortRecord& a, const SerialPortRecord& b) { return a.number < b.number; });
@@ -40,13 +44,15 @@ SerialPortList CPortList::List()
 
 std::string CPortList::NetworkAddressOf(int number)
 {
-    // Most numbers are no network port's: the system is not listed for them.
-    if (!g_lister && CNetworkPorts::AddressOf(number).empty())
+    if (g_lister) {
+        for (const SerialPortRecord& port : g_lister().ports)
+            if (port.number == number && port.kind == ESerialPortKind::Network)
+                return port.path;
         return {};
-    for (const SerialPortRecord& port : List().ports)
-        if (port.number == number)
-            return port.kind == ESerialPortKind::Network ? port.path : std::string();
-    return {};
+    }
+    // Most numbers are no network port's: the system is listed only for one.
+    const std::string address = CNetworkPorts::AddressOf(number);
+    return address.empty() || Holds(ListSystemPorts().ports, number) ? std::string() : address;
 }
 
 void CPortList::SetLister(std::function<SerialPortList()> lister)

@@ -12,6 +12,7 @@
 #include "frontend/string_table.h"
 #include "serial/network_ports.h"
 #include "serial/port_list.h"
+#include "tests/support/listed_port.h"
 #include "tests/support/resolver_on_tree.h"
 
 namespace {
@@ -27,14 +28,6 @@ class NetworkPortsTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(CStringTable::Load()); }
 
-    static const SerialPortRecord* Listed(const SerialPortList& list, int number)
-    {
-        for (const SerialPortRecord& port : list.ports)
-            if (port.number == number)
-                return &port;
-        return nullptr;
-    }
-
     CFakeSysfs m_tree;
     CResolverOnTree m_resolver{m_tree};
 };
@@ -49,7 +42,7 @@ TEST_F(NetworkPortsTest, AddedPortsAreListedChosenAndRemovedByNumber)
     const SerialPortList list = CPortList::List();
     ASSERT_EQ(list.ports.size(), 3u);
     EXPECT_EQ(list.ports[0].number, 4);
-    const SerialPortRecord* lobby = Listed(list, 7);
+    const SerialPortRecord* lobby = ListedUnder(list, 7);
     ASSERT_NE(lobby, nullptr);
     EXPECT_EQ(lobby->kind, ESerialPortKind::Network);
     EXPECT_EQ(lobby->path, kLobby);
@@ -71,7 +64,7 @@ TEST_F(NetworkPortsTest, AddedPortsAreListedChosenAndRemovedByNumber)
 
     EXPECT_EQ(CNetworkPorts::Remove(7).change, E::Done);
     EXPECT_EQ(CNetworkPorts::Remove(7).change, E::NotThere);
-    EXPECT_EQ(Listed(CPortList::List(), 7), nullptr);
+    EXPECT_EQ(ListedUnder(CPortList::List(), 7), nullptr);
     EXPECT_EQ(CPortList::NetworkAddressOf(7), "");
     EXPECT_EQ(CPortChooser::Choose("COM7").number, 0);
 }

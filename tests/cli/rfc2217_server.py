@@ -141,17 +141,3 @@ class Rfc2217Server:
             if sent_since is not None:
                 sent_since += len(data)
             self._send(data.replace(b"\xff", b"\xff\xff"))
-
-
-if __name__ == "__main__":
-    # rfc2217_server.py PTY: serves it until stopped, its address on the
-    # first line of standard output.
-    import signal
-    import sys
-
-    stops = {signal.SIGTERM, signal.SIGINT}
-    signal.pthread_sigmask(signal.SIG_BLOCK, stops)
-    server = Rfc2217Server(sys.argv[1])
-    print(server.address(), flush=True)
-    signal.sigwait(stops)
-    server.stop()

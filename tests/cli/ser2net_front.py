@@ -61,17 +61,3 @@ class Ser2netFront:
             self.process.wait()
         self.log.close()
         self.folder.cleanup()
-
-
-if __name__ == "__main__":
-    # ser2net_front.py PTY: serves it until stopped, its address on the first
-    # line of standard output.
-    import signal
-    import sys
-
-    stops = {signal.SIGTERM, signal.SIGINT}
-    signal.pthread_sigmask(signal.SIG_BLOCK, stops)
-    front = Ser2netFront(sys.argv[1])
-    print(front.address, flush=True)
-    signal.sigwait(stops)
-    front.stop()

@@ -9,6 +9,7 @@
 #include "serial/port_list.h"
 #include "serial/win32/com_port_list.h"
 #include "test_serial_comm_key.h"
+#include "tests/support/listed_port.h"
 
 namespace {
 
@@ -43,13 +44,6 @@ protected:
                                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS);
     }
-    static const SerialPortRecord* Listed(const SerialPortList& list, int number)
-    {
-        for (const SerialPortRecord& port : list.ports)
-            if (port.number == number)
-                return &port;
-        return nullptr;
-    }
 
     CTestSerialCommKey m_serialComm;
 };
@@ -82,7 +76,7 @@ TEST_F(NetworkPortsTest, AddedPortsAreListedOpenedByNumberAndRemoved)
     const SerialPortList list = CPortList::List();
     ASSERT_EQ(list.ports.size(), 2u);
     EXPECT_EQ(list.ports[0].number, 5);
-    const SerialPortRecord* lobby = Listed(list, 7);
+    const SerialPortRecord* lobby = ListedUnder(list, 7);
     ASSERT_NE(lobby, nullptr);
     EXPECT_EQ(lobby->kind, ESerialPortKind::Network);
     EXPECT_EQ(lobby->path, kLobby);
@@ -92,7 +86,7 @@ TEST_F(NetworkPortsTest, AddedPortsAreListedOpenedByNumberAndRemoved)
 
     EXPECT_EQ(CNetworkPorts::Remove(7).change, E::Done);
     EXPECT_EQ(CNetworkPorts::Remove(7).change, E::NotThere);
-    EXPECT_EQ(Listed(CPortList::List(), 7), nullptr);
+    EXPECT_EQ(ListedUnder(CPortList::List(), 7), nullptr);
 }
 
 // Windows gives a number of its own to an adapter plugged in later: the
@@ -101,7 +95,8 @@ TEST_F(NetworkPortsTest, APortWindowsGivesTheNumberLaterWins)
 {
     ASSERT_EQ(CNetworkPorts::Add(7, kLobby).change, E::Done);
     ASSERT_TRUE(m_serialComm.AddPort(7));
-    const SerialPortRecord* seven = Listed(CPortList::List(), 7);
+    const SerialPortList list = CPortList::List();
+    const SerialPortRecord* seven = ListedUnder(list, 7);
     ASSERT_NE(seven, nullptr);
     EXPECT_NE(seven->kind, ESerialPortKind::Network);
     EXPECT_EQ(CPortList::NetworkAddressOf(7), "");

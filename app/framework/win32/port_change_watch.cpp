@@ -33,7 +33,10 @@ void CPortChangeWatch::Start(CDialog* pOwner, std::function<void()> changed)
             impl->changed();
         return false;
     });
-    // Network ports come and go without Windows: apctl says so itself.
+    // Network ports come and go without Windows: apctl says so itself. An
+    // apconfig run as administrator still hears an apctl that is not.
+    ::ChangeWindowMessageFilterEx(static_cast<HWND>(pOwner->GetSafeHwnd()), NetworkPortsChangedMessage(), MSGFLT_ALLOW,
+                                  nullptr);
     pOwner->OnMessage(NetworkPortsChangedMessage(), [impl = m_impl.get()](unsigned long long, long long) {
         if (impl->changed)
             impl->changed();

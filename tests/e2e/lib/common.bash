@@ -185,22 +185,27 @@ start_apsim() {
         fail "apsim could not link $E2E_COM_LINK (it serves $served): $(cat "$E2E_WORK/apsim.log")"
 }
 
+# wait_written FILE WHAT LOG: waits until FILE holds something, or fails
+# saying WHAT did not start, with LOG.
+wait_written() {
+    local deadline=$((SECONDS + X11_WAIT_SECONDS))
+    until [ -s "$1" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "$2 did not start: $(cat "$3")"
+        sleep 0.1
+    done
+}
+
 # serve_over_network PTY: an RFC 2217 server in front of it (the tests'
 # own, or ser2net), added as the network port $E2E_COM_NAME.
 serve_over_network() {
-    local server
     case $E2E_PORT_OVER in
-    network) server=rfc2217_server.py ;;
-    ser2net) server=ser2net_front.py ;;
+    network | ser2net) ;;
     *) fail "E2E_PORT_OVER is '$E2E_PORT_OVER': network or ser2net" ;;
     esac
-    python3 "$E2E_SOURCE_DIR/tests/cli/$server" "$1" >"$E2E_WORK/server.out" 2>"$E2E_WORK/server.log" &
+    python3 "$E2E_SOURCE_DIR/tests/cli/serve_pty.py" "$E2E_PORT_OVER" "$1" >"$E2E_WORK/server.out" \
+        2>"$E2E_WORK/server.log" &
     E2E_HELPER_PIDS+=($!)
-    local deadline=$((SECONDS + X11_WAIT_SECONDS))
-    until [ -s "$E2E_WORK/server.out" ]; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "the RFC 2217 server ($server) did not start: $(cat "$E2E_WORK/server.log")"
-        sleep 0.1
-    done
+    wait_written "$E2E_WORK/server.out" "the RFC 2217 server ($E2E_PORT_OVER)" "$E2E_WORK/server.log"
     E2E_NETWORK_ADDRESS=$(head -n 1 "$E2E_WORK/server.out")
     "${E2E_APCTL[@]}" ports add "$E2E_COM_NAME" "$E2E_NETWORK_ADDRESS" >"$E2E_WORK/ports.log" 2>&1 ||
         fail "apctl ports add $E2E_COM_NAME $E2E_NETWORK_ADDRESS failed: $(cat "$E2E_WORK/ports.log")"

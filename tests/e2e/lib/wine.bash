@@ -38,11 +38,7 @@ e2e_platform_begin() {
     local display_file=$E2E_WORK/display
     Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" 2>"$E2E_WORK/xvfb.log" &
     E2E_HELPER_PIDS+=($!)
-    local deadline=$((SECONDS + X11_WAIT_SECONDS))
-    until [ -s "$display_file" ]; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "Xvfb did not start: $(cat "$E2E_WORK/xvfb.log")"
-        sleep 0.1
-    done
+    wait_written "$display_file" Xvfb "$E2E_WORK/xvfb.log"
     DISPLAY=:$(head -n 1 "$display_file")
     export DISPLAY
     export WINEPREFIX=$E2E_WORK/prefix
